@@ -1,0 +1,82 @@
+// Decoding and raising one broadcast of each kind with an empty handler, and the request
+// road (decode, post, pump, route).
+#include <benchmark/benchmark.h>
+
+#include "detector/zt_usb_detector.h"
+#include "host/application.h"
+#include "sim/broadcast.h"
+
+namespace {
+
+using zt::host::String;
+using zt::host::TObject;
+using zt_usb_detector::TZtUsbDetector;
+
+class Decoder : public TZtUsbDetector {
+public:
+    Decoder() {
+        OnComDetect = [](TObject*, const String&, std::int32_t) {};
+        OnVolumeDetect = [](TObject*, const String&, std::int32_t) {};
+        OnUsbDetect = [](TObject*, const String&, const String&, const String&, std::int32_t) {};
+    }
+    void Decode(std::uint32_t event, const zt::sim::Record& record) {
+        zt::host::TMessage message{WM_DEVICECHANGE, event,
+                                   reinterpret_cast<zt::win32::LPARAM>(record.data()), 0};
+        WMDeviceChange(message);
+    }
+};
+
+const std::u16string kFtdi =
+    u"\\\\?\\USB#VID_0403&PID_6001#A50285BI#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+
+zt::sim::Record FtdiInterface() {
+    return zt::sim::DeviceInterfaceRecord(kFtdi, zt_usb_detector::GUID_DEVINTERFACE_USB_DEVICE);
+}
+
+void BM_DecodePort(benchmark::State& state) {
+    Decoder decoder;
+    const auto record = zt::sim::PortRecord(u"COM5");
+    for (auto _ : state) decoder.Decode(DBT_DEVICEARRIVAL, record);
+}
+BENCHMARK(BM_DecodePort);
+
+void BM_DecodeVolume(benchmark::State& state) {
+    Decoder decoder;
+    const auto record = zt::sim::VolumeRecord(1u << 4);
+    for (auto _ : state) decoder.Decode(DBT_DEVICEARRIVAL, record);
+}
+BENCHMARK(BM_DecodeVolume);
+
+// Arrivals and removals alternate, so the arrival-name list stays at one entry or none.
+void BM_DecodeDeviceInterface(benchmark::State& state) {
+    Decoder decoder;
+    const auto record = FtdiInterface();
+    std::uint32_t event = DBT_DEVICEARRIVAL;
+    for (auto _ : state) {
+        decoder.Decode(event, record);
+        event = event == DBT_DEVICEARRIVAL ? DBT_DEVICEREMOVECOMPLETE : DBT_DEVICEARRIVAL;
+    }
+}
+BENCHMARK(BM_DecodeDeviceInterface);
+
+// A port arrival while a device is listed: decode, post the request, pump, route it.
+void BM_RequestRoad(benchmark::State& state) {
+    Decoder decoder;
+    decoder.Decode(DBT_DEVICEARRIVAL, FtdiInterface());
+    const auto record = zt::sim::PortRecord(u"COM5");
+    for (auto _ : state) {
+        decoder.Decode(DBT_DEVICEARRIVAL, record);
+        zt::host::ProcessMessages();
+    }
+}
+BENCHMARK(BM_RequestRoad);
+
+// The whole road of a port broadcast: window lookup, send, decode, raise.
+void BM_BroadcastPort(benchmark::State& state) {
+    Decoder decoder;
+    const auto record = zt::sim::PortRecord(u"COM5");
+    for (auto _ : state) zt::sim::BroadcastDeviceChange(DBT_DEVICEARRIVAL, record);
+}
+BENCHMARK(BM_BroadcastPort);
+
+}  // namespace

@@ -1,0 +1,23 @@
+#pragma once
+// The application object's services: the message pump and the handler of unhandled failures.
+
+#include <exception>
+#include <functional>
+
+#include "host/classes.h"
+
+namespace zt::host {
+
+using ExceptionHandler = std::function<void(TObject* Sender, std::exception_ptr failure)>;
+
+// Returns the handler it replaced; an empty handler restores the default (a message box
+// with the failure's text).
+ExceptionHandler SetExceptionHandler(ExceptionHandler handler);
+
+// Dispatches every message waiting in the calling thread's queue, then returns.
+void ProcessMessages();
+
+// Hands the failure being handled (call it inside a catch block) to the host's handler.
+void HandleException(TObject* Sender);
+
+}  // namespace zt::host

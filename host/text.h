@@ -1,0 +1,31 @@
+#pragma once
+// Text types and helpers: UTF-16 strings, 8-bit text in the system code page, UTF-8 for
+// display, and letter-case rules that touch A to Z only.
+
+#include <string>
+#include <string_view>
+
+#include "win32/api.h"
+
+namespace zt::host {
+
+using String = std::u16string;
+using AnsiString = std::string;
+
+AnsiString ToAnsi(std::u16string_view text);
+String FromAnsi(std::string_view text);
+std::string ToUtf8(std::u16string_view text);
+String FromUtf8(std::string_view text);
+
+String UpperCase(String text);
+String LowerCase(String text);
+// Compares ignoring the case of A to Z: < 0, 0 or > 0.
+int CompareText(std::u16string_view a, std::u16string_view b);
+bool SameText(std::u16string_view a, std::u16string_view b);
+
+// The string's units as the platform's wide characters (the same 16-bit units).
+inline const win32::WCHAR* WideText(const String& text) {
+    return reinterpret_cast<const win32::WCHAR*>(text.c_str());
+}
+
+}  // namespace zt::host

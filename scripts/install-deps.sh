@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what the builds need from Debian's archive, skipping what is already there.
+# Usage: scripts/install-deps.sh [native|all]   (default: all, which adds MinGW-w64 and Wine)
+set -euo pipefail
+
+packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev)
+if [ "${1:-all}" = all ]; then
+    packages+=(g++-mingw-w64-x86-64 mingw-w64 wine64 wine)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: natively (with the address and undefined-behaviour
+# sanitizers), then the Windows build under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh all
+
+cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZT_SANITIZE=ON >/dev/null
+cmake --build build/native
+ctest --test-dir build/native --output-on-failure --timeout 300
+
+cmake -S . -B build/mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/mingw
+ctest --test-dir build/mingw --output-on-failure --timeout 300

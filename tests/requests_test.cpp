@@ -1,0 +1,77 @@
+// The request road: posted by a broadcast, delivered by the message loop, routed by text.
+#include <gtest/gtest.h>
+
+#include "host/heap_strings.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using zt::host::String;
+using zt::testing::Broadcast;
+using zt::testing::DialogRecorder;
+using zt::testing::PumpRequests;
+using zt::testing::UsbInterface;
+using zt_usb_detector::TZtUsbDetector;
+using zt_usb_detector::WM_DETECTOR_REQUEST;
+
+constexpr std::uint32_t kArrival = DBT_DEVICEARRIVAL;
+
+// The detector's hidden window: the only one these tests make.
+zt::win32::HWND OnlyWindow() {
+    const auto windows = zt::testing::BoundWindows();
+    EXPECT_EQ(windows.size(), 1u);
+    return windows.empty() ? nullptr : windows.front();
+}
+
+class Requests : public ::testing::Test {
+protected:
+    ~Requests() override { PumpRequests(); }
+
+    // Posts a request text the way the decoder would, but from outside the component.
+    void Send(const char* text) {
+        ASSERT_TRUE(zt::win32::PostMessageW(OnlyWindow(), WM_DETECTOR_REQUEST,
+                                            reinterpret_cast<zt::win32::WPARAM>(text), 0));
+        PumpRequests();
+    }
+
+    DialogRecorder dialogs;
+    TZtUsbDetector detector;
+};
+
+TEST_F(Requests, AreDeliveredAfterTheBroadcastInHandAndInPostingOrder) {
+    bool queuedDuringEvent = true;
+    detector.OnComDetect = [&](zt::host::TObject*, const String& port, std::int32_t) {
+        zt::win32::MSG waiting{};
+        if (port == u"COM5") {
+            queuedDuringEvent = zt::win32::PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE);
+        }
+    };
+    Broadcast(kArrival, UsbInterface(u"USB#VID_0403&PID_6001#FT1#{x}"));
+    Broadcast(kArrival, zt::sim::PortRecord(u"COM5"));
+    Broadcast(kArrival, zt::sim::VolumeRecord(0x10));
+    Broadcast(kArrival, zt::sim::PortRecord(u"COM6"));
+    EXPECT_FALSE(queuedDuringEvent);
+    EXPECT_EQ(PumpRequests(), (std::vector<std::string>{"DoNewComInfo:COM5", "DoNewVolInfo:FT1",
+                                                        "DoNewComInfo:COM6"}));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(Requests, ForeignMessagesWithTheSameNumberAreNotReadOrFreed) {
+    char foreign[] = "DoNewComInfo";  // would report a failure if it were read
+    Send(foreign);
+    Send(nullptr);
+    EXPECT_STREQ(foreign, "DoNewComInfo");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(Requests, QueuedRequestsAreFreedWithTheComponent) {
+    {
+        TZtUsbDetector second;
+        Broadcast(kArrival, UsbInterface(u"USB#VID_0781&PID_5567#STICK#{x}"));
+        Broadcast(kArrival, zt::sim::VolumeRecord(0x10));
+    }
+    // Both detectors posted; the second one's requests went with its window.
+    EXPECT_EQ(PumpRequests(), std::vector<std::string>{"DoNewVolInfo:STICK"});
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+// The component's hidden window, on the emulated system and on the real one under Wine.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "host/window_binding.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using zt::host::String;
+using zt::testing::Broadcast;
+using zt::testing::DialogRecorder;
+using zt::testing::RecordEvents;
+using zt::testing::UsbInterface;
+using zt_usb_detector::TZtUsbDetector;
+namespace win32 = zt::win32;
+
+constexpr std::uint32_t kArrival = DBT_DEVICEARRIVAL;
+
+using zt::testing::BoundWindows;
+
+TEST(DetectorWindow, CreateMakesOneSubscribedWindowAndDestroyLeavesNone) {
+    const auto before = BoundWindows().size();
+    win32::HWND window = nullptr;
+    {
+        TZtUsbDetector detector;
+        const auto windows = BoundWindows();
+        ASSERT_EQ(windows.size(), before + 1);
+        window = windows.back();
+        EXPECT_TRUE(win32::IsSubscribedToDeviceInterface(
+            window, zt_usb_detector::GUID_DEVINTERFACE_USB_DEVICE));
+        EXPECT_EQ(detector.Version(), u"1.7");
+    }
+    EXPECT_EQ(BoundWindows().size(), before);
+    EXPECT_FALSE(win32::IsWindow(window));
+    EXPECT_FALSE(win32::IsSubscribedToDeviceInterface(
+        window, zt_usb_detector::GUID_DEVINTERFACE_USB_DEVICE));
+}
+
+TEST(DetectorWindow, BroadcastsReachTheDecoderOfEveryDetector) {
+    DialogRecorder dialogs;
+    TZtUsbDetector first;
+    TZtUsbDetector second;
+    std::vector<std::string> firstEvents;
+    std::vector<std::string> secondEvents;
+    RecordEvents(first, firstEvents);
+    RecordEvents(second, secondEvents);
+    Broadcast(kArrival, UsbInterface(u"USB#VID_0403&PID_6001#FT1#{x}"));
+    Broadcast(kArrival, zt::sim::PortRecord(u"COM5"));
+    Broadcast(DBT_DEVICEREMOVECOMPLETE, zt::sim::VolumeRecord(0x8));
+    const std::vector<std::string> expected = {"usb FT1 VID_0403 PID_6001 1", "com COM5 1",
+                                               "volume D 0"};
+    EXPECT_EQ(firstEvents, expected);
+    EXPECT_EQ(secondEvents, expected);
+    zt::testing::PumpRequests();
+}
+
+TEST(DetectorWindow, DeviceInterfacesGoOnlyToSubscribedWindows) {
+    std::vector<win32::UINT> seen;
+    const win32::HWND plain = zt::host::AllocateHWnd([&](zt::host::TMessage& message) {
+        if (message.Msg == WM_DEVICECHANGE) seen.push_back(static_cast<win32::UINT>(message.WParam));
+    });
+    ASSERT_NE(plain, nullptr);
+    Broadcast(kArrival, UsbInterface(u"USB#VID_1&PID_2#one#{x}"));
+    Broadcast(kArrival, zt::sim::PortRecord(u"COM1"));
+    zt::win32::GUID other = zt_usb_detector::GUID_DEVINTERFACE_USB_DEVICE;
+    other.Data1 ^= 1;
+    TZtUsbDetector detector;
+    std::vector<std::string> events;
+    RecordEvents(detector, events);
+    Broadcast(kArrival, zt::sim::DeviceInterfaceRecord(u"HID#VID_1&PID_2#one#{x}", other));
+    EXPECT_EQ(seen, std::vector<win32::UINT>{kArrival});  // the port only
+    EXPECT_TRUE(events.empty());
+    zt::host::FreeObjectInstance(plain);
+    win32::DestroyWindow(plain);
+}
+
+TEST(DetectorWindow, DecoderFailuresGoToTheHostAndTheNextMessageIsHandled) {
+    DialogRecorder dialogs;
+    TZtUsbDetector detector;
+    int calls = 0;
+    detector.OnComDetect = [&](zt::host::TObject*, const String&, std::int32_t) {
+        if (++calls == 1) throw std::runtime_error("handler failed");
+    };
+    Broadcast(kArrival, zt::sim::PortRecord(u"COM1"));
+    Broadcast(kArrival, zt::sim::PortRecord(u"COM2"));
+    EXPECT_EQ(calls, 2);
+    ASSERT_EQ(dialogs.failures.size(), 1u);
+    EXPECT_THROW(std::rethrow_exception(dialogs.failures[0]), std::runtime_error);
+    EXPECT_EQ(detector.ComPort, "COM2");
+}
+
+TEST(DetectorWindow, OtherMessagesGetTheDefaultProcessing) {
+    TZtUsbDetector detector;
+    const win32::HWND window = BoundWindows().back();
+    // WM_GETTEXTLENGTH of a window without a title: 0 from the default processing.
+    EXPECT_EQ(win32::SendMessageW(window, 0x000E, 0, 0), 0);
+    EXPECT_TRUE(win32::IsWindow(window));
+}
+
+TEST(DetectorWindow, AnOwnerFreesItsDetectorAndItsWindow) {
+    const auto before = BoundWindows().size();
+    {
+        zt::host::TComponent owner(nullptr);
+        auto* detector = new TZtUsbDetector(&owner);
+        EXPECT_EQ(owner.ComponentCount(), 1);
+        EXPECT_EQ(owner.Components(0), detector);
+        EXPECT_EQ(BoundWindows().size(), before + 1);
+    }
+    EXPECT_EQ(BoundWindows().size(), before);
+}
+
+TEST(Broadcast, RejectsRecordsShorterThanTheirHeaderOrDeclaredSize) {
+    EXPECT_THROW(zt::sim::BroadcastDeviceChange(kArrival, std::vector<std::uint8_t>(8, 0)),
+                 std::invalid_argument);
+    zt::sim::Record record = zt::sim::PortRecord(u"COM1");
+    record.pop_back();
+    EXPECT_THROW(zt::sim::BroadcastDeviceChange(kArrival, record), std::invalid_argument);
+}
+
+}  // namespace

@@ -1,0 +1,229 @@
+#pragma once
+// The Win32 subset this package calls, in namespace zt::win32. On Windows these are the
+// system's own; elsewhere win32/*_emu.cpp emulates them in-process with the same contracts.
+// Constants are macros on both sides, because that is what <windows.h> makes them.
+
+#include <cstdint>
+
+#ifdef _WIN32
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <dbt.h>
+
+#define ZT_WTEXT(s) L##s
+
+namespace zt::win32 {
+using ::ATOM;
+using ::BOOL;
+using ::BYTE;
+using ::DWORD;
+using ::GUID;
+using ::HANDLE;
+using ::HDEVNOTIFY;
+using ::HINSTANCE;
+using ::HMENU;
+using ::HMODULE;
+using ::HWND;
+using ::LONG_PTR;
+using ::LPARAM;
+using ::LPCSTR;
+using ::LPCWSTR;
+using ::LPSTR;
+using ::LPVOID;
+using ::LPWSTR;
+using ::LRESULT;
+using ::MSG;
+using ::UINT;
+using ::WCHAR;
+using ::WNDCLASSW;
+using ::WNDENUMPROC;
+using ::WNDPROC;
+using ::WORD;
+using ::WPARAM;
+
+using ::CreateWindowExW;
+using ::DefWindowProcW;
+using ::DestroyWindow;
+using ::DispatchMessageW;
+using ::EnumThreadWindows;
+using ::GetClassNameW;
+using ::GetCurrentThreadId;
+using ::GetModuleHandleW;
+using ::GetWindowLongPtrW;
+using ::IsWindow;
+using ::MessageBoxW;
+using ::MultiByteToWideChar;
+using ::PeekMessageW;
+using ::PostMessageW;
+using ::RegisterClassW;
+using ::SendMessageW;
+using ::SetWindowLongPtrW;
+using ::WideCharToMultiByte;
+
+// Wrapped, not re-exported: the package notes which window subscribed to which interface
+// class, so that the simulated world can broadcast as the system does (see below).
+HDEVNOTIFY RegisterDeviceNotificationW(HANDLE recipient, LPVOID filter, DWORD flags);
+BOOL UnregisterDeviceNotification(HDEVNOTIFY notification);
+}  // namespace zt::win32
+
+#else  // the emulation
+
+#define ZT_WTEXT(s) u##s
+
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif
+#define CALLBACK
+#define WINAPI
+
+#define WM_DESTROY 0x0002
+#define WM_NCDESTROY 0x0082
+#define WM_DEVICECHANGE 0x0219
+#define WM_USER 0x0400
+#define WM_APP 0x8000
+
+#define DBT_DEVICEARRIVAL 0x8000
+#define DBT_DEVICEQUERYREMOVE 0x8001
+#define DBT_DEVICEREMOVECOMPLETE 0x8004
+#define DBT_DEVTYP_VOLUME 0x00000002
+#define DBT_DEVTYP_PORT 0x00000003
+#define DBT_DEVTYP_DEVICEINTERFACE 0x00000005
+#define DEVICE_NOTIFY_WINDOW_HANDLE 0x00000000
+
+#define GWLP_WNDPROC (-4)
+#define GWLP_USERDATA (-21)
+#define PM_NOREMOVE 0x0000
+#define PM_REMOVE 0x0001
+#define WS_POPUP 0x80000000L
+#define WS_EX_TOOLWINDOW 0x00000080L
+
+#define CP_ACP 0
+#define CP_UTF8 65001
+#define MB_OK 0x00000000L
+#define MB_ICONERROR 0x00000010L
+#define IDOK 1
+
+namespace zt::win32 {
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using UINT = unsigned;
+using LONG = std::int32_t;
+using BOOL = int;
+using ATOM = WORD;
+using WCHAR = char16_t;
+using LPCWSTR = const WCHAR*;
+using LPWSTR = WCHAR*;
+using LPCSTR = const char*;
+using LPSTR = char*;
+using LPVOID = void*;
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
+using LONG_PTR = std::intptr_t;
+
+struct HWND__;
+using HWND = HWND__*;
+struct HINSTANCE__;
+using HINSTANCE = HINSTANCE__*;
+using HMODULE = HINSTANCE;
+struct HMENU__;
+using HMENU = HMENU__*;
+using HANDLE = void*;
+using HDEVNOTIFY = void*;
+using HICON = void*;
+using HCURSOR = void*;
+using HBRUSH = void*;
+
+using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
+using WNDENUMPROC = BOOL (*)(HWND, LPARAM);
+
+struct GUID {
+    std::uint32_t Data1;
+    std::uint16_t Data2;
+    std::uint16_t Data3;
+    std::uint8_t Data4[8];
+};
+
+struct POINT {
+    LONG x;
+    LONG y;
+};
+
+struct MSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+    POINT pt;
+};
+
+struct WNDCLASSW {
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    LPCWSTR lpszMenuName;
+    LPCWSTR lpszClassName;
+};
+
+DWORD GetCurrentThreadId();
+HMODULE GetModuleHandleW(LPCWSTR moduleName);
+
+// Windows: top-level windows only (parent must be null); no creation messages are sent.
+ATOM RegisterClassW(const WNDCLASSW* windowClass);
+HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
+                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                     LPVOID param);
+BOOL DestroyWindow(HWND window);
+BOOL IsWindow(HWND window);
+LONG_PTR GetWindowLongPtrW(HWND window, int index);
+LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value);
+LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC callback, LPARAM lParam);
+int GetClassNameW(HWND window, LPWSTR className, int maxCount);
+
+// Messages: one queue per thread, delivered in posting order. SendMessageW calls the window
+// procedure at once and only on the window's own thread (0 otherwise). PeekMessageW takes
+// no window or range filter.
+BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
+LRESULT DispatchMessageW(const MSG* message);
+
+// Device notifications: device-interface filters only, window recipients only.
+HDEVNOTIFY RegisterDeviceNotificationW(HANDLE recipient, LPVOID filter, DWORD flags);
+BOOL UnregisterDeviceNotification(HDEVNOTIFY notification);
+
+// Writes "caption: text" to standard error and returns IDOK: there is no one to click.
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+
+// Code pages: CP_ACP is Windows-1252 here, plus CP_UTF8. Flags and default characters are
+// not supported; an unmappable character becomes '?'.
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideCount, LPSTR narrow,
+                        int narrowSize, LPCSTR defaultChar, BOOL* usedDefaultChar);
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR narrow, int narrowCount, LPWSTR wide,
+                        int wideSize);
+}  // namespace zt::win32
+
+#endif
+
+namespace zt::win32 {
+// Not a Win32 call: whether the window holds a live subscription to the device-interface
+// class. The simulated world asks it to broadcast device interfaces only to subscribers.
+bool IsSubscribedToDeviceInterface(HWND window, const GUID& interfaceClass);
+}  // namespace zt::win32

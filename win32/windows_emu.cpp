@@ -1,0 +1,221 @@
+// Emulated windows, per-thread message queues and device-notification subscriptions.
+#include "win32/api.h"
+#include "win32/device_notification_ledger.h"
+
+#include <algorithm>
+#include <atomic>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace zt::win32 {
+namespace {
+
+struct Window {
+    std::u16string className;
+    DWORD thread;
+    WNDPROC procedure;
+    LONG_PTR userData;
+};
+
+// Handles count up, so an ordered map also enumerates windows in creation order.
+struct World {
+    std::mutex mutex;
+    std::map<std::u16string, WNDPROC> classes;
+    std::map<HWND, Window> windows;
+    std::map<DWORD, std::deque<MSG>> queues;
+    std::uintptr_t nextHandle = 0x10000;
+};
+
+World& TheWorld() {
+    static World world;
+    return world;
+}
+
+HWND NextHandle(World& world) {
+    world.nextHandle += 4;
+    return reinterpret_cast<HWND>(world.nextHandle);
+}
+
+// The window's procedure, or null when there is no such window.
+WNDPROC ProcedureOf(HWND window) {
+    World& world = TheWorld();
+    std::lock_guard lock(world.mutex);
+    const auto found = world.windows.find(window);
+    return found == world.windows.end() ? nullptr : found->second.procedure;
+}
+
+}  // namespace
+
+DWORD GetCurrentThreadId() {
+    static std::atomic<DWORD> lastId{0};
+    thread_local const DWORD id = ++lastId;
+    return id;
+}
+
+HMODULE GetModuleHandleW(LPCWSTR) {
+    static char module;
+    return reinterpret_cast<HMODULE>(&module);
+}
+
+ATOM RegisterClassW(const WNDCLASSW* windowClass) {
+    if (windowClass == nullptr || windowClass->lpszClassName == nullptr ||
+        windowClass->lpfnWndProc == nullptr) {
+        return 0;
+    }
+    World& world = TheWorld();
+    std::lock_guard lock(world.mutex);
+    const auto [entry, added] =
+        world.classes.emplace(windowClass->lpszClassName, windowClass->lpfnWndProc);
+    return added ? static_cast<ATOM>(world.classes.size()) : 0;
+}
+
+HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR, DWORD, int, int, int, int, HWND parent,
+                     HMENU, HINSTANCE, LPVOID) {
+    if (className == nullptr || parent != nullptr) return nullptr;
+    World& world = TheWorld();
+    std::lock_guard lock(world.mutex);
+    const auto windowClass = world.classes.find(className);
+    if (windowClass == world.classes.end()) return nullptr;
+    const HWND handle = NextHandle(world);
+    world.windows.emplace(handle,
+                          Window{windowClass->first, GetCurrentThreadId(), windowClass->second, 0});
+    return handle;
+}
+
+BOOL DestroyWindow(HWND window) {
+    const WNDPROC procedure = ProcedureOf(window);
+    if (procedure == nullptr) return FALSE;
+    procedure(window, WM_DESTROY, 0, 0);
+    // The procedure may have been replaced while handling WM_DESTROY.
+    if (const WNDPROC last = ProcedureOf(window)) last(window, WM_NCDESTROY, 0, 0);
+    ledger::ForgetWindow(window);
+    World& world = TheWorld();
+    std::lock_guard lock(world.mutex);
+    world.windows.erase(window);
+    // What was posted to a window that is gone is never delivered.
+    for (auto& [thread, queue] : world.queues) {
+        std::erase_if(queue, [&](const MSG& m) { return m.hwnd == window; });
+    }
+    return TRUE;
+}
+
+BOOL IsWindow(HWND window) { return ProcedureOf(window) != nullptr ? TRUE : FALSE; }
+
+LONG_PTR GetWindowLongPtrW(HWND window, int index) {
+    World& world = TheWorld();
+    std::lock_guard lock(world.mutex);
+    const auto found = world.windows.find(window);
+    if (found == world.windows.end()) return 0;
+    if (index == GWLP_WNDPROC) return reinterpret_cast<LONG_PTR>(found->second.procedure);
+    if (index == GWLP_USERDATA) return found->second.userData;
+    return 0;
+}
+
+LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) {
+    World& world = TheWorld();
+    std::lock_guard lock(world.mutex);
+    const auto found = world.windows.find(window);
+    if (found == world.windows.end()) return 0;
+    Window& target = found->second;
+    LONG_PTR previous = 0;
+    if (index == GWLP_WNDPROC && value != 0) {
+        previous = reinterpret_cast<LONG_PTR>(target.procedure);
+        target.procedure = reinterpret_cast<WNDPROC>(value);
+    } else if (index == GWLP_USERDATA) {
+        previous = target.userData;
+        target.userData = value;
+    }
+    return previous;
+}
+
+LRESULT DefWindowProcW(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC callback, LPARAM lParam) {
+    std::vector<HWND> found;
+    {
+        World& world = TheWorld();
+        std::lock_guard lock(world.mutex);
+        for (const auto& [handle, window] : world.windows) {
+            if (window.thread == threadId) found.push_back(handle);
+        }
+    }
+    for (const HWND handle : found) {
+        if (IsWindow(handle) && !callback(handle, lParam)) break;
+    }
+    return found.empty() ? FALSE : TRUE;
+}
+
+int GetClassNameW(HWND window, LPWSTR className, int maxCount) {
+    World& world = TheWorld();
+    std::lock_guard lock(world.mutex);
+    const auto found = world.windows.find(window);
+    if (found == world.windows.end() || className == nullptr || maxCount <= 0) return 0;
+    const std::u16string& name = found->second.className;
+    const auto copied = std::min<std::size_t>(name.size(), static_cast<std::size_t>(maxCount - 1));
+    std::copy_n(name.begin(), copied, className);
+    className[copied] = u'\0';
+    return static_cast<int>(copied);
+}
+
+BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    World& world = TheWorld();
+    std::lock_guard lock(world.mutex);
+    const auto found = world.windows.find(window);
+    if (found == world.windows.end()) return FALSE;
+    world.queues[found->second.thread].push_back(MSG{window, message, wParam, lParam, 0, {0, 0}});
+    return TRUE;
+}
+
+LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    WNDPROC procedure = nullptr;
+    {
+        World& world = TheWorld();
+        std::lock_guard lock(world.mutex);
+        const auto found = world.windows.find(window);
+        if (found == world.windows.end() || found->second.thread != GetCurrentThreadId()) return 0;
+        procedure = found->second.procedure;
+    }
+    return procedure(window, message, wParam, lParam);
+}
+
+BOOL PeekMessageW(MSG* message, HWND, UINT, UINT, UINT removeFlags) {
+    World& world = TheWorld();
+    std::lock_guard lock(world.mutex);
+    auto& queue = world.queues[GetCurrentThreadId()];
+    if (queue.empty()) return FALSE;
+    *message = queue.front();
+    if ((removeFlags & PM_REMOVE) != 0) queue.pop_front();
+    return TRUE;
+}
+
+LRESULT DispatchMessageW(const MSG* message) {
+    const WNDPROC procedure = ProcedureOf(message->hwnd);
+    if (procedure == nullptr) return 0;
+    return procedure(message->hwnd, message->message, message->wParam, message->lParam);
+}
+
+HDEVNOTIFY RegisterDeviceNotificationW(HANDLE recipient, LPVOID filter, DWORD flags) {
+    const HWND window = static_cast<HWND>(recipient);
+    GUID interfaceClass{};
+    if (flags != DEVICE_NOTIFY_WINDOW_HANDLE || !IsWindow(window) ||
+        !ledger::ReadInterfaceClass(filter, interfaceClass)) {
+        return nullptr;
+    }
+    HDEVNOTIFY notification = nullptr;
+    {
+        World& world = TheWorld();
+        std::lock_guard lock(world.mutex);
+        notification = NextHandle(world);
+    }
+    ledger::Add(notification, window, interfaceClass);
+    return notification;
+}
+
+BOOL UnregisterDeviceNotification(HDEVNOTIFY notification) {
+    return ledger::Remove(notification) ? TRUE : FALSE;
+}
+
+}  // namespace zt::win32
