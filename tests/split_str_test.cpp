@@ -12,9 +12,7 @@ std::vector<String> Split(const String& source, const String& delimiter) {
     TStringList list;
     list.Add(u"left over");
     TZtUsbDetector::SplitStr(source, delimiter, list);
-    std::vector<String> pieces;
-    for (int i = 0; i < list.Count(); ++i) pieces.push_back(list[i]);
-    return pieces;
+    return zt::testing::Entries(list);
 }
 
 struct SplitCase {

@@ -2,18 +2,14 @@
 
 #include "host/exception.h"
 #include "host/string_list.h"
+#include "tests/test_support.h"
 
 namespace {
 
 using zt::host::EStringListError;
 using zt::host::String;
 using zt::host::TStringList;
-
-std::vector<String> Entries(const TStringList& list) {
-    std::vector<String> entries;
-    for (int i = 0; i < list.Count(); ++i) entries.push_back(list[i]);
-    return entries;
-}
+using zt::testing::Entries;
 
 TEST(StringList, KeepsOrderDuplicatesAndObjects) {
     TStringList list;

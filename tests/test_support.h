@@ -14,6 +14,13 @@ namespace zt::testing {
 
 using zt_usb_detector::TZtUsbDetector;
 
+// A string list's entries, for comparing whole lists in one assertion.
+inline std::vector<host::String> Entries(const host::TStringList& list) {
+    std::vector<host::String> entries;
+    for (int i = 0; i < list.Count(); ++i) entries.push_back(list[i]);
+    return entries;
+}
+
 // Captures message boxes and failures handed to the host, and restores the hooks after.
 class DialogRecorder {
 public:
