@@ -113,6 +113,15 @@ public:
     TOnNewVolInfo OnNewVolInfo;
     TOnNewComInfo OnNewComInfo;
 
+    // The COM ports of the registry's serial-port map, sorted; each entry's object slot holds
+    // the port number. With names, a type text follows the padded port name.
+    void GetAvailableComPorts(TStringList& Ports, bool WithNames);
+    // The COM ports WMI knows, into ZtComInfo; FT232R ports are added to Ft232RList.
+    // Returns the number of records.
+    std::int32_t GetAvailableComPortsEx();
+    // Raises OnUsbDetect once when a USBasp programmer is attached.
+    void CheckUSBasp();
+
     // Replaces the list's content with the pieces of Source between occurrences of Delimiter
     // (case-sensitive, empty pieces kept, at least one piece; Source ends at its first NUL).
     static void SplitStr(String Source, String Delimiter, TStringList& DelimitedList);
@@ -155,7 +164,12 @@ private:
     void RunRequest(const String& text);
     void FreePendingRequests();
 
+    // COM port bookkeeping shared by the inquiries (com_ports.cpp).
+    void ApplyManufacturer(TZtComInfo& record, const String& manufacturer);
+    void RecordFt232R(const TZtComInfo& record);
+
     // Inquiries that requests lead to.
+    class NewPortScan;
     void GetNewComInfo(const String& port);
     void GetNewVolumenInfo(const String& text);
 

@@ -1,6 +1,7 @@
 #include "host/text.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace zt::host {
 namespace {
@@ -39,6 +40,22 @@ String Widen(win32::UINT codePage, std::string_view text) {
     return out;
 }
 
+template <typename Integer>
+Integer ParseInteger(std::u16string_view text, Integer fallback) {
+    // Digits and signs are ASCII, so anything else can be dropped before parsing.
+    std::string narrow;
+    for (const char16_t c : text) {
+        if (c > 0x7F) return fallback;
+        narrow += static_cast<char>(c);
+    }
+    const char* first = narrow.data();
+    const char* last = first + narrow.size();
+    if (first != last && *first == '+') ++first;
+    Integer value = 0;
+    const auto [end, error] = std::from_chars(first, last, value);
+    return error == std::errc() && end == last && first != last ? value : fallback;
+}
+
 }  // namespace
 
 AnsiString ToAnsi(std::u16string_view text) { return Narrow(CP_ACP, text); }
@@ -65,6 +82,21 @@ int CompareText(std::u16string_view a, std::u16string_view b) {
     }
     if (a.size() == b.size()) return 0;
     return a.size() < b.size() ? -1 : 1;
+}
+
+String Trim(std::u16string_view text) {
+    const auto isSpace = [](char16_t c) { return c <= u' '; };
+    while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
+    return String(text);
+}
+
+std::int32_t StrToIntDef(std::u16string_view text, std::int32_t fallback) {
+    return ParseInteger(text, fallback);
+}
+
+std::int64_t StrToInt64Def(std::u16string_view text, std::int64_t fallback) {
+    return ParseInteger(text, fallback);
 }
 
 bool SameText(std::u16string_view a, std::u16string_view b) {

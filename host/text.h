@@ -2,6 +2,7 @@
 // Text types and helpers: UTF-16 strings, 8-bit text in the system code page, UTF-8 for
 // display, and letter-case rules that touch A to Z only.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,12 @@ String LowerCase(String text);
 // Compares ignoring the case of A to Z: < 0, 0 or > 0.
 int CompareText(std::u16string_view a, std::u16string_view b);
 bool SameText(std::u16string_view a, std::u16string_view b);
+
+// Without leading and trailing blanks and control characters.
+String Trim(std::u16string_view text);
+// A decimal integer with an optional sign, or the default when the text is not one.
+std::int32_t StrToIntDef(std::u16string_view text, std::int32_t fallback);
+std::int64_t StrToInt64Def(std::u16string_view text, std::int64_t fallback);
 
 // The string's units as the platform's wide characters (the same 16-bit units).
 inline const win32::WCHAR* WideText(const String& text) {

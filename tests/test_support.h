@@ -9,6 +9,7 @@
 #include "host/application.h"
 #include "host/dialogs.h"
 #include "sim/broadcast.h"
+#include "wmi/ZtWmiU.h"
 
 namespace zt::testing {
 
@@ -101,6 +102,28 @@ inline void Broadcast(std::uint32_t event, const sim::Record& record) {
 
 inline sim::Record UsbInterface(const std::u16string& name) {
     return sim::DeviceInterfaceRecord(name, zt_usb_detector::GUID_DEVINTERFACE_USB_DEVICE);
+}
+
+}  // namespace zt::testing
+
+namespace zt::testing {
+
+// Serves WMI from a backend for the life of the object, then restores the previous one.
+class WmiServed {
+public:
+    explicit WmiServed(std::function<std::optional<std::vector<host::String>>(const host::String&)> backend)
+        : previous_(ZtWmiU::SetWmiBackend(std::move(backend))) {}
+    ~WmiServed() { ZtWmiU::SetWmiBackend(previous_); }
+    WmiServed(const WmiServed&) = delete;
+    WmiServed& operator=(const WmiServed&) = delete;
+
+private:
+    ZtWmiU::WmiBackend previous_;
+};
+
+// A backend that answers every query with the same object texts.
+inline ZtWmiU::WmiBackend FixedObjects(std::vector<host::String> texts) {
+    return [texts](const host::String&) { return std::optional(texts); };
 }
 
 }  // namespace zt::testing

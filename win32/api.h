@@ -27,6 +27,7 @@ using ::GUID;
 using ::HANDLE;
 using ::HDEVNOTIFY;
 using ::HINSTANCE;
+using ::HKEY;
 using ::HMENU;
 using ::HMODULE;
 using ::HWND;
@@ -38,7 +39,9 @@ using ::LPSTR;
 using ::LPVOID;
 using ::LPWSTR;
 using ::LRESULT;
+using ::LSTATUS;
 using ::MSG;
+using ::REGSAM;
 using ::UINT;
 using ::WCHAR;
 using ::WNDCLASSW;
@@ -61,7 +64,10 @@ using ::MessageBoxW;
 using ::MultiByteToWideChar;
 using ::PeekMessageW;
 using ::PostMessageW;
+using ::RegCloseKey;
+using ::RegEnumValueW;
 using ::RegisterClassW;
+using ::RegOpenKeyExW;
 using ::SendMessageW;
 using ::SetWindowLongPtrW;
 using ::WideCharToMultiByte;
@@ -106,6 +112,14 @@ BOOL UnregisterDeviceNotification(HDEVNOTIFY notification);
 #define WS_POPUP 0x80000000L
 #define WS_EX_TOOLWINDOW 0x00000080L
 
+#define ERROR_SUCCESS 0L
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_MORE_DATA 234L
+#define ERROR_NO_MORE_ITEMS 259L
+#define KEY_READ 0x20019
+#define REG_SZ 1
+
 #define CP_ACP 0
 #define CP_UTF8 65001
 #define MB_OK 0x00000000L
@@ -143,6 +157,10 @@ using HDEVNOTIFY = void*;
 using HICON = void*;
 using HCURSOR = void*;
 using HBRUSH = void*;
+struct HKEY__;
+using HKEY = HKEY__*;
+using LSTATUS = LONG;
+using REGSAM = DWORD;
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using WNDENUMPROC = BOOL (*)(HWND, LPARAM);
@@ -208,6 +226,15 @@ LRESULT DispatchMessageW(const MSG* message);
 // Device notifications: device-interface filters only, window recipients only.
 HDEVNOTIFY RegisterDeviceNotificationW(HANDLE recipient, LPVOID filter, DWORD flags);
 BOOL UnregisterDeviceNotification(HDEVNOTIFY notification);
+
+// The registry, read only: HKEY_LOCAL_MACHINE as the simulated world fills it.
+#define HKEY_LOCAL_MACHINE (reinterpret_cast<zt::win32::HKEY>(std::uintptr_t{0x80000002}))
+LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, HKEY* result);
+// Names and data that do not fit their buffers give ERROR_MORE_DATA; past the last value,
+// ERROR_NO_MORE_ITEMS.
+LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD* reserved,
+                      DWORD* type, BYTE* data, DWORD* dataSize);
+LSTATUS RegCloseKey(HKEY key);
 
 // Writes "caption: text" to standard error and returns IDOK: there is no one to click.
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);

@@ -1,0 +1,143 @@
+// The COM port inventories: the registry's serial-port map and the ports WMI knows.
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "detector/com_port_rules.h"
+#include "host/application.h"
+#include "host/dialogs.h"
+#include "wmi/ZtWmiU.h"
+
+namespace zt_usb_detector {
+namespace {
+
+namespace win32 = zt::win32;
+using namespace com_rules;
+
+constexpr win32::DWORD kNameBufferChars = 256;
+constexpr win32::DWORD kDataBufferBytes = 256;
+
+struct TypeRule {
+    const char16_t* nameContains;  // in the lower-cased value name
+    const char16_t* typeText;
+};
+
+constexpr std::array<TypeRule, 3> kTypeRules = {{
+    {u"serial", u"Serial com port"},
+    {u"vcp", u"Virtual com port"},
+    {u"\\bth", u"Bluetooth com port"},
+}};
+
+// "\Device\Serial0" -> "Serial com port"; a name no rule knows stands for itself.
+String TypeText(const String& valueName) {
+    const String lower = zt::host::LowerCase(valueName);
+    for (const TypeRule& rule : kTypeRules) {
+        if (lower.find(rule.nameContains) != String::npos) return rule.typeText;
+    }
+    return valueName;
+}
+
+// The port name padded to seven characters, at least one blank before the type text.
+String WithTypeText(const String& portName, const String& valueName) {
+    const std::size_t blanks = portName.size() < 7 ? 7 - portName.size() : 1;
+    return portName + String(blanks, u' ') + zt::host::Trim(TypeText(valueName));
+}
+
+// Registry data as UTF-16 text up to its first NUL or its end.
+String RegistryText(const win32::BYTE* data, win32::DWORD size) {
+    String text(size / sizeof(char16_t), u'\0');
+    std::memcpy(text.data(), data, text.size() * sizeof(char16_t));
+    return text.substr(0, text.find(u'\0'));
+}
+
+}  // namespace
+
+void TZtUsbDetector::GetAvailableComPorts(TStringList& Ports, bool WithNames) {
+    win32::HKEY key = nullptr;
+    try {
+        TStringList found;
+        win32::RegOpenKeyExW(HKEY_LOCAL_MACHINE, ZT_WTEXT("HARDWARE\\DEVICEMAP\\SERIALCOMM"), 0,
+                             KEY_READ, &key);
+        for (win32::DWORD index = 0;; ++index) {
+            win32::WCHAR name[kNameBufferChars];
+            win32::BYTE data[kDataBufferBytes];
+            win32::DWORD nameLength = kNameBufferChars;
+            win32::DWORD dataSize = kDataBufferBytes;
+            win32::DWORD type = 0;
+            if (win32::RegEnumValueW(key, index, name, &nameLength, nullptr, &type, data,
+                                     &dataSize) != ERROR_SUCCESS) {
+                break;
+            }
+            const String portName = RegistryText(data, std::min(dataSize, kDataBufferBytes));
+            const std::int32_t number = PortNumber(portName);
+            if (number <= 0) continue;
+            const String valueName(name, name + nameLength);
+            found.AddObject(WithNames ? WithTypeText(portName, valueName) : portName, number);
+        }
+        found.Sort();
+        Ports.Assign(found);
+    } catch (...) {
+        zt::host::ShowMessage(u"#err43 - GetAvailableComPorts Exception");
+    }
+    if (key != nullptr) win32::RegCloseKey(key);
+}
+
+std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
+    TStringList lines;
+    ZtWmiU::DoWmiScript(
+        u"SELECT Caption,DeviceID,Manufacturer FROM Win32_PnPEntity WHERE Caption Like \"%(COM%\" ",
+        lines);
+    if (lines.Count() == 0) return 0;
+    std::int32_t count = 0;
+    try {
+        for (int i = 0; i < lines.Count(); ++i) {
+            const String& line = lines[i];
+            const bool hasDeviceId = line.find(u"DeviceID") != String::npos;
+            if (line.find(u"Caption") != String::npos) {
+                ZtComInfo.resize(static_cast<std::size_t>(count));
+                ZtComInfo.emplace_back();
+                ++count;
+                ApplyCaption(ZtComInfo.back(), QuotedValue(line));
+            } else if (count == 0) {
+                continue;  // the other rules apply to the last record
+            } else if (hasDeviceId && line.find(u"BTHENUM") != String::npos) {
+                ApplyBluetoothDeviceId(ZtComInfo.back(), QuotedValue(line));
+            } else if (hasDeviceId) {
+                const String segment = MiddleSegment(QuotedValue(line));
+                if (segment.find(u'+') != String::npos) {
+                    ApplyPlusSegment(ZtComInfo.back(), segment);
+                } else {
+                    ApplyPlainSegment(ZtComInfo.back(), segment);
+                }
+            } else if (line.find(u"Manufacturer") != String::npos) {
+                ApplyManufacturer(ZtComInfo.back(), QuotedValue(line));
+            }
+        }
+    } catch (...) {
+        zt::host::ShowMessage(u"#error in: GetAvailableComPortsEx()");
+        return 0;
+    }
+    zt::host::ProcessMessages();
+    return count;
+}
+
+void TZtUsbDetector::ApplyManufacturer(TZtComInfo& record, const String& manufacturer) {
+    if (IsFt232R(record)) {
+        record.Chip = u"FT232R";
+        RecordFt232R(record);
+    }
+    record.Manufacturer = manufacturer;
+}
+
+// One entry per serial number; the copy is taken before the manufacturer is set.
+void TZtUsbDetector::RecordFt232R(const TZtComInfo& record) {
+    const auto listed = std::min<std::size_t>(std::max(Ft232Rcount, 0), Ft232RList.size());
+    for (std::size_t i = 0; i < listed; ++i) {
+        if (Ft232RList[i].Serial == record.Serial) return;
+    }
+    ++Ft232Rcount;
+    Ft232RList.resize(static_cast<std::size_t>(Ft232Rcount));
+    Ft232RList.back() = record;
+}
+
+}  // namespace zt_usb_detector

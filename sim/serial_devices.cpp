@@ -1,0 +1,86 @@
+#include "sim/serial_devices.h"
+
+namespace zt::sim {
+namespace {
+
+constexpr char16_t kUsbInterfaceClass[] = u"{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+constexpr char16_t kPortsClass[] = u"{4d36e978-e325-11ce-bfc1-08002be10318}";
+constexpr char16_t kUsbClass[] = u"{36fc9e60-c465-11cf-8056-444553540000}";
+
+String UsbInterfaceName(const String& hardware, const String& instance) {
+    return u"\\\\?\\USB#" + hardware + u"#" + instance + u"#" + kUsbInterfaceClass;
+}
+
+String PortNumberText(const String& port) { return port.size() > 3 ? port.substr(3) : port; }
+
+CimRepository::Values PortEntity(const String& description, const String& port,
+                                 const String& deviceId, const String& manufacturer,
+                                 const String& service) {
+    const String caption = description + u" (" + port + u")";
+    return {{u"Caption", caption},          {u"ClassGuid", kPortsClass},
+            {u"Description", description},  {u"DeviceID", deviceId},
+            {u"Manufacturer", manufacturer}, {u"Name", caption},
+            {u"PNPClass", u"Ports"},        {u"PNPDeviceID", deviceId},
+            {u"Present", u"TRUE"},          {u"Service", service},
+            {u"Status", u"OK"}};
+}
+
+CimRepository::Values UsbEntity(const String& description, const String& deviceId,
+                                const String& manufacturer, const String& service) {
+    return {{u"Caption", description},      {u"ClassGuid", kUsbClass},
+            {u"Description", description},  {u"DeviceID", deviceId},
+            {u"Manufacturer", manufacturer}, {u"Name", description},
+            {u"PNPClass", u"USB"},          {u"PNPDeviceID", deviceId},
+            {u"Present", u"TRUE"},          {u"Service", service},
+            {u"Status", u"OK"}};
+}
+
+}  // namespace
+
+SerialDevice FtdiAdapter(const String& serial, const String& port) {
+    const String hardware = u"VID_0403&PID_6001";
+    return {UsbInterfaceName(hardware, serial),
+            port,
+            u"\\Device\\VCP" + PortNumberText(port),
+            {PortEntity(u"USB Serial Port", port,
+                        u"FTDIBUS\\VID_0403+PID_6001+" + serial + u"A\\0000", u"FTDI", u"FTSER2K"),
+             UsbEntity(u"USB Serial Converter", u"USB\\" + hardware + u"\\" + serial, u"FTDI",
+                       u"FTDIBUS")}};
+}
+
+SerialDevice Ch340Adapter(const String& instance, const String& port) {
+    const String hardware = u"VID_1A86&PID_7523";
+    return {UsbInterfaceName(hardware, instance),
+            port,
+            u"\\Device\\Serial" + PortNumberText(port),
+            {PortEntity(u"USB-SERIAL CH340", port, u"USB\\" + hardware + u"\\" + instance,
+                        u"wch.cn", u"CH341SER_A64")}};
+}
+
+SerialDevice BluetoothLink(const String& instance, const String& port) {
+    return {{},
+            port,
+            u"\\Device\\BthModem" + PortNumberText(port),
+            {PortEntity(u"Standard Serial over Bluetooth link", port,
+                        u"BTHENUM\\{00001101-0000-1000-8000-00805F9B34FB}_LOCALMFG&0000\\" + instance,
+                        u"Microsoft", u"BTHMODEM")}};
+}
+
+SerialDevice BuiltInPort(const String& port) {
+    return {{},
+            port,
+            u"\\Device\\Serial0",
+            {PortEntity(u"Communications Port", port, u"ACPI\\PNP0501\\1",
+                        u"(Standard port types)", u"Serial")}};
+}
+
+SerialDevice UsbaspProgrammer(const String& serial) {
+    const String hardware = u"VID_16C0&PID_05DC";
+    return {UsbInterfaceName(hardware, serial),
+            {},
+            {},
+            {UsbEntity(u"USBasp", u"USB\\" + hardware + u"\\" + serial, u"libusb-win32",
+                       u"libusb0")}};
+}
+
+}  // namespace zt::sim

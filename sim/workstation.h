@@ -1,0 +1,34 @@
+#pragma once
+// A simulated workstation: its WMI repository, its serial-port map and the devices that
+// come and go, broadcasting as Windows does to the calling thread's windows.
+
+#include <functional>
+#include <optional>
+
+#include "sim/cim_repository.h"
+#include "sim/serial_devices.h"
+
+namespace zt::sim {
+
+class Workstation {
+public:
+    CimRepository& Cim() { return cim_; }
+
+    // Answers WQL from this workstation; install it with ZtWmiU::SetWmiBackend.
+    std::function<std::optional<std::vector<String>>(const String&)> WmiBackend() const;
+
+    // Present from the start: no broadcasts.
+    void Attach(const SerialDevice& device);
+    // Arrival: the device's entities and registry value, then the device-interface
+    // broadcast, then the port's.
+    void Plug(const SerialDevice& device);
+    // Removal: the port's broadcast, then the device interface's, after the device is gone.
+    void Unplug(const SerialDevice& device);
+
+private:
+    void Detach(const SerialDevice& device);
+
+    CimRepository cim_;
+};
+
+}  // namespace zt::sim

@@ -1,0 +1,111 @@
+// The registry's serial-port map, as the simulated world fills the emulated registry.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "sim/registry.h"
+#include "sim/workstation.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using zt::host::String;
+using zt::host::TStringList;
+using zt::sim::kSerialCommKey;
+using zt::testing::DialogRecorder;
+using zt::testing::Entries;
+using zt_usb_detector::TZtUsbDetector;
+
+std::vector<zt::win32::BYTE> Utf16(const String& text) {
+    std::vector<zt::win32::BYTE> bytes(text.size() * 2);
+    std::memcpy(bytes.data(), text.data(), bytes.size());
+    return bytes;
+}
+
+class SerialPortMap : public ::testing::Test {
+protected:
+    ~SerialPortMap() override { zt::sim::DeleteRegistryKey(kSerialCommKey); }
+
+    void Port(const String& valueName, const String& data) {
+        zt::sim::SetRegistryValue(kSerialCommKey, valueName, REG_SZ, Utf16(data + String(1, u'\0')));
+    }
+
+    std::vector<std::intptr_t> Numbers() const {
+        std::vector<std::intptr_t> numbers;
+        for (int i = 0; i < ports.Count(); ++i) numbers.push_back(ports.Objects(i));
+        return numbers;
+    }
+
+    DialogRecorder dialogs;
+    TZtUsbDetector detector;
+    TStringList ports;
+};
+
+TEST_F(SerialPortMap, ListsPortsSortedWithTheirNumbers) {
+    Port(u"\\Device\\Serial0", u"COM2");
+    Port(u"\\Device\\VCP0", u"COM10");
+    Port(u"\\Device\\Serial1", u"COM1");
+    ports.Add(u"earlier");
+    detector.GetAvailableComPorts(ports, false);
+    EXPECT_EQ(Entries(ports), (std::vector<String>{u"COM1", u"COM10", u"COM2"}));
+    EXPECT_EQ(Numbers(), (std::vector<std::intptr_t>{1, 10, 2}));
+}
+
+TEST_F(SerialPortMap, NamesGiveTypeTextsAfterPaddedPortNames) {
+    Port(u"\\Device\\ProlificSerial0", u"COM3");
+    Port(u"\\Device\\VCP0", u"COM12");
+    Port(u"\\Device\\BthModem0", u"COM123");
+    Port(u"\\Device\\Silabser0", u"COM4");
+    Port(u"\\Device\\USBSER000", u"COM5");
+    Port(u"\\Device\\Serial1", u"COM1000");
+    detector.GetAvailableComPorts(ports, true);
+    EXPECT_EQ(Entries(ports), (std::vector<String>{
+                                  u"COM1000 Serial com port",
+                                  u"COM12  Virtual com port",
+                                  u"COM123 Bluetooth com port",
+                                  u"COM3   Serial com port",
+                                  u"COM4   \\Device\\Silabser0",
+                                  u"COM5   \\Device\\USBSER000",
+                              }));
+    EXPECT_EQ(Numbers(), (std::vector<std::intptr_t>{1000, 12, 123, 3, 4, 5}));
+}
+
+TEST_F(SerialPortMap, SkipsPortsWithoutANumberAndReadsUpToTheNul) {
+    Port(u"\\Device\\com0com10", u"CNCA0");
+    Port(u"\\Device\\Serial0", u"COM0");
+    Port(u"\\Device\\Serial1", String(u"COM7\0junk", 9));
+    Port(u"\\Device\\Serial2", u"XYZ9");  // the first three characters are dropped, whatever
+    detector.GetAvailableComPorts(ports, false);
+    EXPECT_EQ(Entries(ports), (std::vector<String>{u"COM7", u"XYZ9"}));
+}
+
+TEST_F(SerialPortMap, AValueTooLargeForTheBuffersEndsTheListQuietly) {
+    Port(u"\\Device\\Serial0", u"COM1");
+    Port(u"\\Device\\Serial1", String(200, u'9'));  // 402 bytes of data
+    Port(u"\\Device\\Serial2", u"COM3");
+    detector.GetAvailableComPorts(ports, false);
+    EXPECT_EQ(Entries(ports), std::vector<String>{u"COM1"});
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(SerialPortMap, AMissingKeyGivesAnEmptyListAndNoMessage) {
+    ports.Add(u"earlier");
+    detector.GetAvailableComPorts(ports, true);
+    EXPECT_EQ(ports.Count(), 0);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(SerialPortMap, FollowsDevicesComingAndGoing) {
+    zt::sim::Workstation station;
+    const auto ftdi = zt::sim::FtdiAdapter(u"FT1", u"COM5");
+    station.Attach(zt::sim::BuiltInPort(u"COM1"));
+    station.Plug(ftdi);
+    zt::testing::PumpRequests();
+    detector.GetAvailableComPorts(ports, true);
+    EXPECT_EQ(Entries(ports), (std::vector<String>{u"COM1   Serial com port", u"COM5   Virtual com port"}));
+    station.Unplug(ftdi);
+    detector.GetAvailableComPorts(ports, false);
+    EXPECT_EQ(Entries(ports), std::vector<String>{u"COM1"});
+}
+
+}  // namespace
