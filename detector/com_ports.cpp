@@ -90,6 +90,7 @@ std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
     if (lines.Count() == 0) return 0;
     std::int32_t count = 0;
     try {
+        Ft232RSerials listed = ListedFt232RSerials();
         for (int i = 0; i < lines.Count(); ++i) {
             const String& line = lines[i];
             const bool hasDeviceId = line.find(u"DeviceID") != String::npos;
@@ -110,7 +111,7 @@ std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
                     ApplyPlainSegment(ZtComInfo.back(), segment);
                 }
             } else if (line.find(u"Manufacturer") != String::npos) {
-                ApplyManufacturer(ZtComInfo.back(), QuotedValue(line));
+                ApplyManufacturer(ZtComInfo.back(), QuotedValue(line), listed);
             }
         }
     } catch (...) {
@@ -121,20 +122,25 @@ std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
     return count;
 }
 
-void TZtUsbDetector::ApplyManufacturer(TZtComInfo& record, const String& manufacturer) {
+TZtUsbDetector::Ft232RSerials TZtUsbDetector::ListedFt232RSerials() const {
+    const auto listed = std::min<std::size_t>(std::max(Ft232Rcount, 0), Ft232RList.size());
+    Ft232RSerials serials;
+    for (std::size_t i = 0; i < listed; ++i) serials.insert(Ft232RList[i].Serial);
+    return serials;
+}
+
+void TZtUsbDetector::ApplyManufacturer(TZtComInfo& record, const String& manufacturer,
+                                       Ft232RSerials& listed) {
     if (IsFt232R(record)) {
         record.Chip = u"FT232R";
-        RecordFt232R(record);
+        RecordFt232R(record, listed);
     }
     record.Manufacturer = manufacturer;
 }
 
 // One entry per serial number; the copy is taken before the manufacturer is set.
-void TZtUsbDetector::RecordFt232R(const TZtComInfo& record) {
-    const auto listed = std::min<std::size_t>(std::max(Ft232Rcount, 0), Ft232RList.size());
-    for (std::size_t i = 0; i < listed; ++i) {
-        if (Ft232RList[i].Serial == record.Serial) return;
-    }
+void TZtUsbDetector::RecordFt232R(const TZtComInfo& record, Ft232RSerials& listed) {
+    if (!listed.insert(record.Serial).second) return;
     ++Ft232Rcount;
     Ft232RList.resize(static_cast<std::size_t>(Ft232Rcount));
     Ft232RList.back() = record;

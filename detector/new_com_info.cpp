@@ -28,7 +28,7 @@ public:
     NewPortScan(TZtUsbDetector& detector, const String& port, const String& arrivalName,
                 std::vector<TZtComInfo>& records, bool& matched)
         : detector_(detector), port_(port), arrivalName_(arrivalName), records_(records),
-          matched_(matched) {}
+          matched_(matched), listed_(detector.ListedFt232RSerials()) {}
 
     // Takes the lines from the first on until they end or a rule stops the scan.
     void Run(const TStringList& lines) {
@@ -51,7 +51,7 @@ private:
         } else if (deviceId && Contains(line, u"&")) {
             AmpersandDeviceId(MiddleSegment(QuotedValue(line)));
         } else if (Contains(line, u"Manufacturer")) {
-            detector_.ApplyManufacturer(Last(), QuotedValue(line));
+            detector_.ApplyManufacturer(Last(), QuotedValue(line), listed_);
         }
     }
 
@@ -103,6 +103,7 @@ private:
     const String& arrivalName_;
     std::vector<TZtComInfo>& records_;
     bool& matched_;
+    Ft232RSerials listed_;
     std::int32_t count_ = 0;
     bool stopped_ = false;
 };

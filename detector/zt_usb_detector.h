@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "host/classes.h"
@@ -164,9 +165,12 @@ private:
     void RunRequest(const String& text);
     void FreePendingRequests();
 
-    // COM port bookkeeping shared by the inquiries (com_ports.cpp).
-    void ApplyManufacturer(TZtComInfo& record, const String& manufacturer);
-    void RecordFt232R(const TZtComInfo& record);
+    // COM port bookkeeping shared by the inquiries (com_ports.cpp). A scan, which does not
+    // pump messages, keeps the serials of Ft232RList at hand so each lookup is cheap.
+    using Ft232RSerials = std::unordered_set<String>;
+    Ft232RSerials ListedFt232RSerials() const;
+    void ApplyManufacturer(TZtComInfo& record, const String& manufacturer, Ft232RSerials& listed);
+    void RecordFt232R(const TZtComInfo& record, Ft232RSerials& listed);
 
     // Inquiries that requests lead to.
     class NewPortScan;
