@@ -4,8 +4,6 @@ namespace zt::sim {
 namespace {
 
 constexpr char16_t kUsbInterfaceClass[] = u"{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-constexpr char16_t kPortsClass[] = u"{4d36e978-e325-11ce-bfc1-08002be10318}";
-constexpr char16_t kUsbClass[] = u"{36fc9e60-c465-11cf-8056-444553540000}";
 
 String UsbInterfaceName(const String& hardware, const String& instance) {
     return u"\\\\?\\USB#" + hardware + u"#" + instance + u"#" + kUsbInterfaceClass;
@@ -13,26 +11,35 @@ String UsbInterfaceName(const String& hardware, const String& instance) {
 
 String PortNumberText(const String& port) { return port.size() > 3 ? port.substr(3) : port; }
 
-CimRepository::Values PortEntity(const String& description, const String& port,
-                                 const String& deviceId, const String& manufacturer,
-                                 const String& service) {
-    const String caption = description + u" (" + port + u")";
-    return {{u"Caption", caption},          {u"ClassGuid", kPortsClass},
+struct DeviceClass {
+    const char16_t* guid;
+    const char16_t* name;
+};
+constexpr DeviceClass kPorts = {u"{4d36e978-e325-11ce-bfc1-08002be10318}", u"Ports"};
+constexpr DeviceClass kUsb = {u"{36fc9e60-c465-11cf-8056-444553540000}", u"USB"};
+
+CimRepository::Values Entity(const DeviceClass& deviceClass, const String& caption,
+                             const String& description, const String& deviceId,
+                             const String& manufacturer, const String& service) {
+    return {{u"Caption", caption},          {u"ClassGuid", deviceClass.guid},
             {u"Description", description},  {u"DeviceID", deviceId},
             {u"Manufacturer", manufacturer}, {u"Name", caption},
-            {u"PNPClass", u"Ports"},        {u"PNPDeviceID", deviceId},
+            {u"PNPClass", deviceClass.name}, {u"PNPDeviceID", deviceId},
             {u"Present", u"TRUE"},          {u"Service", service},
             {u"Status", u"OK"}};
 }
 
+// A port's caption names its port: "USB Serial Port (COM5)".
+CimRepository::Values PortEntity(const String& description, const String& port,
+                                 const String& deviceId, const String& manufacturer,
+                                 const String& service) {
+    return Entity(kPorts, description + u" (" + port + u")", description, deviceId, manufacturer,
+                  service);
+}
+
 CimRepository::Values UsbEntity(const String& description, const String& deviceId,
                                 const String& manufacturer, const String& service) {
-    return {{u"Caption", description},      {u"ClassGuid", kUsbClass},
-            {u"Description", description},  {u"DeviceID", deviceId},
-            {u"Manufacturer", manufacturer}, {u"Name", description},
-            {u"PNPClass", u"USB"},          {u"PNPDeviceID", deviceId},
-            {u"Present", u"TRUE"},          {u"Service", service},
-            {u"Status", u"OK"}};
+    return Entity(kUsb, description, description, deviceId, manufacturer, service);
 }
 
 }  // namespace
