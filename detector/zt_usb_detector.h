@@ -122,6 +122,9 @@ public:
     std::int32_t GetAvailableComPortsEx();
     // Raises OnUsbDetect once when a USBasp programmer is attached.
     void CheckUSBasp();
+    // The volumes of removable and external disk drives, into ZtAllVolInfo. Returns their
+    // number.
+    std::int32_t GetAvailableVolumens();
 
     // Replaces the list's content with the pieces of Source between occurrences of Delimiter
     // (case-sensitive, empty pieces kept, at least one piece; Source ends at its first NUL).
@@ -177,10 +180,20 @@ private:
     void GetNewComInfo(const String& port);
     void GetNewVolumenInfo(const String& text);
 
+    // The volume walk (volumes.cpp): drives -> partitions -> logical disks -> FZtVolInfo.
+    std::int32_t GetVols(String driveText, String serialOverride);
+    String PartitionsOfDrives(const String& driveText, String& caption);
+    String DisksOfPartitions(const String& partitionText, TStringList& serials,
+                             String& serialOverride);
+    std::int32_t VolumesOfDisks(const String& diskText, const String& caption,
+                                const TStringList& serials, const String& serialOverride);
+
     zt::win32::HWND FWindowHandle = nullptr;
     zt::win32::HDEVNOTIFY FNotification = nullptr;
     String FVersion;
     std::unique_ptr<TStringList> FLastArrivalAName;
+    std::vector<TZtVolInfo> FZtVolInfo;  // the volume walk's records
+    std::int32_t FdiskCounter = 0;       // records of the last inventory
     // Request texts posted and not yet received: only these are read and freed.
     std::vector<char*> FPendingRequests;
 };

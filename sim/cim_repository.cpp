@@ -34,6 +34,10 @@ bool IsValidValue(const CimProperty& property, const String& value) {
     }
 }
 
+String EndName(std::u16string_view className, std::u16string_view key) {
+    return host::UpperCase(String(className) + u"." + String(key));
+}
+
 std::size_t IndexOf(const CimClass& cimClass, const CimProperty& property) {
     return static_cast<std::size_t>(&property - cimClass.properties.data());
 }
@@ -99,6 +103,8 @@ bool CimRepository::Remove(std::u16string_view className, std::u16string_view ke
                (host::SameText(link.association->dependent, cimClass->name) &&
                 host::SameText(link.dependentKey, key));
     });
+    linksByEnd_.clear();
+    for (std::size_t i = 0; i < links_.size(); ++i) IndexLink(i);
     const CimProperty& keyProperty = cimClass->Key();
     Extent& extent = ExtentOf(*cimClass);
     std::erase_if(extent.objects, [&](const CimObject& object) {
@@ -122,6 +128,13 @@ void CimRepository::Associate(std::u16string_view associationClass,
         throw Invalid("no such dependent", dependentKey);
     }
     links_.push_back({&association, String(antecedentKey), String(dependentKey)});
+    IndexLink(links_.size() - 1);
+}
+
+void CimRepository::IndexLink(std::size_t link) {
+    const Link& added = links_[link];
+    linksByEnd_[EndName(added.association->antecedent, added.antecedentKey)].push_back(link);
+    linksByEnd_[EndName(added.association->dependent, added.dependentKey)].push_back(link);
 }
 
 std::vector<const CimObject*> CimRepository::Associators(const CimObject& object,
@@ -129,7 +142,10 @@ std::vector<const CimObject*> CimRepository::Associators(const CimObject& object
     const String& key = *object.Value(object.cimClass->Key());
     const String className = object.cimClass->name;
     std::vector<const CimObject*> found;
-    for (const Link& link : links_) {
+    const auto links = linksByEnd_.find(EndName(className, key));
+    if (links == linksByEnd_.end()) return found;
+    for (const std::size_t index : links->second) {
+        const Link& link = links_[index];
         if (link.association != &associationClass) continue;
         if (host::SameText(associationClass.antecedent, className) &&
             host::SameText(link.antecedentKey, key)) {

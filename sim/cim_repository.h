@@ -56,8 +56,12 @@ private:
     Extent& ExtentOf(const CimClass& cimClass);
     const Extent* FindExtent(const CimClass& cimClass) const;
 
+    void IndexLink(std::size_t link);
+
     std::vector<std::pair<const CimClass*, Extent>> classes_;
     std::vector<Link> links_;
+    // The links each instance stands in, by "Class.KEY" with letter case folded.
+    std::unordered_map<String, std::vector<std::size_t>> linksByEnd_;
 };
 
 }  // namespace zt::sim

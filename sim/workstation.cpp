@@ -23,7 +23,8 @@ std::vector<win32::BYTE> RegistryText(const String& text) {
     return bytes;
 }
 
-void AnnounceInterface(std::uint32_t event, const SerialDevice& device) {
+template <typename Device>
+void AnnounceInterface(std::uint32_t event, const Device& device) {
     if (device.interfaceName.empty()) return;
     BroadcastDeviceChange(event, DeviceInterfaceRecord(device.interfaceName,
                                                        win32::GUID_DEVINTERFACE_USB_DEVICE));
@@ -31,6 +32,20 @@ void AnnounceInterface(std::uint32_t event, const SerialDevice& device) {
 
 void AnnouncePort(std::uint32_t event, const SerialDevice& device) {
     if (!device.portName.empty()) BroadcastDeviceChange(event, PortRecord(device.portName));
+}
+
+void AnnounceVolumes(std::uint32_t event, const StorageDevice& device) {
+    if (UnitMask(device) != 0) BroadcastDeviceChange(event, VolumeRecord(UnitMask(device)));
+}
+
+String Number(std::uint64_t value) { return host::FromAnsi(std::to_string(value)); }
+
+String DiskDeviceId(const StorageDevice& device) {
+    return u"\\\\.\\PHYSICALDRIVE" + Number(device.index);
+}
+
+String PartitionId(const StorageDevice& device, std::size_t partition) {
+    return u"Disk #" + Number(device.index) + u", Partition #" + Number(partition);
 }
 
 }  // namespace
@@ -63,6 +78,59 @@ void Workstation::Plug(const SerialDevice& device) {
 void Workstation::Unplug(const SerialDevice& device) {
     Detach(device);
     AnnouncePort(DBT_DEVICEREMOVECOMPLETE, device);
+    AnnounceInterface(DBT_DEVICEREMOVECOMPLETE, device);
+}
+
+}  // namespace zt::sim
+
+namespace zt::sim {
+
+void Workstation::Attach(const StorageDevice& device) {
+    std::uint64_t total = 0;
+    for (const Volume& volume : device.volumes) total += volume.size;
+    cim_.Add(u"Win32_DiskDrive", {{u"Caption", device.caption},
+                                  {u"DeviceID", DiskDeviceId(device)},
+                                  {u"Index", Number(device.index)},
+                                  {u"MediaType", device.mediaType},
+                                  {u"Model", device.caption},
+                                  {u"Partitions", Number(device.volumes.size())},
+                                  {u"PNPDeviceID", device.pnpDeviceId},
+                                  {u"Size", Number(total)}});
+    for (std::size_t i = 0; i < device.volumes.size(); ++i) {
+        const Volume& volume = device.volumes[i];
+        cim_.Add(u"Win32_DiskPartition", {{u"DeviceID", PartitionId(device, i)},
+                                          {u"DiskIndex", Number(device.index)},
+                                          {u"Index", Number(i)},
+                                          {u"Size", Number(volume.size)}});
+        cim_.Associate(u"Win32_DiskDriveToDiskPartition", DiskDeviceId(device), PartitionId(device, i));
+        cim_.Add(u"Win32_LogicalDisk", {{u"DeviceID", volume.letter},
+                                        {u"DriveType", device.interfaceName.empty() ? u"3" : u"2"},
+                                        {u"FileSystem", volume.fileSystem},
+                                        {u"FreeSpace", Number(volume.freeSpace)},
+                                        {u"Size", Number(volume.size)},
+                                        {u"VolumeName", volume.label},
+                                        {u"VolumeSerialNumber", volume.volumeSerial}});
+        cim_.Associate(u"Win32_LogicalDiskToPartition", PartitionId(device, i), volume.letter);
+    }
+}
+
+void Workstation::Detach(const StorageDevice& device) {
+    for (std::size_t i = 0; i < device.volumes.size(); ++i) {
+        cim_.Remove(u"Win32_LogicalDisk", device.volumes[i].letter);
+        cim_.Remove(u"Win32_DiskPartition", PartitionId(device, i));
+    }
+    cim_.Remove(u"Win32_DiskDrive", DiskDeviceId(device));
+}
+
+void Workstation::Plug(const StorageDevice& device) {
+    Attach(device);
+    AnnounceInterface(DBT_DEVICEARRIVAL, device);
+    AnnounceVolumes(DBT_DEVICEARRIVAL, device);
+}
+
+void Workstation::Unplug(const StorageDevice& device) {
+    Detach(device);
+    AnnounceVolumes(DBT_DEVICEREMOVECOMPLETE, device);
     AnnounceInterface(DBT_DEVICEREMOVECOMPLETE, device);
 }
 

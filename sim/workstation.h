@@ -7,6 +7,7 @@
 
 #include "sim/cim_repository.h"
 #include "sim/serial_devices.h"
+#include "sim/storage_devices.h"
 
 namespace zt::sim {
 
@@ -25,8 +26,15 @@ public:
     // Removal: the port's broadcast, then the device interface's, after the device is gone.
     void Unplug(const SerialDevice& device);
 
+    // The same for disk drives: the drive, its partitions and volumes and their
+    // associations; the device interface's broadcast, then the volume's.
+    void Attach(const StorageDevice& device);
+    void Plug(const StorageDevice& device);
+    void Unplug(const StorageDevice& device);
+
 private:
     void Detach(const SerialDevice& device);
+    void Detach(const StorageDevice& device);
 
     CimRepository cim_;
 };

@@ -1,9 +1,0 @@
-#include "detector/zt_usb_detector.h"
-
-namespace zt_usb_detector {
-
-// The new-volume inquiry asks WMI, which arrives with the WMI unit; until then a request
-// for it finds nothing and raises nothing.
-void TZtUsbDetector::GetNewVolumenInfo(const String&) {}
-
-}  // namespace zt_usb_detector
