@@ -29,20 +29,31 @@ public:
         : previousMessage_(host::SetShowMessageHandler(
               [this](const host::String& text) { messages.push_back(host::ToUtf8(text)); })),
           previousException_(host::SetExceptionHandler(
-              [this](host::TObject*, std::exception_ptr failure) { failures.push_back(failure); })) {}
+              [this](host::TObject*, std::exception_ptr failure) { failures.push_back(failure); })),
+          previousDialog_(host::SetMessageDlgHandler(
+              [this](const host::String& text, host::TMsgDlgType type, host::TMsgDlgButtons buttons,
+                     int helpContext) {
+                  const bool errorWithOk = type == host::TMsgDlgType::mtError &&
+                                           buttons == host::mbOK && helpContext == 0;
+                  errors.push_back(errorWithOk ? host::ToUtf8(text) : "unexpected dialog kind");
+                  return host::mrOk;
+              })) {}
     ~DialogRecorder() {
         host::SetShowMessageHandler(previousMessage_);
         host::SetExceptionHandler(previousException_);
+        host::SetMessageDlgHandler(previousDialog_);
     }
     DialogRecorder(const DialogRecorder&) = delete;
     DialogRecorder& operator=(const DialogRecorder&) = delete;
 
     std::vector<std::string> messages;
     std::vector<std::exception_ptr> failures;
+    std::vector<std::string> errors;  // error dialogs (MessageDlg)
 
 private:
     host::ShowMessageHandler previousMessage_;
     host::ExceptionHandler previousException_;
+    host::MessageDlgHandler previousDialog_;
 };
 
 // Logs every detect and info event of a detector as one line of text.

@@ -55,11 +55,15 @@ using ::DefWindowProcW;
 using ::DestroyWindow;
 using ::DispatchMessageW;
 using ::EnumThreadWindows;
+using ::FARPROC;
+using ::FreeLibrary;
 using ::GetClassNameW;
 using ::GetCurrentThreadId;
 using ::GetModuleHandleW;
+using ::GetProcAddress;
 using ::GetWindowLongPtrW;
 using ::IsWindow;
+using ::LoadLibraryA;
 using ::MessageBoxW;
 using ::MultiByteToWideChar;
 using ::PeekMessageW;
@@ -164,6 +168,7 @@ using REGSAM = DWORD;
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using WNDENUMPROC = BOOL (*)(HWND, LPARAM);
+using FARPROC = void (*)();
 
 struct GUID {
     std::uint32_t Data1;
@@ -226,6 +231,11 @@ LRESULT DispatchMessageW(const MSG* message);
 // Device notifications: device-interface filters only, window recipients only.
 HDEVNOTIFY RegisterDeviceNotificationW(HANDLE recipient, LPVOID filter, DWORD flags);
 BOOL UnregisterDeviceNotification(HDEVNOTIFY notification);
+
+// Libraries loaded at run time: shared objects through the system's dynamic loader.
+HMODULE LoadLibraryA(LPCSTR fileName);
+FARPROC GetProcAddress(HMODULE module, LPCSTR name);
+BOOL FreeLibrary(HMODULE module);
 
 // The registry, read only: HKEY_LOCAL_MACHINE as the simulated world fills it.
 #define HKEY_LOCAL_MACHINE (reinterpret_cast<zt::win32::HKEY>(std::uintptr_t{0x80000002}))
