@@ -3,7 +3,7 @@
 # Usage: scripts/install-deps.sh [native|all]   (default: all, which adds MinGW-w64 and Wine)
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev)
+packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev nlohmann-json3-dev)
 if [ "${1:-all}" = all ]; then
     packages+=(g++-mingw-w64-x86-64 mingw-w64 wine64 wine)
 fi

@@ -1,0 +1,266 @@
+// ztusbmon: which USB devices come and go, and what they are.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "d2xx/D2XXUnit_ZT.h"
+#include "detector/zt_usb_detector.h"
+#include "host/application.h"
+#include "host/dialogs.h"
+#include "tools/ztusbmon/real_system.h"
+#include "tools/ztusbmon/report.h"
+#include "tools/ztusbmon/world.h"
+#include "wmi/ZtWmiU.h"
+
+namespace {
+
+using ztusbmon::Report;
+using ztusbmon::World;
+
+constexpr char kUsage[] = R"(Usage: ztusbmon [--json] [--world FILE] COMMAND [OPTIONS]
+
+Commands:
+  ports            COM ports of the registry's serial-port map
+  ports --names    the same, with the type of each port
+  ports --details  COM ports that WMI knows: number, type, VID, PID, serial, manufacturer, chip
+  volumes          volumes of removable and external drives
+  usbasp           whether a USBasp programmer is attached
+  ftdi             FTDI devices through the D2XX library
+  watch            every event as it happens, until Ctrl+C (--once: stop after the script)
+  demo             a simulated workstation on which a script plugs and unplugs devices
+
+Options:
+  --json           one JSON object per line, for scripts
+  --world FILE     a simulated workstation and plug/unplug script in JSON (see the README)
+  --help           this text
+
+On Windows the commands read the system; elsewhere, and with --world, a simulated
+workstation stands in.
+)";
+
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct Options {
+    std::string command;
+    std::string worldFile;
+    bool json = false;
+    bool names = false;
+    bool details = false;
+    bool once = false;
+    bool help = false;
+};
+
+bool Allows(const std::string& command, const std::string& option) {
+    if (option == "--names" || option == "--details") return command == "ports";
+    if (option == "--once") return command == "watch";
+    return false;
+}
+
+Options Parse(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--json") {
+            options.json = true;
+        } else if (arg == "--world") {
+            if (++i == argc) throw UsageError("--world needs a file");
+            options.worldFile = argv[i];
+        } else if (arg == "--names" || arg == "--details" || arg == "--once") {
+            options.names = options.names || arg == "--names";
+            options.details = options.details || arg == "--details";
+            options.once = options.once || arg == "--once";
+        } else if (arg.starts_with("-")) {
+            throw UsageError("unknown option " + arg);
+        } else if (options.command.empty()) {
+            options.command = arg;
+        } else {
+            throw UsageError("unexpected argument " + arg);
+        }
+    }
+    if (options.help) return options;
+    static const char* commands[] = {"ports", "volumes", "usbasp", "ftdi", "watch", "demo"};
+    if (options.command.empty()) throw UsageError("no command given");
+    if (std::find(std::begin(commands), std::end(commands), options.command) == std::end(commands)) {
+        throw UsageError("unknown command " + options.command);
+    }
+    for (const char* option : {"--names", "--details", "--once"}) {
+        const bool given = (std::strcmp(option, "--names") == 0 && options.names) ||
+                           (std::strcmp(option, "--details") == 0 && options.details) ||
+                           (std::strcmp(option, "--once") == 0 && options.once);
+        if (given && !Allows(options.command, option)) {
+            throw UsageError(std::string(option) + " does not go with " + options.command);
+        }
+    }
+    if (options.names && options.details) throw UsageError("--names and --details exclude each other");
+    return options;
+}
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void OnInterrupt(int) { interrupted = true; }
+
+class Monitor {
+public:
+    Monitor(const Options& options, std::optional<World> world)
+        : options_(options), report_(stdout, options.json), world_(std::move(world)) {
+        if (world_) {
+            ztusbmon::Populate(station_, *world_);
+            previousWmi_ = ZtWmiU::SetWmiBackend(station_.WmiBackend());
+        }
+    }
+    ~Monitor() {
+        if (world_) ZtWmiU::SetWmiBackend(previousWmi_);
+    }
+
+    int Run() {
+        const std::string& c = options_.command;
+        if (c == "ports") return options_.details ? PortDetails() : Ports();
+        if (c == "volumes") return Volumes();
+        if (c == "usbasp") return Usbasp();
+        if (c == "ftdi") return Ftdi();
+        if (c == "watch") return Watch();
+        return Demo();
+    }
+
+private:
+    int Ports() {
+        zt::host::TStringList ports;
+        detector_.GetAvailableComPorts(ports, options_.names);
+        report_.Ports(ports, options_.names);
+        return 0;
+    }
+
+    int PortDetails() {
+        report_.PortDetails(detector_.ZtComInfo, detector_.GetAvailableComPortsEx());
+        return 0;
+    }
+
+    int Volumes() {
+        report_.Volumes(detector_.ZtAllVolInfo, detector_.GetAvailableVolumens());
+        return 0;
+    }
+
+    int Usbasp() {
+        std::optional<zt::host::String> found;
+        zt_usb_detector::TZtUsbDetector checker;
+        checker.OnUsbDetect = [&](zt::host::TObject*, const zt::host::String& name,
+                                  const zt::host::String&, const zt::host::String&, std::int32_t) {
+            found = name;
+        };
+        checker.CheckUSBasp();
+        report_.Usbasp(found ? &*found : nullptr);
+        return 0;
+    }
+
+    int Ftdi() {
+        D2XXUnit_ZT::FT_Enable_Error_Report = false;  // the monitor says it in its own words
+        D2XXUnit_ZT::FT_STATUS status = D2XXUnit_ZT::Create_USB_Device_List();
+        if (status == 0) status = D2XXUnit_ZT::Get_USB_Device_List();
+        if (status == d2xx::FT_OTHER_ERROR) {
+            std::fprintf(stderr,
+                         "ztusbmon: the FTDI D2XX library is not installed (or ZT_D2XX_LIBRARY names "
+                         "a file that cannot be loaded)\n");
+            return 1;
+        }
+        if (status != 0) {
+            std::fprintf(stderr, "ztusbmon: the D2XX library failed with status %u\n", status);
+            return 1;
+        }
+        report_.FtdiDevices(D2XXUnit_ZT::FT_DeviceInfoList);
+        return 0;
+    }
+
+    // Steps of the world's script, each followed by the message loop's work.
+    void RunScript() {
+        if (!world_) return;
+        for (const auto& step : world_->script) {
+            ztusbmon::Perform(station_, *world_, step);
+            zt::host::ProcessMessages();
+        }
+    }
+
+    int Watch() {
+        report_.Attach(detector_);
+        RunScript();
+        if (options_.once) return 0;
+        std::signal(SIGINT, OnInterrupt);
+        while (!interrupted) {
+            zt::host::ProcessMessages();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return 0;
+    }
+
+    void Inventories() {
+        report_.Heading("COM ports:");
+        Ports();
+        report_.Heading("COM port details:");
+        PortDetails();
+        report_.Heading("Volumes:");
+        Volumes();
+    }
+
+    int Demo() {
+        report_.Heading("Before:");
+        Inventories();
+        report_.Heading("");
+        report_.Heading("Events:");
+        report_.Attach(detector_);
+        RunScript();
+        detector_.OnNewComInfo = nullptr;
+        detector_.OnNewVolInfo = nullptr;
+        report_.Heading("");
+        report_.Heading("After:");
+        Inventories();
+        return 0;
+    }
+
+    const Options& options_;
+    Report report_;
+    std::optional<World> world_;
+    zt::sim::Workstation station_;
+    ZtWmiU::WmiBackend previousWmi_;
+    zt_usb_detector::TZtUsbDetector detector_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    try {
+        options = Parse(argc, argv);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "ztusbmon: %s\n\n%s", e.what(), kUsage);
+        return 2;
+    }
+    if (options.help) {
+        std::printf("%s", kUsage);
+        return 0;
+    }
+    // A console tool: the component's messages go to standard error, not to boxes.
+    zt::host::SetShowMessageHandler([](const zt::host::String& text) {
+        std::fprintf(stderr, "ztusbmon: %s\n", zt::host::ToUtf8(text).c_str());
+    });
+    try {
+        std::optional<World> world;
+        if (!options.worldFile.empty()) {
+            world = ztusbmon::LoadWorld(options.worldFile);
+        } else if (options.command == "demo" || !ztusbmon::UseRealSystem()) {
+            world = ztusbmon::DefaultWorld();
+        }
+        return Monitor(options, std::move(world)).Run();
+    } catch (const ztusbmon::WorldError& e) {
+        std::fprintf(stderr, "ztusbmon: %s\n", e.what());
+        return 1;
+    }
+}

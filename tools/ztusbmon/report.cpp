@@ -1,0 +1,219 @@
+#include "tools/ztusbmon/report.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+
+namespace ztusbmon {
+namespace {
+
+using Json = nlohmann::ordered_json;
+using zt::host::ToUtf8;
+
+const char* Direction(std::int32_t inout) { return inout == 1 ? "arrived" : "left"; }
+
+std::string Text(const zt::host::String& text) { return ToUtf8(text); }
+
+// The library's zero-terminated text in a fixed buffer.
+template <std::size_t Size>
+std::string Text(const char (&buffer)[Size]) {
+    return std::string(buffer, std::find(buffer, buffer + Size, '\0'));
+}
+
+std::string Hex(std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", value);
+    return text;
+}
+
+Json PortJson(const zt_usb_detector::TZtComInfo& port) {
+    return {{"port", Text(port.sPort)},   {"number", port.iPort},
+            {"type", Text(port.PortType)}, {"vid", Text(port.VID)},
+            {"pid", Text(port.PID)},       {"serial", Text(port.Serial)},
+            {"manufacturer", Text(port.Manufacturer)}, {"chip", Text(port.Chip)}};
+}
+
+std::vector<std::string> PortRow(const zt_usb_detector::TZtComInfo& port) {
+    return {Text(port.sPort),  std::to_string(port.iPort), Text(port.PortType),
+            Text(port.VID),    Text(port.PID),             Text(port.Serial),
+            Text(port.Manufacturer), Text(port.Chip)};
+}
+
+Json VolumeJson(const zt_usb_detector::TZtVolInfo& volume) {
+    return {{"drive", Text(volume.DeviceID)},        {"file_system", Text(volume.FileSystem)},
+            {"size", volume.Size},                   {"free_space", volume.FreeSpace},
+            {"label", Text(volume.VolName)},         {"volume_serial", Text(volume.VolSerial)},
+            {"drive_caption", Text(volume.FulName)}, {"usb_serial", Text(volume.PNPDeviceID)}};
+}
+
+std::vector<std::string> VolumeRow(const zt_usb_detector::TZtVolInfo& volume) {
+    return {Text(volume.DeviceID),      Text(volume.FileSystem), ReadableSize(volume.Size),
+            ReadableSize(volume.FreeSpace), Text(volume.VolName), Text(volume.VolSerial),
+            Text(volume.FulName),       Text(volume.PNPDeviceID)};
+}
+
+const std::vector<std::string> kPortHeader = {"PORT", "NUMBER", "TYPE", "VID", "PID",
+                                              "SERIAL", "MANUFACTURER", "CHIP"};
+const std::vector<std::string> kVolumeHeader = {"DRIVE", "FILE SYSTEM", "SIZE", "FREE", "LABEL",
+                                                "VOLUME SERIAL", "DRIVE CAPTION", "USB SERIAL"};
+
+}  // namespace
+
+std::string ReadableSize(std::int64_t bytes) {
+    if (bytes < 0) return "unknown";
+    static const char* units[] = {"bytes", "KB", "MB", "GB", "TB"};
+    double value = static_cast<double>(bytes);
+    std::size_t unit = 0;
+    while (value >= 1024.0 && unit + 1 < std::size(units)) {
+        value /= 1024.0;
+        ++unit;
+    }
+    char text[32];
+    if (unit == 0) {
+        std::snprintf(text, sizeof text, "%lld bytes", static_cast<long long>(bytes));
+    } else {
+        std::snprintf(text, sizeof text, "%.1f %s", value, units[unit]);
+    }
+    return text;
+}
+
+void Report::Line(const std::string& text) const {
+    std::fprintf(out_, "%s\n", text.c_str());
+    std::fflush(out_);
+}
+
+void Report::Heading(const std::string& title) const {
+    if (!json_) Line(title);
+}
+
+void Report::Table(const std::vector<std::string>& header,
+                   const std::vector<std::vector<std::string>>& rows) const {
+    std::vector<std::size_t> widths(header.size());
+    for (std::size_t c = 0; c < header.size(); ++c) {
+        widths[c] = header[c].size();
+        for (const auto& row : rows) widths[c] = std::max(widths[c], row[c].size());
+    }
+    const auto print = [&](const std::vector<std::string>& cells) {
+        std::string line;
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            line += cells[c];
+            if (c + 1 < cells.size()) line += std::string(widths[c] - cells[c].size() + 2, ' ');
+        }
+        Line(line.substr(0, line.find_last_not_of(' ') + 1));
+    };
+    print(header);
+    for (const auto& row : rows) print(row);
+}
+
+void Report::Ports(const zt::host::TStringList& ports, bool withNames) const {
+    for (int i = 0; i < ports.Count(); ++i) {
+        if (json_) {
+            Json line = {{"port", Text(ports[i].substr(0, ports[i].find(u' ')))},
+                         {"number", ports.Objects(i)}};
+            if (withNames) line["text"] = Text(ports[i]);
+            Line(line.dump());
+        } else {
+            Line(Text(ports[i]));
+        }
+    }
+    if (!json_ && ports.Count() == 0) Line("No COM ports.");
+}
+
+void Report::PortDetails(const std::vector<zt_usb_detector::TZtComInfo>& ports, int count) const {
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 0; i < count; ++i) {
+        const auto& port = ports[static_cast<std::size_t>(i)];
+        if (json_) {
+            Line(PortJson(port).dump());
+        } else {
+            rows.push_back(PortRow(port));
+        }
+    }
+    if (!json_) count == 0 ? Line("No COM ports.") : Table(kPortHeader, rows);
+}
+
+void Report::Volumes(const std::vector<zt_usb_detector::TZtVolInfo>& volumes, int count) const {
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 0; i < count; ++i) {
+        const auto& volume = volumes[static_cast<std::size_t>(i)];
+        if (json_) {
+            Line(VolumeJson(volume).dump());
+        } else {
+            rows.push_back(VolumeRow(volume));
+        }
+    }
+    if (!json_) count == 0 ? Line("No volumes on removable or external drives.") : Table(kVolumeHeader, rows);
+}
+
+void Report::Usbasp(const zt::host::String* name) const {
+    if (json_) {
+        Json line = {{"usbasp", nullptr}};
+        if (name != nullptr) line = {{"usbasp", Text(*name)}, {"vid", "VID_16C0"}, {"pid", "PID_05DC"}};
+        Line(line.dump());
+    } else {
+        Line(name != nullptr ? "USBasp programmer: " + Text(*name) + " (VID_16C0 PID_05DC)"
+                             : "No USBasp programmer attached.");
+    }
+}
+
+void Report::FtdiDevices(const D2XXUnit_ZT::TFT_DeviceInfoList& devices) const {
+    std::vector<std::vector<std::string>> rows;
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        const auto& d = devices[i];
+        if (json_) {
+            Line(Json{{"index", i}, {"flags", d.Flags}, {"type", d.DeviceType}, {"id", Hex(d.ID)},
+                      {"location", Hex(d.LocID)}, {"serial", Text(d.SerialNumber)},
+                      {"description", Text(d.Description)}}.dump());
+        } else {
+            rows.push_back({std::to_string(i), Hex(d.Flags), std::to_string(d.DeviceType),
+                            Hex(d.ID), Hex(d.LocID), Text(d.SerialNumber), Text(d.Description)});
+        }
+    }
+    if (!json_) {
+        devices.empty() ? Line("No FTDI devices.")
+                        : Table({"INDEX", "FLAGS", "TYPE", "ID", "LOCATION", "SERIAL", "DESCRIPTION"}, rows);
+    }
+}
+
+void Report::Attach(zt_usb_detector::TZtUsbDetector& detector) const {
+    detector.OnComDetect = [this](zt::host::TObject*, const zt::host::String& port, std::int32_t inout) {
+        json_ ? Line(Json{{"event", "com"}, {"port", Text(port)}, {"inout", inout}}.dump())
+              : Line("COM port " + Text(port) + " " + Direction(inout));
+    };
+    detector.OnVolumeDetect = [this](zt::host::TObject*, const zt::host::String& volume,
+                                     std::int32_t inout) {
+        json_ ? Line(Json{{"event", "volume"}, {"drive", Text(volume)}, {"inout", inout}}.dump())
+              : Line("Volume " + Text(volume) + ": " + Direction(inout));
+    };
+    detector.OnUsbDetect = [this](zt::host::TObject*, const zt::host::String& name,
+                                  const zt::host::String& vid, const zt::host::String& pid,
+                                  std::int32_t inout) {
+        json_ ? Line(Json{{"event", "usb"}, {"name", Text(name)}, {"vid", Text(vid)},
+                          {"pid", Text(pid)}, {"inout", inout}}.dump())
+              : Line("USB device " + Text(name) + " " + Direction(inout) + " (" + Text(vid) + " " +
+                     Text(pid) + ")");
+    };
+    detector.OnNewComInfo = [this](zt::host::TObject*, std::vector<zt_usb_detector::TZtComInfo> ports,
+                                   std::int32_t count) {
+        if (json_) {
+            Json records = Json::array();
+            for (int i = 0; i < count; ++i) records.push_back(PortJson(ports[static_cast<std::size_t>(i)]));
+            Line(Json{{"event", "new_com_info"}, {"count", count}, {"ports", records}}.dump());
+            return;
+        }
+        Line("New COM port details:");
+        PortDetails(ports, count);
+    };
+    detector.OnNewVolInfo = [this](zt::host::TObject*, std::vector<zt_usb_detector::TZtVolInfo> volumes,
+                                   std::int32_t count) {
+        if (json_) {
+            Json records = Json::array();
+            for (int i = 0; i < count; ++i) records.push_back(VolumeJson(volumes[static_cast<std::size_t>(i)]));
+            Line(Json{{"event", "new_vol_info"}, {"count", count}, {"volumes", records}}.dump());
+            return;
+        }
+        Line("New volume details:");
+        Volumes(volumes, count);
+    };
+}
+
+}  // namespace ztusbmon

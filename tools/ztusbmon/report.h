@@ -1,0 +1,39 @@
+#pragma once
+// What the monitor prints: readable tables and lines, or one JSON object per line.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "d2xx/D2XXUnit_ZT.h"
+#include "detector/zt_usb_detector.h"
+
+namespace ztusbmon {
+
+class Report {
+public:
+    Report(std::FILE* out, bool json) : out_(out), json_(json) {}
+
+    void Ports(const zt::host::TStringList& ports, bool withNames) const;
+    void PortDetails(const std::vector<zt_usb_detector::TZtComInfo>& ports, int count) const;
+    void Volumes(const std::vector<zt_usb_detector::TZtVolInfo>& volumes, int count) const;
+    void Usbasp(const zt::host::String* name) const;  // null: none attached
+    void FtdiDevices(const D2XXUnit_ZT::TFT_DeviceInfoList& devices) const;
+    void Heading(const std::string& title) const;  // text only
+
+    // Events of a detector, as they happen.
+    void Attach(zt_usb_detector::TZtUsbDetector& detector) const;
+
+private:
+    void Line(const std::string& text) const;
+    void Table(const std::vector<std::string>& header,
+               const std::vector<std::vector<std::string>>& rows) const;
+
+    std::FILE* out_;
+    bool json_;
+};
+
+// 1536 -> "1.5 KB"; binary units as Windows shows them.
+std::string ReadableSize(std::int64_t bytes);
+
+}  // namespace ztusbmon

@@ -1,0 +1,58 @@
+#pragma once
+// A simulated workstation and a plug/unplug script, described in JSON, so that a host
+// developer can replay the devices that troubled a user.
+//
+// {
+//   "devices": [
+//     {"id": "com1", "kind": "builtin_port", "port": "COM1", "attached": true},
+//     {"id": "ftdi", "kind": "ftdi", "serial": "A50285BI", "port": "COM5"},
+//     {"id": "stick", "kind": "usb_stick", "serial": "4C530001", "disk": 1,
+//      "volumes": [{"letter": "E:", "file_system": "FAT32", "size": 16008523776,
+//                   "free_space": 15000000000, "label": "STICK", "volume_serial": "1A2B3C4D"}]}
+//   ],
+//   "script": [{"plug": "ftdi"}, {"plug": "stick"}, {"unplug": "ftdi"}, {"pause_ms": 500}]
+// }
+//
+// Kinds: ftdi, ch340 and bluetooth (serial or instance, port), builtin_port (port), usbasp
+// (serial), usb_stick, external_disk (serial, disk, volumes) and fixed_disk (disk, volumes).
+
+#include <stdexcept>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "sim/workstation.h"
+
+namespace ztusbmon {
+
+struct WorldDevice {
+    std::string id;
+    std::variant<zt::sim::SerialDevice, zt::sim::StorageDevice> device;
+    bool attached;  // present from the start
+};
+
+struct WorldStep {
+    enum class Action { Plug, Unplug, Pause } action;
+    std::size_t device;  // index into the devices, for plug and unplug
+    int pauseMs;
+};
+
+struct World {
+    std::vector<WorldDevice> devices;
+    std::vector<WorldStep> script;
+};
+
+// "FILE:LINE: what was expected".
+class WorldError : public std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+World ParseWorld(const std::string& text, const std::string& fileName);
+World LoadWorld(const std::string& path);
+World DefaultWorld();
+
+// Attaches the devices present from the start.
+void Populate(zt::sim::Workstation& station, const World& world);
+void Perform(zt::sim::Workstation& station, const World& world, const WorldStep& step);
+
+}  // namespace ztusbmon
