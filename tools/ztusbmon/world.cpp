@@ -46,7 +46,7 @@ private:
 // Builds the document and notes the line of every value by its JSON pointer.
 class PositionedDom : public nlohmann::json_sax<Json> {
 public:
-    explicit PositionedDom(Json& root, const int* line) : dom_(root, false), line_(line) {}
+    explicit PositionedDom(Json& root, const int* line) : dom_(root, true), line_(line) {}
 
     std::map<std::string, int> lines;
 
@@ -275,7 +275,7 @@ World ParseWorld(const std::string& text, const std::string& fileName) {
     try {
         Json::sax_parse(LineCountingIterator(text.data(), end, &line),
                         LineCountingIterator(end, end, &line), &dom);
-    } catch (const Json::parse_error& e) {
+    } catch (const Json::exception& e) {
         // "[json.exception.parse_error.101] parse error at line 3, column 5: ..." -> what follows
         const std::string message = e.what();
         const auto colon = message.find(": ", message.find("column"));

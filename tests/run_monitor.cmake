@@ -1,0 +1,25 @@
+# Runs ztusbmon once and checks its exit code and one of its streams.
+#   PROGRAM, ARGS (a ;-list), EMULATOR (may be empty), WORKDIR, EXPECTED_RC, STREAM
+#   (stdout or stderr), and either GOLDEN (a file to equal) or PATTERN (a regex every
+#   non-empty line must match).
+execute_process(COMMAND ${EMULATOR} ${PROGRAM} ${ARGS}
+                WORKING_DIRECTORY ${WORKDIR}
+                OUTPUT_VARIABLE stdout ERROR_VARIABLE stderr RESULT_VARIABLE rc)
+set(text "${${STREAM}}")
+string(REPLACE "\r\n" "\n" text "${text}")
+if(NOT rc STREQUAL EXPECTED_RC)
+  message(FATAL_ERROR "exit code ${rc}, expected ${EXPECTED_RC}\nstdout:\n${stdout}\nstderr:\n${stderr}")
+endif()
+if(DEFINED GOLDEN)
+  file(READ ${GOLDEN} expected)
+  if(NOT text STREQUAL expected)
+    message(FATAL_ERROR "${STREAM} differs from ${GOLDEN}:\n${text}")
+  endif()
+else()
+  string(REPLACE "\n" ";" lines "${text}")
+  foreach(line IN LISTS lines)
+    if(NOT line STREQUAL "" AND NOT line MATCHES "${PATTERN}")
+      message(FATAL_ERROR "line does not match ${PATTERN}: ${line}")
+    endif()
+  endforeach()
+endif()
