@@ -5,7 +5,7 @@
 
 #include "detector/zt_usb_detector.h"
 #include "sim/cim_repository.h"
-#include "wmi/ZtWmiU.h"
+#include "bench/served_wmi.h"
 
 namespace {
 
@@ -24,13 +24,12 @@ void BM_ComPortListScan(benchmark::State& state) {
     }
     const auto texts = cim.Query(
         u"SELECT Caption,DeviceID,Manufacturer FROM Win32_PnPEntity WHERE Caption Like \"%(COM%\" ");
-    const auto previous = ZtWmiU::SetWmiBackend([&texts](const String&) { return texts; });
+    const ServedWmi served([&texts](const String&) { return texts; });
     zt_usb_detector::TZtUsbDetector detector;
     std::int32_t ports = 0;
     for (auto _ : state) ports = detector.GetAvailableComPortsEx();
     state.SetComplexityN(state.range(0));
     state.counters["ports"] = ports;
-    ZtWmiU::SetWmiBackend(previous);
 }
 BENCHMARK(BM_ComPortListScan)
     ->RangeMultiplier(10)

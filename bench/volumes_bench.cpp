@@ -3,7 +3,7 @@
 
 #include "detector/zt_usb_detector.h"
 #include "sim/workstation.h"
-#include "wmi/ZtWmiU.h"
+#include "bench/served_wmi.h"
 
 namespace {
 
@@ -17,13 +17,12 @@ void BM_VolumeInventory(benchmark::State& state) {
         station.Attach(zt::sim::UsbStick(u"SERIAL" + number, static_cast<std::uint32_t>(i + 1),
                                          {{u"V" + number + u":", u"FAT32", 1000, 500, u"STICK", u"1"}}));
     }
-    const auto previous = ZtWmiU::SetWmiBackend(station.WmiBackend());
+    const ServedWmi served(station.WmiBackend());
     zt_usb_detector::TZtUsbDetector detector;
     std::int32_t volumes = 0;
     for (auto _ : state) volumes = detector.GetAvailableVolumens();
     state.SetComplexityN(state.range(0));
     state.counters["volumes"] = volumes;
-    ZtWmiU::SetWmiBackend(previous);
 }
 BENCHMARK(BM_VolumeInventory)
     ->RangeMultiplier(10)

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "sim/cim_repository.h"
-#include "wmi/ZtWmiU.h"
+#include "bench/served_wmi.h"
 
 namespace {
 
@@ -29,8 +29,7 @@ void Populate(zt::sim::CimRepository& cim, std::int64_t entities) {
 void BM_SelectComPortsThroughDoWmiScript(benchmark::State& state) {
     zt::sim::CimRepository cim;
     Populate(cim, state.range(0));
-    const auto previous =
-        ZtWmiU::SetWmiBackend([&cim](const String& query) { return cim.Query(query); });
+    const ServedWmi served([&cim](const String& query) { return cim.Query(query); });
     const String query =
         u"SELECT Caption,DeviceID,Manufacturer FROM Win32_PnPEntity WHERE Caption Like \"%(COM%\" ";
     zt::host::TStringList lines;
@@ -41,7 +40,6 @@ void BM_SelectComPortsThroughDoWmiScript(benchmark::State& state) {
     }
     state.SetComplexityN(state.range(0));
     state.counters["lines"] = lines.Count();
-    ZtWmiU::SetWmiBackend(previous);
 }
 BENCHMARK(BM_SelectComPortsThroughDoWmiScript)
     ->RangeMultiplier(10)

@@ -31,6 +31,16 @@ void FillDeviceStringBuffer(const zt::host::String& text) {
 // The index travels as the value of the first pointer argument.
 void* IndexArgument(DWord index) { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(index)); }
 
+// One device's text by index, into the buffer and, on success, FT_Device_String.
+template <std::size_t Size>
+FT_STATUS ListText(const char* label, DWord index, char (&buffer)[Size], DWord what) {
+    const FT_STATUS status = Call<entry::FT_ListDevices>(label, IndexArgument(index),
+                                                         static_cast<void*>(buffer),
+                                                         FT_LIST_BY_INDEX | what);
+    if (status == FT_OK) FT_Device_String = TextOf(buffer);
+    return status;
+}
+
 }  // namespace
 
 FT_STATUS GetFTDeviceCount() {
@@ -39,19 +49,11 @@ FT_STATUS GetFTDeviceCount() {
 }
 
 FT_STATUS GetFTDeviceSerialNo(DWord deviceIndex) {
-    const FT_STATUS status =
-        Call<entry::FT_ListDevices>("GetFTDeviceSerialNo", IndexArgument(deviceIndex),
-                                    static_cast<void*>(SerialNumber), FT_LIST_BY_INDEX | FT_OPEN_BY_SERIAL_NUMBER);
-    if (status == FT_OK) FT_Device_String = TextOf(SerialNumber);
-    return status;
+    return ListText("GetFTDeviceSerialNo", deviceIndex, SerialNumber, FT_OPEN_BY_SERIAL_NUMBER);
 }
 
 FT_STATUS GetFTDeviceDescription(DWord deviceIndex) {
-    const FT_STATUS status =
-        Call<entry::FT_ListDevices>("GetFTDeviceDescription", IndexArgument(deviceIndex),
-                                    static_cast<void*>(Description), FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION);
-    if (status == FT_OK) FT_Device_String = TextOf(Description);
-    return status;
+    return ListText("GetFTDeviceDescription", deviceIndex, Description, FT_OPEN_BY_DESCRIPTION);
 }
 
 FT_STATUS GetFTDeviceLocation(DWord deviceIndex) {

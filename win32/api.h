@@ -98,7 +98,6 @@ BOOL UnregisterDeviceNotification(HDEVNOTIFY notification);
 #define WM_DESTROY 0x0002
 #define WM_NCDESTROY 0x0082
 #define WM_DEVICECHANGE 0x0219
-#define WM_USER 0x0400
 #define WM_APP 0x8000
 
 #define DBT_DEVICEARRIVAL 0x8000
