@@ -8,7 +8,8 @@ shift
 export WINEPREFIX WINEDEBUG=-all
 if [ ! -f "$WINEPREFIX/.ztusb-ready" ]; then
     mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
+    # No Mono or Gecko: nothing here needs them, and their installers would ask.
+    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1 || true
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     wineserver -w
     touch "$WINEPREFIX/.ztusb-ready"
