@@ -13,6 +13,7 @@ namespace {
 
 namespace win32 = zt::win32;
 using namespace com_rules;
+using zt::host::Contains;
 
 constexpr win32::DWORD kNameBufferChars = 256;
 constexpr win32::DWORD kDataBufferBytes = 256;
@@ -32,7 +33,7 @@ constexpr std::array<TypeRule, 3> kTypeRules = {{
 String TypeText(const String& valueName) {
     const String lower = zt::host::LowerCase(valueName);
     for (const TypeRule& rule : kTypeRules) {
-        if (lower.find(rule.nameContains) != String::npos) return rule.typeText;
+        if (Contains(lower, rule.nameContains)) return rule.typeText;
     }
     return valueName;
 }
@@ -93,24 +94,24 @@ std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
         Ft232RSerials listed = ListedFt232RSerials();
         for (int i = 0; i < lines.Count(); ++i) {
             const String& line = lines[i];
-            const bool hasDeviceId = line.find(u"DeviceID") != String::npos;
-            if (line.find(u"Caption") != String::npos) {
+            const bool hasDeviceId = Contains(line, u"DeviceID");
+            if (Contains(line, u"Caption")) {
                 ZtComInfo.resize(static_cast<std::size_t>(count));
                 ZtComInfo.emplace_back();
                 ++count;
                 ApplyCaption(ZtComInfo.back(), QuotedValue(line));
             } else if (count == 0) {
                 continue;  // the other rules apply to the last record
-            } else if (hasDeviceId && line.find(u"BTHENUM") != String::npos) {
+            } else if (hasDeviceId && Contains(line, u"BTHENUM")) {
                 ApplyBluetoothDeviceId(ZtComInfo.back(), QuotedValue(line));
             } else if (hasDeviceId) {
                 const String segment = MiddleSegment(QuotedValue(line));
-                if (segment.find(u'+') != String::npos) {
+                if (Contains(segment, u"+")) {
                     ApplyPlusSegment(ZtComInfo.back(), segment);
                 } else {
                     ApplyPlainSegment(ZtComInfo.back(), segment);
                 }
-            } else if (line.find(u"Manufacturer") != String::npos) {
+            } else if (Contains(line, u"Manufacturer")) {
                 ApplyManufacturer(ZtComInfo.back(), QuotedValue(line), listed);
             }
         }
@@ -123,9 +124,8 @@ std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
 }
 
 TZtUsbDetector::Ft232RSerials TZtUsbDetector::ListedFt232RSerials() const {
-    const auto listed = std::min<std::size_t>(std::max(Ft232Rcount, 0), Ft232RList.size());
     Ft232RSerials serials;
-    for (std::size_t i = 0; i < listed; ++i) serials.insert(Ft232RList[i].Serial);
+    for (std::size_t i = 0; i < ListedFt232RCount(); ++i) serials.insert(Ft232RList[i].Serial);
     return serials;
 }
 

@@ -124,8 +124,7 @@ void TZtUsbDetector::PortChanged(const String& portName, std::int32_t inout) {
 
 // The last element takes the place of the removed one.
 void TZtUsbDetector::RemoveFt232RPort(const String& portName) {
-    const auto listed = std::min<std::size_t>(std::max(Ft232Rcount, 0), Ft232RList.size());
-    for (std::size_t i = 0; i < listed; ++i) {
+    for (std::size_t i = 0; i < ListedFt232RCount(); ++i) {
         if (Ft232RList[i].sPort == portName) {
             --Ft232Rcount;
             Ft232RList[i] = Ft232RList.back();

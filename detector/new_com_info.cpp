@@ -9,15 +9,12 @@ namespace zt_usb_detector {
 namespace {
 
 using namespace com_rules;
+using zt::host::Contains;
 
 String NewPortQuery(const String& port, const String& arrivalName) {
     return u"SELECT Caption,Description,DeviceID,Manufacturer FROM Win32_PnPEntity WHERE "
            u"Caption Like \"%(" +
            port + u"%\"  or PNPDeviceID Like \"%" + arrivalName + u"%\"";
-}
-
-bool Contains(const String& text, std::u16string_view part) {
-    return text.find(part) != String::npos;
 }
 
 }  // namespace

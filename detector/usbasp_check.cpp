@@ -11,9 +11,9 @@ void TZtUsbDetector::CheckUSBasp() {
         ZtWmiU::DoWmiScript(u"SELECT *  FROM Win32_PnPEntity WHERE Caption Like \"%USBASP%\"", lines);
         // The maker's programmers carry its web domain as their serial, so in their device ID.
         const String text = zt::host::UpperCase(lines.Text());
-        if (text.find(u"USBASP") == String::npos) return;
-        const String makerDomain = zt::host::UpperCase(zt::host::FromAnsi(kMakerWebDomain));
-        const bool maker = text.find(makerDomain) != String::npos;
+        if (!zt::host::Contains(text, u"USBASP")) return;
+        const bool maker =
+            zt::host::Contains(text, zt::host::UpperCase(zt::host::FromAnsi(kMakerWebDomain)));
         DoUSBDetect(zt::host::FromAnsi(maker ? kMakerUsbaspName : kCloneUsbaspName), kUsbaspVendor,
                     kUsbaspProduct, 1);
     } catch (...) {

@@ -8,14 +8,11 @@ namespace zt_usb_detector {
 namespace {
 
 using com_rules::QuotedValue;
+using zt::host::Contains;
 
 constexpr char16_t kDriveFilter[] =
     u"from Win32_diskdrive where (MediaType Like \"Removable Media%\" or MediaType Like "
     u"\"External hard disk%\") ";
-
-bool Contains(const String& line, std::u16string_view word) {
-    return line.find(word) != String::npos;
-}
 
 String AssociatorsQuery(const String& endClass, const String& key, const String& association) {
     return u"ASSOCIATORS OF {" + endClass + u".DeviceID=\"" + key + u"\"} WHERE AssocClass = " +

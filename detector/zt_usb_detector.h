@@ -7,6 +7,7 @@
 // WM_DETECTOR_REQUEST to its own window (requests.cpp) -> the message loop delivers it ->
 // WndProc -> GetNewComInfo or GetNewVolumenInfo -> OnNewComInfo or OnNewVolInfo.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -161,6 +162,10 @@ private:
     void VolumeChanged(std::uint32_t unitMask, std::int32_t inout);
     void DeviceInterfaceChanged(const String& interfaceName, std::int32_t inout);
     void RemoveFt232RPort(const String& portName);
+    // The entries of Ft232RList that Ft232Rcount counts, never more than the list holds.
+    std::size_t ListedFt232RCount() const {
+        return std::min<std::size_t>(std::max(Ft232Rcount, 0), Ft232RList.size());
+    }
 
     // The request road (requests.cpp).
     void PostRequest(const AnsiString& text);

@@ -23,6 +23,10 @@ String LowerCase(String text);
 // Compares ignoring the case of A to Z: < 0, 0 or > 0.
 int CompareText(std::u16string_view a, std::u16string_view b);
 bool SameText(std::u16string_view a, std::u16string_view b);
+// Whether the text holds the part anywhere, letter case as it stands.
+inline bool Contains(std::u16string_view text, std::u16string_view part) {
+    return text.find(part) != std::u16string_view::npos;
+}
 
 // Without leading and trailing blanks and control characters.
 String Trim(std::u16string_view text);

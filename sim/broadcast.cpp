@@ -60,6 +60,11 @@ Record DeviceInterfaceRecord(std::u16string_view interfaceName, const win32::GUI
     return WithHeader(header, interfaceName, offsetof(rec::DEV_BROADCAST_DEVICEINTERFACE, dbcc_name));
 }
 
+std::u16string UsbDeviceInterfaceName(std::u16string_view hardware, std::u16string_view instance) {
+    return u"\\\\?\\USB#" + std::u16string(hardware) + u"#" + std::u16string(instance) +
+           u"#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+}
+
 void BroadcastDeviceChange(std::uint32_t event, std::span<const std::uint8_t> record) {
     if (record.size() < sizeof(rec::DEV_BROADCAST_HDR) || ReadField(record, 0) > record.size()) {
         throw std::invalid_argument("device-change record shorter than its header or its size");

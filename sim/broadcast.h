@@ -18,6 +18,10 @@ Record PortRecord(std::u16string_view portName);
 Record VolumeRecord(std::uint32_t unitMask);
 Record DeviceInterfaceRecord(std::u16string_view interfaceName, const win32::GUID& interfaceClass);
 
+// A USB device's interface name as Windows writes it:
+// \\?\USB#VID_0403&PID_6001#<instance>#{a5dcbf10-6530-11d2-901f-00c04fb951ed}
+std::u16string UsbDeviceInterfaceName(std::u16string_view hardware, std::u16string_view instance);
+
 // Sends one WM_DEVICECHANGE with the event code and the record. Throws std::invalid_argument
 // for a record that cannot hold its header or is shorter than the size it declares.
 void BroadcastDeviceChange(std::uint32_t event, std::span<const std::uint8_t> record);

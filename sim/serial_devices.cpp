@@ -1,13 +1,9 @@
 #include "sim/serial_devices.h"
 
+#include "sim/broadcast.h"
+
 namespace zt::sim {
 namespace {
-
-constexpr char16_t kUsbInterfaceClass[] = u"{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-
-String UsbInterfaceName(const String& hardware, const String& instance) {
-    return u"\\\\?\\USB#" + hardware + u"#" + instance + u"#" + kUsbInterfaceClass;
-}
 
 String PortNumberText(const String& port) { return port.size() > 3 ? port.substr(3) : port; }
 
@@ -46,7 +42,7 @@ CimRepository::Values UsbEntity(const String& description, const String& deviceI
 
 SerialDevice FtdiAdapter(const String& serial, const String& port) {
     const String hardware = u"VID_0403&PID_6001";
-    return {UsbInterfaceName(hardware, serial),
+    return {UsbDeviceInterfaceName(hardware, serial),
             port,
             u"\\Device\\VCP" + PortNumberText(port),
             {PortEntity(u"USB Serial Port", port,
@@ -57,7 +53,7 @@ SerialDevice FtdiAdapter(const String& serial, const String& port) {
 
 SerialDevice Ch340Adapter(const String& instance, const String& port) {
     const String hardware = u"VID_1A86&PID_7523";
-    return {UsbInterfaceName(hardware, instance),
+    return {UsbDeviceInterfaceName(hardware, instance),
             port,
             u"\\Device\\Serial" + PortNumberText(port),
             {PortEntity(u"USB-SERIAL CH340", port, u"USB\\" + hardware + u"\\" + instance,
@@ -83,7 +79,7 @@ SerialDevice BuiltInPort(const String& port) {
 
 SerialDevice UsbaspProgrammer(const String& serial) {
     const String hardware = u"VID_16C0&PID_05DC";
-    return {UsbInterfaceName(hardware, serial),
+    return {UsbDeviceInterfaceName(hardware, serial),
             {},
             {},
             {UsbEntity(u"USBasp", u"USB\\" + hardware + u"\\" + serial, u"libusb-win32",

@@ -1,31 +1,35 @@
 #include "sim/storage_devices.h"
 
+#include "sim/broadcast.h"
+
 namespace zt::sim {
 namespace {
 
-String UsbInterfaceName(const String& hardware, const String& serial) {
-    return u"\\\\?\\USB#" + hardware + u"#" + serial + u"#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+// A drive behind a USB mass-storage device: USBSTOR\<disk part>\<serial>&0.
+StorageDevice UsbDrive(const String& hardware, const String& caption, const String& mediaType,
+                       const String& diskPart, const String& serial, std::uint32_t index,
+                       std::vector<Volume> volumes) {
+    return {UsbDeviceInterfaceName(hardware, serial),
+            caption,
+            mediaType,
+            u"USBSTOR\\" + diskPart + u"\\" + serial + u"&0",
+            index,
+            std::move(volumes)};
 }
 
 }  // namespace
 
 StorageDevice UsbStick(const String& serial, std::uint32_t index, std::vector<Volume> volumes) {
-    return {UsbInterfaceName(u"VID_0781&PID_5567", serial),
-            u"SanDisk Cruzer Blade USB Device",
-            u"Removable Media",
-            u"USBSTOR\\DISK&VEN_SANDISK&PROD_CRUZER_BLADE&REV_1.00\\" + serial + u"&0",
-            index,
-            std::move(volumes)};
+    return UsbDrive(u"VID_0781&PID_5567", u"SanDisk Cruzer Blade USB Device", u"Removable Media",
+                    u"DISK&VEN_SANDISK&PROD_CRUZER_BLADE&REV_1.00", serial, index,
+                    std::move(volumes));
 }
 
 StorageDevice ExternalHardDisk(const String& serial, std::uint32_t index,
                                std::vector<Volume> volumes) {
-    return {UsbInterfaceName(u"VID_1058&PID_25A2", serial),
-            u"WD Elements 25A2 USB Device",
-            u"External hard disk media",
-            u"USBSTOR\\DISK&VEN_WD&PROD_ELEMENTS_25A2&REV_1021\\" + serial + u"&0",
-            index,
-            std::move(volumes)};
+    return UsbDrive(u"VID_1058&PID_25A2", u"WD Elements 25A2 USB Device",
+                    u"External hard disk media", u"DISK&VEN_WD&PROD_ELEMENTS_25A2&REV_1021", serial,
+                    index, std::move(volumes));
 }
 
 StorageDevice FixedDisk(std::uint32_t index, std::vector<Volume> volumes) {

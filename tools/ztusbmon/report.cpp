@@ -25,36 +25,54 @@ std::string Hex(std::uint32_t value) {
     return text;
 }
 
-Json PortJson(const zt_usb_detector::TZtComInfo& port) {
-    return {{"port", Text(port.sPort)},   {"number", port.iPort},
-            {"type", Text(port.PortType)}, {"vid", Text(port.VID)},
-            {"pid", Text(port.PID)},       {"serial", Text(port.Serial)},
-            {"manufacturer", Text(port.Manufacturer)}, {"chip", Text(port.Chip)}};
-}
+// How each kind of record is shown: as JSON, as a table row, and what the table is called.
+template <typename Record>
+struct Format;
 
-std::vector<std::string> PortRow(const zt_usb_detector::TZtComInfo& port) {
-    return {Text(port.sPort),  std::to_string(port.iPort), Text(port.PortType),
-            Text(port.VID),    Text(port.PID),             Text(port.Serial),
-            Text(port.Manufacturer), Text(port.Chip)};
-}
+template <>
+struct Format<zt_usb_detector::TZtComInfo> {
+    static constexpr const char* kNone = "No COM ports.";
+    static constexpr const char* kEvent = "new_com_info";
+    static constexpr const char* kList = "ports";
+    static constexpr const char* kTitle = "New COM port details:";
+    static std::vector<std::string> Header() {
+        return {"PORT", "NUMBER", "TYPE", "VID", "PID", "SERIAL", "MANUFACTURER", "CHIP"};
+    }
+    static Json AsJson(const zt_usb_detector::TZtComInfo& port) {
+        return {{"port", Text(port.sPort)},   {"number", port.iPort},
+                {"type", Text(port.PortType)}, {"vid", Text(port.VID)},
+                {"pid", Text(port.PID)},       {"serial", Text(port.Serial)},
+                {"manufacturer", Text(port.Manufacturer)}, {"chip", Text(port.Chip)}};
+    }
+    static std::vector<std::string> Row(const zt_usb_detector::TZtComInfo& port) {
+        return {Text(port.sPort),  std::to_string(port.iPort), Text(port.PortType),
+                Text(port.VID),    Text(port.PID),             Text(port.Serial),
+                Text(port.Manufacturer), Text(port.Chip)};
+    }
+};
 
-Json VolumeJson(const zt_usb_detector::TZtVolInfo& volume) {
-    return {{"drive", Text(volume.DeviceID)},        {"file_system", Text(volume.FileSystem)},
-            {"size", volume.Size},                   {"free_space", volume.FreeSpace},
-            {"label", Text(volume.VolName)},         {"volume_serial", Text(volume.VolSerial)},
-            {"drive_caption", Text(volume.FulName)}, {"usb_serial", Text(volume.PNPDeviceID)}};
-}
-
-std::vector<std::string> VolumeRow(const zt_usb_detector::TZtVolInfo& volume) {
-    return {Text(volume.DeviceID),      Text(volume.FileSystem), ReadableSize(volume.Size),
-            ReadableSize(volume.FreeSpace), Text(volume.VolName), Text(volume.VolSerial),
-            Text(volume.FulName),       Text(volume.PNPDeviceID)};
-}
-
-const std::vector<std::string> kPortHeader = {"PORT", "NUMBER", "TYPE", "VID", "PID",
-                                              "SERIAL", "MANUFACTURER", "CHIP"};
-const std::vector<std::string> kVolumeHeader = {"DRIVE", "FILE SYSTEM", "SIZE", "FREE", "LABEL",
-                                                "VOLUME SERIAL", "DRIVE CAPTION", "USB SERIAL"};
+template <>
+struct Format<zt_usb_detector::TZtVolInfo> {
+    static constexpr const char* kNone = "No volumes on removable or external drives.";
+    static constexpr const char* kEvent = "new_vol_info";
+    static constexpr const char* kList = "volumes";
+    static constexpr const char* kTitle = "New volume details:";
+    static std::vector<std::string> Header() {
+        return {"DRIVE", "FILE SYSTEM", "SIZE", "FREE", "LABEL", "VOLUME SERIAL", "DRIVE CAPTION",
+                "USB SERIAL"};
+    }
+    static Json AsJson(const zt_usb_detector::TZtVolInfo& volume) {
+        return {{"drive", Text(volume.DeviceID)},        {"file_system", Text(volume.FileSystem)},
+                {"size", volume.Size},                   {"free_space", volume.FreeSpace},
+                {"label", Text(volume.VolName)},         {"volume_serial", Text(volume.VolSerial)},
+                {"drive_caption", Text(volume.FulName)}, {"usb_serial", Text(volume.PNPDeviceID)}};
+    }
+    static std::vector<std::string> Row(const zt_usb_detector::TZtVolInfo& volume) {
+        return {Text(volume.DeviceID),      Text(volume.FileSystem), ReadableSize(volume.Size),
+                ReadableSize(volume.FreeSpace), Text(volume.VolName), Text(volume.VolSerial),
+                Text(volume.FulName),       Text(volume.PNPDeviceID)};
+    }
+};
 
 }  // namespace
 
@@ -118,30 +136,35 @@ void Report::Ports(const zt::host::TStringList& ports, bool withNames) const {
     if (!json_ && ports.Count() == 0) Line("No COM ports.");
 }
 
-void Report::PortDetails(const std::vector<zt_usb_detector::TZtComInfo>& ports, int count) const {
+template <typename Record>
+void Report::Records(const std::vector<Record>& records, int count) const {
     std::vector<std::vector<std::string>> rows;
     for (int i = 0; i < count; ++i) {
-        const auto& port = ports[static_cast<std::size_t>(i)];
-        if (json_) {
-            Line(PortJson(port).dump());
-        } else {
-            rows.push_back(PortRow(port));
-        }
+        const Record& record = records[static_cast<std::size_t>(i)];
+        json_ ? Line(Format<Record>::AsJson(record).dump()) : rows.push_back(Format<Record>::Row(record));
     }
-    if (!json_) count == 0 ? Line("No COM ports.") : Table(kPortHeader, rows);
+    if (!json_) count == 0 ? Line(Format<Record>::kNone) : Table(Format<Record>::Header(), rows);
+}
+
+// The records an inquiry found, as one event line in JSON or a titled table.
+template <typename Record>
+void Report::InfoEvent(const std::vector<Record>& records, int count) const {
+    if (!json_) {
+        Line(Format<Record>::kTitle);
+        Records(records, count);
+        return;
+    }
+    Json list = Json::array();
+    for (int i = 0; i < count; ++i) list.push_back(Format<Record>::AsJson(records[static_cast<std::size_t>(i)]));
+    Line(Json{{"event", Format<Record>::kEvent}, {"count", count}, {Format<Record>::kList, list}}.dump());
+}
+
+void Report::PortDetails(const std::vector<zt_usb_detector::TZtComInfo>& ports, int count) const {
+    Records(ports, count);
 }
 
 void Report::Volumes(const std::vector<zt_usb_detector::TZtVolInfo>& volumes, int count) const {
-    std::vector<std::vector<std::string>> rows;
-    for (int i = 0; i < count; ++i) {
-        const auto& volume = volumes[static_cast<std::size_t>(i)];
-        if (json_) {
-            Line(VolumeJson(volume).dump());
-        } else {
-            rows.push_back(VolumeRow(volume));
-        }
-    }
-    if (!json_) count == 0 ? Line("No volumes on removable or external drives.") : Table(kVolumeHeader, rows);
+    Records(volumes, count);
 }
 
 void Report::Usbasp(const zt::host::String* name) const {
@@ -193,27 +216,9 @@ void Report::Attach(zt_usb_detector::TZtUsbDetector& detector) const {
                      Text(pid) + ")");
     };
     detector.OnNewComInfo = [this](zt::host::TObject*, std::vector<zt_usb_detector::TZtComInfo> ports,
-                                   std::int32_t count) {
-        if (json_) {
-            Json records = Json::array();
-            for (int i = 0; i < count; ++i) records.push_back(PortJson(ports[static_cast<std::size_t>(i)]));
-            Line(Json{{"event", "new_com_info"}, {"count", count}, {"ports", records}}.dump());
-            return;
-        }
-        Line("New COM port details:");
-        PortDetails(ports, count);
-    };
+                                   std::int32_t count) { InfoEvent(ports, count); };
     detector.OnNewVolInfo = [this](zt::host::TObject*, std::vector<zt_usb_detector::TZtVolInfo> volumes,
-                                   std::int32_t count) {
-        if (json_) {
-            Json records = Json::array();
-            for (int i = 0; i < count; ++i) records.push_back(VolumeJson(volumes[static_cast<std::size_t>(i)]));
-            Line(Json{{"event", "new_vol_info"}, {"count", count}, {"volumes", records}}.dump());
-            return;
-        }
-        Line("New volume details:");
-        Volumes(volumes, count);
-    };
+                                   std::int32_t count) { InfoEvent(volumes, count); };
 }
 
 }  // namespace ztusbmon

@@ -25,6 +25,10 @@ public:
     void Attach(zt_usb_detector::TZtUsbDetector& detector) const;
 
 private:
+    template <typename Record>
+    void Records(const std::vector<Record>& records, int count) const;
+    template <typename Record>
+    void InfoEvent(const std::vector<Record>& records, int count) const;
     void Line(const std::string& text) const;
     void Table(const std::vector<std::string>& header,
                const std::vector<std::vector<std::string>>& rows) const;
