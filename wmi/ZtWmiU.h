@@ -1,6 +1,7 @@
 #pragma once
 // Unit ZtWmiU: runs WQL queries in the local root\cimv2 namespace and hands back the text of
-// every result object.
+// every result object; and the typed bindings of the WMI scripting library for hosts that
+// drive WMI themselves (identifiers, factories, wrapper components).
 
 #include <functional>
 #include <optional>
@@ -8,6 +9,9 @@
 
 #include "host/string_list.h"
 #include "host/text.h"
+#include "wmi/wbem_factories.h"
+#include "wmi/wbem_scripting_ids.h"
+#include "wmi/wbem_wrappers.h"
 
 namespace ZtWmiU {
 

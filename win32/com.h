@@ -1,0 +1,71 @@
+#pragma once
+// The COM and OLE Automation subset the WMI bindings call, in namespace zt::win32: the
+// system's own on Windows; elsewhere win32/com_emu.cpp stands in, with no out-of-process
+// servers and only the classes registered in this process.
+
+#include <string>
+
+#include "win32/api.h"
+
+#ifdef _WIN32
+
+#include <objbase.h>
+#include <ocidl.h>
+#include <oleauto.h>
+
+namespace zt::win32 {
+using ::BSTR;
+using ::CLSID;
+using ::COSERVERINFO;
+using ::DATE;
+using ::DISPID;
+using ::DISPPARAMS;
+using ::EXCEPINFO;
+using ::HRESULT;
+using ::IClassFactory;
+using ::IConnectionPoint;
+using ::IConnectionPointContainer;
+using ::IDispatch;
+using ::IEnumConnections;
+using ::IEnumVARIANT;
+using ::IID;
+using ::ITypeInfo;
+using ::IUnknown;
+using ::LCID;
+using ::LONG;
+using ::LPOLESTR;
+using ::MULTI_QI;
+using ::OLECHAR;
+using ::ULONG;
+using ::VARIANT;
+using ::VARIANT_BOOL;
+using ::VARIANTARG;
+using ::VARTYPE;
+
+using ::CoCreateInstance;
+using ::CoCreateInstanceEx;
+using ::CoRegisterClassObject;
+using ::CoRevokeClassObject;
+using ::GetActiveObject;
+using ::SysAllocStringLen;
+using ::SysFreeString;
+using ::SysStringLen;
+using ::VariantChangeType;
+using ::VariantClear;
+using ::VariantCopy;
+using ::VariantCopyInd;
+using ::VariantInit;
+}  // namespace zt::win32
+
+#else
+
+#include "win32/com_emu.h"
+
+#endif
+
+namespace zt::win32 {
+
+// The system's text for a COM failure code, empty when it has none.
+std::u16string ComErrorText(HRESULT code);
+
+}  // namespace zt::win32
