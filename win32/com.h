@@ -7,10 +7,14 @@
 
 #include "win32/api.h"
 
+// A failure code written as the unsigned number it is usually quoted as.
+#define ZT_HRESULT(code) static_cast<::zt::win32::HRESULT>(static_cast<::std::uint32_t>(code))
+
 #ifdef _WIN32
 
 #include <objbase.h>
 #include <ocidl.h>
+#include <olectl.h>
 #include <oleauto.h>
 
 namespace zt::win32 {
@@ -26,6 +30,7 @@ using ::IClassFactory;
 using ::IConnectionPoint;
 using ::IConnectionPointContainer;
 using ::IDispatch;
+using ::IEnumConnectionPoints;
 using ::IEnumConnections;
 using ::IEnumVARIANT;
 using ::IID;

@@ -9,7 +9,6 @@
 
 #define S_OK 0
 #define S_FALSE 1
-#define ZT_HRESULT(code) static_cast<::zt::win32::HRESULT>(static_cast<::std::uint32_t>(code))
 #define E_NOTIMPL ZT_HRESULT(0x80004001)
 #define E_NOINTERFACE ZT_HRESULT(0x80004002)
 #define E_POINTER ZT_HRESULT(0x80004003)
