@@ -1,16 +1,11 @@
 #include "host/com_objects.h"
 
 namespace zt::host {
-namespace {
-
-const win32::IID kUnknownId{0x00000000, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-
-}  // namespace
 
 ComPtr<win32::IUnknown> CreateComObject(const win32::CLSID& classId) {
     ComPtr<win32::IUnknown> object;
-    OleCheck(win32::CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, kUnknownId,
-                                     object.PutVoid()));
+    OleCheck(win32::CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                     win32::kIUnknownId, object.PutVoid()));
     return object;
 }
 
@@ -18,7 +13,7 @@ ComPtr<win32::IUnknown> CreateRemoteComObject(const String& machineName, const w
     String name = machineName;  // the system wants a writable, NUL-terminated text
     win32::COSERVERINFO server{};
     server.pwszName = reinterpret_cast<win32::LPWSTR>(name.data());
-    win32::MULTI_QI query{&kUnknownId, nullptr, S_OK};
+    win32::MULTI_QI query{&win32::kIUnknownId, nullptr, S_OK};
     OleCheck(win32::CoCreateInstanceEx(classId, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER, &server, 1,
                                        &query));
     ComPtr<win32::IUnknown> object;

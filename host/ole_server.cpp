@@ -6,10 +6,6 @@
 namespace zt::host {
 namespace {
 
-const win32::IID kUnknownId{0x00000000, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-const win32::IID kDispatchId{0x00020400, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-const win32::IID kConnectionPointContainerId{0xB196B284, 0xBAB4, 0x101A,
-                                             {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
 
 ComPtr<win32::IUnknown> RunningObject(const win32::CLSID& classId) {
     ComPtr<win32::IUnknown> object;
@@ -36,7 +32,7 @@ public:
     win32::HRESULT STDMETHODCALLTYPE QueryInterface(const win32::IID& id, void** result) override {
         if (result == nullptr) return E_POINTER;
         *result = nullptr;
-        if (!(id == kUnknownId || id == kDispatchId || id == eventId_)) return E_NOINTERFACE;
+        if (!(id == win32::kIUnknownId || id == win32::kIDispatchId || id == eventId_)) return E_NOINTERFACE;
         *result = static_cast<win32::IDispatch*>(this);
         AddRef();
         return S_OK;
@@ -109,7 +105,7 @@ ComPtr<win32::IUnknown> TOleServer::GetServer() {
 
 void TOleServer::ConnectEvents(win32::IUnknown* server) {
     DisconnectEvents();
-    const auto container = QueryAs<win32::IConnectionPointContainer>(server, kConnectionPointContainerId);
+    const auto container = QueryAs<win32::IConnectionPointContainer>(server, win32::kIConnectionPointContainerId);
     ComPtr<win32::IConnectionPoint> point;
     OleCheck(container->FindConnectionPoint(ServerData.EventIID, point.Put()));
     if (eventDispatch_ == nullptr) eventDispatch_ = new EventDispatch(this, ServerData.EventIID);

@@ -26,12 +26,6 @@ using win32::VARIANT;
 using win32::VARIANT_BOOL;
 using win32::WORD;
 
-inline constexpr GUID kIUnknown{0x00000000, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-inline constexpr GUID kIDispatch{0x00020400, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-inline constexpr GUID kIClassFactory{0x00000001, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-inline constexpr GUID kIConnectionPointContainer{0xB196B284, 0xBAB4, 0x101A,
-                                                 {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
-
 // One late-bound call as the object saw it.
 struct Invocation {
     DISPID member;
@@ -49,7 +43,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(const GUID& id, void** out) override {
         *out = nullptr;
-        const bool known = id == kIUnknown || id == kIDispatch ||
+        const bool known = id == win32::kIUnknownId || id == win32::kIDispatchId ||
                            std::find(answers_.begin(), answers_.end(), id) != answers_.end();
         if (!known) return E_NOINTERFACE;
         *out = static_cast<Interface*>(this);
@@ -248,7 +242,7 @@ public:
     FakeSink() : FakeDispatch({ZtWmiU::IID_ISWbemSink}) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(const GUID& id, void** out) override {
-        if (!(id == kIConnectionPointContainer)) return FakeDispatch::QueryInterface(id, out);
+        if (!(id == win32::kIConnectionPointContainerId)) return FakeDispatch::QueryInterface(id, out);
         *out = static_cast<IConnectionPointContainer*>(this);
         AddRef();
         return S_OK;
@@ -287,7 +281,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(const GUID& id, void** out) override {
         *out = nullptr;
-        if (!(id == kIUnknown || id == kIClassFactory)) return E_NOINTERFACE;
+        if (!(id == win32::kIUnknownId || id == win32::kIClassFactoryId)) return E_NOINTERFACE;
         *out = static_cast<win32::IClassFactory*>(this);
         AddRef();
         return S_OK;

@@ -70,6 +70,13 @@ using ::VariantInit;
 
 namespace zt::win32 {
 
+// The identifiers of the system interfaces the package asks for by number.
+inline constexpr GUID kIUnknownId{0x00000000, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr GUID kIClassFactoryId{0x00000001, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr GUID kIDispatchId{0x00020400, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr GUID kIConnectionPointContainerId{0xB196B284, 0xBAB4, 0x101A,
+                                                   {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+
 // The system's text for a COM failure code, empty when it has none.
 std::u16string ComErrorText(HRESULT code);
 

@@ -13,8 +13,6 @@ namespace {
 
 // HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE): no other machine is reachable from here.
 const HRESULT kServerUnavailable = ZT_HRESULT(0x800706BA);
-const IID kUnknownId{0x00000000, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-const IID kClassFactoryId{0x00000001, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
 struct ClassObject {
     GUID classId;
@@ -49,7 +47,7 @@ HRESULT CreateLocal(REFCLSID classId, IUnknown* outer, REFIID interfaceId, void*
     IUnknown* classObject = FindClassObject(classId);
     if (classObject == nullptr) return REGDB_E_CLASSNOTREG;
     IClassFactory* factory = nullptr;
-    HRESULT status = classObject->QueryInterface(kClassFactoryId, reinterpret_cast<void**>(&factory));
+    HRESULT status = classObject->QueryInterface(kIClassFactoryId, reinterpret_cast<void**>(&factory));
     classObject->Release();
     if (FAILED(status)) return status;
     status = factory->CreateInstance(outer, interfaceId, result);
@@ -189,7 +187,7 @@ HRESULT CoCreateInstanceEx(REFCLSID rclsid, IUnknown* punkOuter, DWORD, COSERVER
     for (DWORD i = 0; i < dwCount; ++i) pResults[i] = MULTI_QI{pResults[i].pIID, nullptr, E_NOINTERFACE};
     if (NamesOtherMachine(pServerInfo)) return kServerUnavailable;
     IUnknown* object = nullptr;
-    const HRESULT status = CreateLocal(rclsid, punkOuter, kUnknownId, reinterpret_cast<void**>(&object));
+    const HRESULT status = CreateLocal(rclsid, punkOuter, kIUnknownId, reinterpret_cast<void**>(&object));
     if (FAILED(status)) return status;
     DWORD found = 0;
     for (DWORD i = 0; i < dwCount; ++i) {
