@@ -61,12 +61,14 @@ public:
                                             win32::DISPPARAMS* params, win32::VARIANT*, win32::EXCEPINFO*,
                                             win32::UINT*) override {
         if (server_ == nullptr) return S_OK;
+        AddRef();  // a handler may free the component, and with it our last holder
         try {
             TVariantArray arguments = params != nullptr ? EventArguments(*params) : TVariantArray{};
             server_->InvokeEvent(id, arguments);
         } catch (...) {
             HandleException(server_);
         }
+        Release();
         return S_OK;
     }
 

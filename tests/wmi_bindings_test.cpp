@@ -247,6 +247,21 @@ TEST_F(SinkEvents, FailingConversionGoesToTheHostHandler) {
     EXPECT_THROW(std::rethrow_exception(dialogs.failures[2]), std::out_of_range);
 }
 
+TEST_F(Bindings, HandlerMayFreeItsSink) {
+    FakeSink sink;
+    auto* wrapper = new TSWbemSink(nullptr);
+    wrapper->ConnectTo(ComPtr<ISWbemSink>(&sink));
+    int completions = 0;
+    wrapper->OnCompleted = [&](TObject*, TOleEnum, const ComPtr<ISWbemObject>&, const ComPtr<ISWbemNamedValueSet>&) {
+        ++completions;
+        delete wrapper;  // the host is done with the query
+    };
+    sink.events.Fire(2, {OleVariant(0), OleVariant(), OleVariant()});
+    EXPECT_EQ(completions, 1);
+    EXPECT_FALSE(sink.events.advised);
+    EXPECT_EQ(sink.references, 0u);
+}
+
 TEST_F(Bindings, FactoriesCreateRegisteredClassesAndRaiseOtherwise) {
     FakeNamedValueSet server;
     {
