@@ -14,6 +14,40 @@ protected:
     ~SystemWmi() override { CoUninitialize(); }
 };
 
+// Our identifiers against those the system's import library carries.
+TEST(Identifiers, MatchTheSystemsOwn) {
+    EXPECT_TRUE(ZtWmiU::LIBID_WbemScripting == ::LIBID_WbemScripting);
+    EXPECT_TRUE(ZtWmiU::DIID_ISWbemSinkEvents == ::DIID_ISWbemSinkEvents);
+#define ZT_SAME_IDS(name)                                              \
+    EXPECT_TRUE(ZtWmiU::IID_ISWbem##name == ::IID_ISWbem##name) << #name; \
+    EXPECT_TRUE(ZtWmiU::CLASS_SWbem##name == ::CLSID_SWbem##name) << #name;
+    ZT_SAME_IDS(Locator)
+    ZT_SAME_IDS(NamedValueSet)
+    ZT_SAME_IDS(ObjectPath)
+    ZT_SAME_IDS(LastError)
+    ZT_SAME_IDS(Sink)
+    ZT_SAME_IDS(DateTime)
+    ZT_SAME_IDS(Refresher)
+    ZT_SAME_IDS(Services)
+    ZT_SAME_IDS(ServicesEx)
+    ZT_SAME_IDS(Object)
+    ZT_SAME_IDS(ObjectEx)
+    ZT_SAME_IDS(ObjectSet)
+    ZT_SAME_IDS(NamedValue)
+    ZT_SAME_IDS(Qualifier)
+    ZT_SAME_IDS(QualifierSet)
+    ZT_SAME_IDS(Property)
+    ZT_SAME_IDS(PropertySet)
+    ZT_SAME_IDS(Method)
+    ZT_SAME_IDS(MethodSet)
+    ZT_SAME_IDS(EventSource)
+    ZT_SAME_IDS(Security)
+    ZT_SAME_IDS(Privilege)
+    ZT_SAME_IDS(PrivilegeSet)
+    ZT_SAME_IDS(RefreshableItem)
+#undef ZT_SAME_IDS
+}
+
 TEST_F(SystemWmi, LocatorComponentConnectsAndServicesAnswerQueries) {
     TSWbemLocator locator(nullptr);
     const ComPtr<ISWbemServices> services =

@@ -26,6 +26,26 @@ protected:
 #endif
 };
 
+// The server data is the framework's, protected in the component.
+template <typename Wrapper>
+struct ServerDataOf : Wrapper {
+    using Wrapper::Wrapper;
+    using Wrapper::ServerData;
+};
+
+TEST_F(Bindings, ServerDataNamesClassInterfaceEventsAndVersion) {
+    ServerDataOf<TSWbemSink> sink(nullptr);
+    EXPECT_TRUE(sink.ServerData.ClassID == ZtWmiU::CLASS_SWbemSink);
+    EXPECT_TRUE(sink.ServerData.IntfIID == ZtWmiU::IID_ISWbemSink);
+    EXPECT_TRUE(sink.ServerData.EventIID == ZtWmiU::DIID_ISWbemSinkEvents);
+    EXPECT_EQ(sink.ServerData.Version, 500);
+    ServerDataOf<TSWbemRefresher> refresher(nullptr);
+    EXPECT_TRUE(refresher.ServerData.ClassID == ZtWmiU::CLASS_SWbemRefresher);
+    EXPECT_TRUE(refresher.ServerData.IntfIID == ZtWmiU::IID_ISWbemRefresher);
+    EXPECT_TRUE(refresher.ServerData.EventIID == GUID{});
+    EXPECT_EQ(refresher.ServerData.Version, 500);
+}
+
 TEST_F(Bindings, UnconnectedWrapperAssertsWithItsTextAndSource) {
     TSWbemNamedValueSet wrapper(nullptr);
     wrapper.ConnectKind = zt::host::ckAttachToInterface;
