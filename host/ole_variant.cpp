@@ -1,7 +1,5 @@
 #include "host/ole_variant.h"
 
-#include "host/ole_error.h"
-
 namespace zt::host {
 namespace {
 

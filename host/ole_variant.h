@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/com_ptr.h"
+#include "host/ole_error.h"
 #include "host/text.h"
 #include "win32/com.h"
 
@@ -85,15 +86,10 @@ using TVariantArray = std::vector<OleVariant>;
 // The interface a variant holds, queried for the one asked; null when it holds none. A held
 // object without that interface raises EOleSysError.
 template <typename Interface>
-ComPtr<Interface> VariantInterface(const OleVariant& value, const win32::IID& interfaceId);
-
-}  // namespace zt::host
-
-#include "host/ole_error.h"
-
-template <typename Interface>
-zt::host::ComPtr<Interface> zt::host::VariantInterface(const OleVariant& value, const win32::IID& interfaceId) {
+ComPtr<Interface> VariantInterface(const OleVariant& value, const win32::IID& interfaceId) {
     ComPtr<Interface> result;
     if (value.Interface() != nullptr) OleCheck(value.Interface()->QueryInterface(interfaceId, result.PutVoid()));
     return result;
 }
+
+}  // namespace zt::host

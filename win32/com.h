@@ -32,7 +32,6 @@ using ::IConnectionPointContainer;
 using ::IDispatch;
 using ::IEnumConnectionPoints;
 using ::IEnumConnections;
-using ::IEnumVARIANT;
 using ::IID;
 using ::ITypeInfo;
 using ::IUnknown;
