@@ -6,7 +6,6 @@
 namespace zt::host {
 namespace {
 
-
 ComPtr<win32::IUnknown> RunningObject(const win32::CLSID& classId) {
     ComPtr<win32::IUnknown> object;
     OleCheck(win32::GetActiveObject(classId, nullptr, object.Put()));
