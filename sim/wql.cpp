@@ -154,22 +154,28 @@ private:
         }
     }
 
+    // Operands are moved into place, never copied from an initializer list: a copy at every
+    // level of parentheses would make nesting cost quadratic time.
     Condition Disjunction(const CimClass& cimClass) {
-        Condition any{Condition::Or, {Conjunction(cimClass)}, nullptr, {}};
-        while (Accept(u"OR")) any.operands.push_back(Conjunction(cimClass));
+        Condition any{Condition::Or, {}, nullptr, {}};
+        do any.operands.push_back(Conjunction(cimClass)); while (Accept(u"OR"));
         return any;
     }
 
     Condition Conjunction(const CimClass& cimClass) {
-        Condition all{Condition::And, {Comparison(cimClass)}, nullptr, {}};
-        while (Accept(u"AND")) all.operands.push_back(Comparison(cimClass));
+        Condition all{Condition::And, {}, nullptr, {}};
+        do all.operands.push_back(Comparison(cimClass)); while (Accept(u"AND"));
         return all;
     }
 
     Condition Comparison(const CimClass& cimClass) {
         if (AcceptSymbol(u'(')) {
+            // WMI refuses an over-complex query; refusing deep nesting also bounds the
+            // recursion of parsing, evaluating and freeing the condition.
+            if (++depth_ > kMaxNesting) throw Refused{};
             Condition inner = Disjunction(cimClass);
             ExpectSymbol(u')');
+            --depth_;
             return inner;
         }
         Condition test{Condition::Equal, {}, nullptr, {}};
@@ -235,9 +241,12 @@ private:
         if (current_.kind != Token::End) throw Refused{};
     }
 
+    static constexpr int kMaxNesting = 64;
+
     const CimRepository& repository_;
     Lexer lexer_;
     Token current_{Token::End, {}};
+    int depth_ = 0;
 };
 
 }  // namespace

@@ -203,6 +203,20 @@ TEST_F(SimulatedWmi, RefusesWhatWmiRefuses) {
     }
 }
 
+// A device name can carry any text into a query: nesting is answered up to a depth and
+// refused past it, never parsed with unbounded recursion.
+TEST_F(SimulatedWmi, NestingIsBoundedNotRecursedWithoutLimit) {
+    const auto nested = [](std::size_t depth) {
+        return u"SELECT Caption FROM Win32_PnPEntity WHERE " + String(depth, u'(') +
+               u"Manufacturer = \"FTDI\"" + String(depth, u')');
+    };
+    EXPECT_EQ(Keys(nested(64)).size(), 1u);
+    EXPECT_FALSE(cim.Query(nested(65)).has_value());
+    EXPECT_FALSE(cim.Query(nested(200000)).has_value());
+    // Opening parentheses that never close are refused as well.
+    EXPECT_FALSE(cim.Query(u"SELECT Caption FROM Win32_PnPEntity WHERE " + String(200000, u'(')).has_value());
+}
+
 TEST_F(SimulatedWmi, RepositoryRefusesBadInstances) {
     EXPECT_THROW(cim.Add(u"Win32_Nothing", {{u"DeviceID", u"x"}}), std::invalid_argument);
     EXPECT_THROW(cim.Add(u"Win32_LogicalDisk", {{u"Bogus", u"x"}, {u"DeviceID", u"G:"}}), std::invalid_argument);
