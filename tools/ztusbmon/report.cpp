@@ -13,10 +13,11 @@ const char* Direction(std::int32_t inout) { return inout == 1 ? "arrived" : "lef
 
 std::string Text(const zt::host::String& text) { return ToUtf8(text); }
 
-// The library's zero-terminated text in a fixed buffer.
+// The library's zero-terminated text in a fixed buffer: 8-bit text in the system's code
+// page (a device's EEPROM may say "Ger\xE4t"), never assumed to be UTF-8.
 template <std::size_t Size>
 std::string Text(const char (&buffer)[Size]) {
-    return std::string(buffer, std::find(buffer, buffer + Size, '\0'));
+    return ToUtf8(zt::host::FromAnsi(std::string(buffer, std::find(buffer, buffer + Size, '\0'))));
 }
 
 std::string Hex(std::uint32_t value) {

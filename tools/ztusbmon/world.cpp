@@ -1,5 +1,6 @@
 #include "tools/ztusbmon/world.h"
 
+#include <charconv>
 #include <chrono>
 #include <fstream>
 #include <iterator>
@@ -43,12 +44,49 @@ private:
     int newlines_ = 0;
 };
 
-// Builds the document and notes the line of every value by its JSON pointer.
+// The line of every value, in a tree shaped like the document, so that memory grows with
+// the document and not with its depth times its size.
+struct LineTree {
+    int line = 1;
+    std::vector<LineTree> items;               // of an array
+    std::map<std::string, LineTree> members;   // of an object
+
+    // The line of the deepest value on the path ("/devices/3/port"); a missing member is
+    // reported at its object's line.
+    int LineOf(const std::string& path) const {
+        const LineTree* node = this;
+        std::size_t at = path.empty() ? std::string::npos : 1;
+        while (at != std::string::npos && at <= path.size()) {
+            const std::size_t slash = path.find('/', at);
+            const std::string segment = path.substr(at, slash == std::string::npos ? slash : slash - at);
+            const LineTree* next = node->Child(segment);
+            if (next == nullptr) break;
+            node = next;
+            at = slash == std::string::npos ? slash : slash + 1;
+        }
+        return node->line;
+    }
+
+private:
+    const LineTree* Child(const std::string& segment) const {
+        if (const auto found = members.find(segment); found != members.end()) return &found->second;
+        std::size_t index = 0;
+        const char* end = segment.data() + segment.size();
+        const auto [stop, error] = std::from_chars(segment.data(), end, index);
+        return error == std::errc() && stop == end && index < items.size() ? &items[index] : nullptr;
+    }
+};
+
+// Builds the document and notes the line of every value. World files are a few levels
+// deep; deeper nesting is refused before it costs anything.
 class PositionedDom : public nlohmann::json_sax<Json> {
 public:
+    static constexpr std::size_t kMaxDepth = 32;
+
     explicit PositionedDom(Json& root, const int* line) : dom_(root, true), line_(line) {}
 
-    std::map<std::string, int> lines;
+    LineTree lines;
+    bool tooDeep = false;
 
     bool null() override { return Value() && dom_.null(); }
     bool boolean(bool v) override { return Value() && dom_.boolean(v); }
@@ -61,16 +99,16 @@ public:
     bool binary(binary_t& v) override { return Value() && dom_.binary(v); }
     bool start_object(std::size_t n) override { return Open(false) && dom_.start_object(n); }
     bool key(string_t& k) override {
-        frames_.back().key = k;
+        key_ = k;
         return dom_.key(k);
     }
     bool end_object() override {
-        frames_.pop_back();
+        open_.pop_back();
         return dom_.end_object();
     }
     bool start_array(std::size_t n) override { return Open(true) && dom_.start_array(n); }
     bool end_array() override {
-        frames_.pop_back();
+        open_.pop_back();
         return dom_.end_array();
     }
     bool parse_error(std::size_t position, const std::string& token,
@@ -79,50 +117,49 @@ public:
     }
 
 private:
-    struct Frame {
-        std::string path;
-        bool array;
-        std::size_t index;
-        std::string key;
-    };
-
-    std::string Path() {
-        if (frames_.empty()) return "";
-        Frame& parent = frames_.back();
-        return parent.path + "/" + (parent.array ? std::to_string(parent.index++) : parent.key);
+    // The node of the value that starts now: the root, the next item or the keyed member.
+    LineTree& NewNode() {
+        if (open_.empty()) return lines;
+        const Frame& parent = open_.back();
+        return parent.array ? parent.node->items.emplace_back() : parent.node->members[key_];
     }
     bool Value() {
-        lines[Path()] = *line_;
+        NewNode().line = *line_;
         return true;
     }
     bool Open(bool array) {
-        const std::string path = Path();
-        lines[path] = *line_;
-        frames_.push_back({path, array, 0, {}});
+        if (open_.size() == kMaxDepth) {
+            tooDeep = true;
+            return false;
+        }
+        LineTree& node = NewNode();
+        node.line = *line_;
+        open_.push_back({&node, array});  // siblings come only after it closes: the address holds
         return true;
     }
 
+    struct Frame {
+        LineTree* node;
+        bool array;
+    };
+
     nlohmann::detail::json_sax_dom_parser<Json> dom_;
     const int* line_;
-    std::vector<Frame> frames_;
+    std::vector<Frame> open_;
+    std::string key_;
 };
 
 // Reads the document's values, naming the line of anything that is not as expected.
 class Reader {
 public:
-    Reader(const Json& root, const std::map<std::string, int>& lines, std::string fileName)
+    Reader(const Json& root, const LineTree& lines, std::string fileName)
         : root_(root), lines_(lines), fileName_(std::move(fileName)) {}
 
     [[noreturn]] void Fail(const std::string& path, const std::string& expected) const {
-        std::string at = path;
-        auto found = lines_.find(at);
-        while (found == lines_.end() && !at.empty()) {  // a missing member: its object's line
-            at = at.substr(0, at.rfind('/'));
-            found = lines_.find(at);
-        }
-        const int line = found == lines_.end() ? 1 : found->second;
-        throw WorldError(fileName_ + ":" + std::to_string(line) + ": expected " + expected);
+        throw WorldError(fileName_ + ":" + std::to_string(LineOf(path)) + ": expected " + expected);
     }
+
+    int LineOf(const std::string& path) const { return lines_.LineOf(path); }
 
     const Json& At(const std::string& path) const { return root_.at(Json::json_pointer(path)); }
     bool Has(const std::string& path) const { return root_.contains(Json::json_pointer(path)); }
@@ -161,7 +198,7 @@ private:
     static std::string Name(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
     const Json& root_;
-    const std::map<std::string, int>& lines_;
+    const LineTree& lines_;
     std::string fileName_;
 };
 
@@ -197,7 +234,7 @@ WorldDevice ReadDevice(const Reader& reader, const std::string& at) {
     const auto port = [&] { return reader.Text(at + "/port", "\"COM5\""); };
     const auto serial = [&] { return reader.Text(at + "/serial", "\"A50285BI\""); };
     const auto instance = [&] { return reader.Text(at + "/instance", "\"5&2D6E3B1&0&2\""); };
-    WorldDevice device{id, zt::sim::SerialDevice{}, reader.Flag(at + "/attached")};
+    WorldDevice device{id, zt::sim::SerialDevice{}, reader.Flag(at + "/attached"), reader.LineOf(at)};
     if (kind == "ftdi") {
         device.device = zt::sim::FtdiAdapter(serial(), port());
     } else if (kind == "ch340") {
@@ -230,15 +267,27 @@ std::size_t DeviceNamed(const Reader& reader, const World& world, const std::str
     reader.Fail(at, "the id of a device listed under \"devices\"");
 }
 
-WorldStep ReadStep(const Reader& reader, const World& world, const std::string& at) {
-    if (reader.Has(at + "/plug")) return {WorldStep::Action::Plug, DeviceNamed(reader, world, at + "/plug"), 0};
-    if (reader.Has(at + "/unplug")) {
-        return {WorldStep::Action::Unplug, DeviceNamed(reader, world, at + "/unplug"), 0};
+// A device is plugged only while it is out and unplugged only while it is in, as a hand
+// at a real machine would do; `present` follows the script so far.
+WorldStep ReadPlugStep(const Reader& reader, const World& world, const std::string& at, bool plug,
+                       std::vector<bool>& present) {
+    const std::string path = at + (plug ? "/plug" : "/unplug");
+    const std::size_t device = DeviceNamed(reader, world, path);
+    if (present[device] == plug) {
+        reader.Fail(path, plug ? "a device that is not plugged in" : "a device that is plugged in");
     }
+    present[device] = plug;
+    return {plug ? WorldStep::Action::Plug : WorldStep::Action::Unplug, device, 0, reader.LineOf(at)};
+}
+
+WorldStep ReadStep(const Reader& reader, const World& world, const std::string& at,
+                   std::vector<bool>& present) {
+    if (reader.Has(at + "/plug")) return ReadPlugStep(reader, world, at, true, present);
+    if (reader.Has(at + "/unplug")) return ReadPlugStep(reader, world, at, false, present);
     if (reader.Has(at + "/pause_ms")) {
         const std::uint64_t ms = reader.Number(at + "/pause_ms");
         if (ms > 60000) reader.Fail(at + "/pause_ms", "\"pause_ms\": at most 60000");
-        return {WorldStep::Action::Pause, 0, static_cast<int>(ms)};
+        return {WorldStep::Action::Pause, 0, static_cast<int>(ms), reader.LineOf(at)};
     }
     reader.Fail(at, "a step: {\"plug\": id}, {\"unplug\": id} or {\"pause_ms\": number}");
 }
@@ -275,6 +324,10 @@ World ParseWorld(const std::string& text, const std::string& fileName) {
     try {
         Json::sax_parse(LineCountingIterator(text.data(), end, &line),
                         LineCountingIterator(end, end, &line), &dom);
+        if (dom.tooDeep) {
+            throw WorldError(fileName + ":" + std::to_string(line) + ": expected at most " +
+                             std::to_string(PositionedDom::kMaxDepth) + " levels of nesting");
+        }
     } catch (const Json::exception& e) {
         // "[json.exception.parse_error.101] parse error at line 3, column 5: ..." -> what follows
         const std::string message = e.what();
@@ -285,6 +338,7 @@ World ParseWorld(const std::string& text, const std::string& fileName) {
     const Reader reader(root, dom.lines, fileName);
     if (!root.is_object()) reader.Fail("", "an object with \"devices\" and \"script\"");
     World world;
+    world.fileName = fileName;
     const Json& devices = reader.Array("/devices", true);
     for (std::size_t i = 0; i < devices.size(); ++i) {
         world.devices.push_back(ReadDevice(reader, "/devices/" + std::to_string(i)));
@@ -294,9 +348,11 @@ World ParseWorld(const std::string& text, const std::string& fileName) {
             }
         }
     }
+    std::vector<bool> present;
+    for (const WorldDevice& device : world.devices) present.push_back(device.attached);
     const Json& script = reader.Array("/script", false);
     for (std::size_t i = 0; i < script.size(); ++i) {
-        world.script.push_back(ReadStep(reader, world, "/script/" + std::to_string(i)));
+        world.script.push_back(ReadStep(reader, world, "/script/" + std::to_string(i), present));
     }
     return world;
 }
@@ -311,9 +367,27 @@ World LoadWorld(const std::string& path) {
 
 World DefaultWorld() { return ParseWorld(kDefaultWorld, "built-in world"); }
 
+namespace {
+
+// The workstation refuses what no machine could show, such as two devices with one device
+// ID or two drives with one disk number.
+template <typename Change>
+void AtLine(const World& world, int line, Change change) {
+    try {
+        change();
+    } catch (const std::invalid_argument& e) {
+        throw WorldError(world.fileName + ":" + std::to_string(line) +
+                         ": expected a device that no other present device collides with (" +
+                         e.what() + ")");
+    }
+}
+
+}  // namespace
+
 void Populate(zt::sim::Workstation& station, const World& world) {
     for (const WorldDevice& device : world.devices) {
-        if (device.attached) std::visit([&](const auto& d) { station.Attach(d); }, device.device);
+        if (!device.attached) continue;
+        AtLine(world, device.line, [&] { std::visit([&](const auto& d) { station.Attach(d); }, device.device); });
     }
 }
 
@@ -323,11 +397,13 @@ void Perform(zt::sim::Workstation& station, const World& world, const WorldStep&
         return;
     }
     const auto& device = world.devices[step.device].device;
-    if (step.action == WorldStep::Action::Plug) {
-        std::visit([&](const auto& d) { station.Plug(d); }, device);
-    } else {
-        std::visit([&](const auto& d) { station.Unplug(d); }, device);
-    }
+    AtLine(world, step.line, [&] {
+        if (step.action == WorldStep::Action::Plug) {
+            std::visit([&](const auto& d) { station.Plug(d); }, device);
+        } else {
+            std::visit([&](const auto& d) { station.Unplug(d); }, device);
+        }
+    });
 }
 
 }  // namespace ztusbmon

@@ -29,17 +29,20 @@ struct WorldDevice {
     std::string id;
     std::variant<zt::sim::SerialDevice, zt::sim::StorageDevice> device;
     bool attached;  // present from the start
+    int line;       // where the file describes it
 };
 
 struct WorldStep {
     enum class Action { Plug, Unplug, Pause } action;
     std::size_t device;  // index into the devices, for plug and unplug
     int pauseMs;
+    int line;
 };
 
 struct World {
     std::vector<WorldDevice> devices;
     std::vector<WorldStep> script;
+    std::string fileName;
 };
 
 // "FILE:LINE: what was expected".
@@ -51,7 +54,8 @@ World ParseWorld(const std::string& text, const std::string& fileName);
 World LoadWorld(const std::string& path);
 World DefaultWorld();
 
-// Attaches the devices present from the start.
+// Attaches the devices present from the start. What the workstation refuses (two devices
+// with one identity) is a WorldError at the line of the device or step that asked for it.
 void Populate(zt::sim::Workstation& station, const World& world);
 void Perform(zt::sim::Workstation& station, const World& world, const WorldStep& step);
 
