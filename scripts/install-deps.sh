@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs what the builds need from Debian's archive, skipping what is already there.
-# Usage: scripts/install-deps.sh [native|all]   (default: all, which adds MinGW-w64 and Wine)
+# Usage: scripts/install-deps.sh [native|fuzz|all]
+#   native: the Linux build; fuzz: adds clang with libFuzzer; all (default): adds MinGW-w64,
+#   Wine and clang with libFuzzer.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev nlohmann-json3-dev)
-if [ "${1:-all}" = all ]; then
-    packages+=(g++-mingw-w64-x86-64 mingw-w64 wine64 wine)
-fi
+case "${1:-all}" in
+    fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    all) packages+=(g++-mingw-w64-x86-64 mingw-w64 wine64 wine clang libclang-rt-14-dev) ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

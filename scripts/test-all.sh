@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: natively (with the address and undefined-behaviour
-# sanitizers), then the Windows build under Wine.
+# sanitizers), then the Windows build under Wine, then the fuzz corpora replayed once.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh all
@@ -13,3 +13,9 @@ cmake -S . -B build/mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake 
     -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/mingw
 ctest --test-dir build/mingw --output-on-failure --timeout 300
+
+# The fuzz targets' corpora, each replayed once (clang with libFuzzer), so that a finding
+# once fixed stays fixed.
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZT_FUZZ=ON >/dev/null
+cmake --build build/fuzz --target zt_fuzz_targets
+ctest --test-dir build/fuzz --output-on-failure --timeout 300
