@@ -6,7 +6,7 @@
 //
 // The library is loaded on first use: ftd2xx.dll on Windows, libftd2xx.so elsewhere, or the
 // file that the environment variable ZT_D2XX_LIBRARY names. Without it every function
-// returns FT_OTHER_ERROR (17) and the report names the library.
+// returns FT_LIBRARY_MISSING (17) and the report names the library.
 
 #include <vector>
 
@@ -30,8 +30,8 @@ constexpr std::size_t kTransferBufferSize = 65536;
 inline TFTHandle FT_HANDLE = nullptr;
 inline bool FT_Enable_Error_Report = true;
 inline DWord FT_Device_Count = 0;
-inline char SerialNumber[16] = {};
-inline char Description[64] = {};
+inline char SerialNumber[d2xx::FT_MAX_TEXT] = {};  // the library writes up to 64 bytes
+inline char Description[d2xx::FT_MAX_TEXT] = {};
 inline DWord LocID = 0;
 inline zt::host::String FT_Device_String;
 inline DWord FT_Device_Location = 0;
@@ -75,7 +75,8 @@ inline std::uint8_t UserData[64] = {};
 inline DWord FT_UA_Size = 0;
 inline std::uint16_t WordRead = 0;
 
-// Shows "label + message" for statuses 1 to 17 (an empty text above), unless switched off.
+// Shows "label + message" for every failing status (above 19 the message gives the number),
+// unless switched off.
 void Report_USB_Device_Error(const char* label, FT_STATUS status);
 
 // Device list, open and versions.

@@ -3,6 +3,7 @@
 // Each entry point is one row: its name and its parameters. The unit resolves them at run
 // time; a test double implements them.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "win32/api.h"
@@ -15,11 +16,22 @@ using DWORD = std::uint32_t;
 using WORD = std::uint16_t;
 using UCHAR = std::uint8_t;
 
+// Statuses as the library numbers them. The unit's messages date from when 17 was the last
+// status and read " - Other error ..." for it; the library has since named 17
+// FT_NOT_SUPPORTED and added 18 and 19. The unit keeps its text for 17, and keeps 17 as
+// its own status for a missing library or entry point, which hosts already test for.
 enum : FT_STATUS {
     FT_OK = 0,
+    FT_INSUFFICIENT_RESOURCES = 5,
     FT_INVALID_PARAMETER = 6,
-    FT_OTHER_ERROR = 17,
+    FT_NOT_SUPPORTED = 17,
+    FT_OTHER_ERROR = 18,
+    FT_DEVICE_LIST_NOT_READY = 19,
+    FT_LIBRARY_MISSING = FT_NOT_SUPPORTED,  // the unit's own: no library or entry point
 };
+
+// The library writes serial numbers and descriptions of up to this many bytes, zero included.
+constexpr std::size_t FT_MAX_TEXT = 64;
 
 constexpr DWORD FT_LIST_NUMBER_ONLY = 0x80000000;
 constexpr DWORD FT_LIST_BY_INDEX = 0x40000000;
@@ -39,6 +51,16 @@ struct FT_Device_Info_Node {
     char Description[64];
     FT_Handle DeviceHandle;
 };
+
+// The library lays its records out with natural alignment; a mismatch here would have it
+// write fields into the wrong places. Offsets are the documented ones for 32-bit and
+// 64-bit builds.
+constexpr bool kWidePointers = sizeof(void*) == 8;
+static_assert(offsetof(FT_Device_Info_Node, LocID) == 12);
+static_assert(offsetof(FT_Device_Info_Node, SerialNumber) == 16);
+static_assert(offsetof(FT_Device_Info_Node, Description) == 32);
+static_assert(offsetof(FT_Device_Info_Node, DeviceHandle) == 96);
+static_assert(sizeof(FT_Device_Info_Node) == (kWidePointers ? 104 : 100));
 
 // The library's FT_PROGRAM_DATA through its 58th field. Later versions of the library add
 // fields behind these, so the record carries room for them: a host may set a later
@@ -68,6 +90,30 @@ struct TFT_Program_Data {
         InvertDSR, InvertDCD, InvertRI, Cbus0, Cbus1, Cbus2, Cbus3, Cbus4, RIsVCP;
     UCHAR LaterVersions[512];
 };
+
+// Offsets after the four text pointers, which take 16 bytes more in a 64-bit build.
+constexpr std::size_t AfterTexts(std::size_t offset32) { return offset32 + (kWidePointers ? 16 : 0); }
+static_assert(offsetof(TFT_Program_Data, Version) == 8);
+static_assert(offsetof(TFT_Program_Data, ProductID) == 14);
+static_assert(offsetof(TFT_Program_Data, Manufacturer) == 16);
+static_assert(offsetof(TFT_Program_Data, ManufacturerID) == (kWidePointers ? 24 : 20));
+static_assert(offsetof(TFT_Program_Data, Description) == (kWidePointers ? 32 : 24));
+static_assert(offsetof(TFT_Program_Data, SerialNumber) == (kWidePointers ? 40 : 28));
+// Each 16-bit field and the ends of each run of bytes: a field of the wrong width or order
+// moves the next one checked.
+static_assert(offsetof(TFT_Program_Data, MaxPower) == AfterTexts(32));
+static_assert(offsetof(TFT_Program_Data, PnP) == AfterTexts(34));
+static_assert(offsetof(TFT_Program_Data, SelfPowered) == AfterTexts(36));
+static_assert(offsetof(TFT_Program_Data, RemoteWakeup) == AfterTexts(38));
+static_assert(offsetof(TFT_Program_Data, Rev4) == AfterTexts(40));
+static_assert(offsetof(TFT_Program_Data, USBVersionEnable) == AfterTexts(45));
+static_assert(offsetof(TFT_Program_Data, USBVersion) == AfterTexts(46));
+static_assert(offsetof(TFT_Program_Data, Rev5) == AfterTexts(48));
+static_assert(offsetof(TFT_Program_Data, USBVersionEnable5) == AfterTexts(55));
+static_assert(offsetof(TFT_Program_Data, USBVersion5) == AfterTexts(56));
+static_assert(offsetof(TFT_Program_Data, AIsHighCurrent) == AfterTexts(58));
+static_assert(offsetof(TFT_Program_Data, RIsVCP) == AfterTexts(86));
+static_assert(offsetof(TFT_Program_Data, LaterVersions) == AfterTexts(87));
 
 // One entry point: its name and its pointer type.
 #define ZT_D2XX_ENTRY(Name, ...)                                       \

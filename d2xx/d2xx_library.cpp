@@ -1,6 +1,7 @@
 #include "d2xx/d2xx_library.h"
 
 #include <cstdlib>
+#include <iterator>
 
 #include "d2xx/D2XXUnit_ZT.h"
 #include "host/dialogs.h"
@@ -43,7 +44,15 @@ constexpr const char* kMessages[] = {
     " - EEPROM not programmed...",
     " - Invalid arguments...",
     " - Other error ...",
+    " - Other error ...",
+    " - Device list not ready...",
 };
+
+// Every failing status names what it is; one the unit has no words for gives its number.
+std::string MessageFor(d2xx::FT_STATUS status) {
+    if (status <= std::size(kMessages)) return kMessages[status - 1];
+    return " - Unknown status " + std::to_string(status) + "...";
+}
 
 }  // namespace
 
@@ -61,8 +70,7 @@ AnyFunction ResolveEntry(const char* name, std::string& problem) {
 
 void Report(const char* label, d2xx::FT_STATUS status, const std::string& note) {
     if (!FT_Enable_Error_Report || status == d2xx::FT_OK) return;
-    std::string text;
-    if (status <= std::size(kMessages)) text = label + std::string(kMessages[status - 1]) + note;
+    const std::string text = label + MessageFor(status) + note;
     zt::host::MessageDlg(zt::host::FromAnsi(text), zt::host::TMsgDlgType::mtError, zt::host::mbOK, 0);
 }
 

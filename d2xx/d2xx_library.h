@@ -7,6 +7,12 @@
 
 namespace D2XXUnit_ZT::detail {
 
+// Where the library writes what the unit passes on: a transfer's count, and one device's
+// texts at the length the library may give them, before they go into shorter fields.
+inline d2xx::DWORD transferred = 0;
+inline char serialText[d2xx::FT_MAX_TEXT] = {};
+inline char descriptionText[d2xx::FT_MAX_TEXT] = {};
+
 // The library's entry point, or null when the library or the entry point is missing;
 // `problem` then says which. The generic function type converts to any entry's type.
 using AnyFunction = void (*)();
@@ -33,7 +39,7 @@ const Resolved<Entry>& EntryOf() {
 template <typename Entry, typename... Args>
 d2xx::FT_STATUS Invoke(Args... args) {
     const auto function = EntryOf<Entry>().function;
-    return function != nullptr ? function(args...) : d2xx::FT_OTHER_ERROR;
+    return function != nullptr ? function(args...) : d2xx::FT_LIBRARY_MISSING;
 }
 
 // One library call whose failing status is reported with the label.

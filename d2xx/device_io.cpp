@@ -19,7 +19,8 @@ std::int32_t Transfer(const char* label, std::uint8_t* buffer, std::int32_t coun
         return 0;
     }
     // A one-byte read presets its count, so a failure that leaves it untouched returns 1.
-    DWord done = std::is_same_v<Entry, entry::FT_Read> && count == 1 ? 1 : 0;
+    DWord& done = detail::transferred;
+    done = std::is_same_v<Entry, entry::FT_Read> && count == 1 ? 1 : 0;
     FT_IO_Status = Call<Entry>(label, FT_HANDLE, static_cast<void*>(buffer),
                                static_cast<DWord>(count), &done);
     return static_cast<std::int32_t>(done);

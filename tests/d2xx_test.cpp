@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "d2xx/D2XXUnit_ZT.h"
+#include "d2xx/d2xx_library.h"
 #include "tests/d2xx_double/double_client.h"
 #include "tests/test_support.h"
 
@@ -119,18 +120,20 @@ TEST_F(D2xx, MessagesFollowTheLabelAndStatusesPassThrough) {
         " - Failed to write...", " - EEPROM read failed...", " - EEPROM write failed...",
         " - EEPROM erase failed...", " - EEPROM not present...", " - EEPROM not programmed...",
         " - Invalid arguments...", " - Other error ...",
+        // Statuses of later libraries.
+        " - Other error ...", " - Device list not ready...",
     };
-    for (std::uint32_t status = 1; status <= 17; ++status) {
+    for (std::uint32_t status = 1; status <= std::size(messages); ++status) {
         library.Status("FT_Open", status);
         EXPECT_EQ(Open_USB_Device(), status);
-        EXPECT_EQ(dialogs.errors.back(), std::string("FT_Open") + messages[status - 1]);
+        EXPECT_EQ(dialogs.errors.back(), std::string("FT_Open") + messages[status - 1]) << status;
     }
-    library.Status("FT_Open", 18);
-    EXPECT_EQ(Open_USB_Device(), 18u);
-    EXPECT_EQ(dialogs.errors.back(), "");
+    library.Status("FT_GetLatencyTimer", 40);
+    EXPECT_EQ(Get_USB_Device_LatencyTimer(), 40u);
+    EXPECT_EQ(dialogs.errors.back(), "FT_GetLatencyTimer  - Unknown status 40...");
     dialogs.errors.clear();
     FT_Enable_Error_Report = false;
-    EXPECT_EQ(Open_USB_Device(), 18u);
+    EXPECT_EQ(Open_USB_Device(), 19u);
     library.Status("FT_Open", 0);
     EXPECT_EQ(Open_USB_Device(), 0u);
     FT_Enable_Error_Report = true;
@@ -194,6 +197,136 @@ TEST_F(D2xx, DeviceListIsSizedByTheLastCount) {
                                }));
 }
 
+// The library copies the whole list of the last create, whatever was counted since, and
+// says how many entries it filled.
+TEST_F(D2xx, DeviceListHoldsWhatTheLibraryCopiedFromTheLastCreate) {
+    struct Case {
+        const char* what;
+        bool countBeforeCreate;
+        DWord created;
+        DWord countedBetween;
+        DWord filled;
+    };
+    const Case cases[] = {
+        {"unplugged after the create", false, 2, 1, 2},
+        {"unplugged, counted before the create", true, 2, 1, 2},
+        {"plugged in after the create", false, 1, 2, 1},
+        {"fewer entries filled than created", false, 3, 3, 2},
+    };
+    for (const Case& c : cases) {
+        library.Reset();
+        TFT_DeviceInfoList().swap(FT_DeviceInfoList);  // fresh storage: an overrun meets the sanitizer
+        std::vector<FT_Device_Info_Node> copied(c.filled);
+        for (DWord i = 0; i < c.filled; ++i) {
+            copied[i].LocID = 0x100 + i;
+            copied[i].SerialNumber[0] = static_cast<char>('A' + i);
+        }
+        library.Output("FT_CreateDeviceInfoList", 0, c.created);
+        library.Output("FT_ListDevices", 0, c.countedBetween);
+        library.OutputBytes("FT_GetDeviceInfoList", 0, copied.data(),
+                            static_cast<std::uint32_t>(copied.size() * sizeof(FT_Device_Info_Node)));
+        library.Output("FT_GetDeviceInfoList", 1, c.filled);
+        if (c.countBeforeCreate) GetFTDeviceCount();
+        ASSERT_EQ(Create_USB_Device_List(), 0u) << c.what;
+        if (!c.countBeforeCreate) GetFTDeviceCount();
+        EXPECT_EQ(FT_Device_Count, c.countBeforeCreate ? c.created : c.countedBetween) << c.what;
+        ASSERT_EQ(Get_USB_Device_List(), 0u) << c.what;
+        ASSERT_EQ(FT_DeviceInfoList.size(), c.filled) << c.what;
+        EXPECT_EQ(FT_Device_Count, c.filled) << c.what;
+        for (DWord i = 0; i < c.filled; ++i) {
+            EXPECT_EQ(FT_DeviceInfoList[i].LocID, 0x100 + i) << c.what;
+            EXPECT_EQ(FT_DeviceInfoList[i].SerialNumber[0], 'A' + static_cast<int>(i)) << c.what;
+        }
+    }
+    EXPECT_TRUE(dialogs.errors.empty());
+}
+
+TEST_F(D2xx, FailedCreateLeavesTheListSizeOfTheLastGoodOne) {
+    library.Output("FT_CreateDeviceInfoList", 0, DWord{2});
+    Create_USB_Device_List();
+    library.Reset();
+    library.Output("FT_CreateDeviceInfoList", 0, DWord{7});  // written, but the call failed
+    library.Status("FT_CreateDeviceInfoList", 19);
+    EXPECT_EQ(Create_USB_Device_List(), 19u);
+    Get_USB_Device_List();
+    EXPECT_EQ(FT_DeviceInfoList.size(), 2u);
+    EXPECT_EQ(dialogs.errors, std::vector<std::string>{"FT_CreateDeviceInfoList - Device list not ready..."});
+}
+
+TEST_F(D2xx, ImplausibleDeviceCountIsRefusedNotAllocated) {
+    FT_DeviceInfoList.assign(3, FT_Device_Info_Node{});
+    library.Output("FT_CreateDeviceInfoList", 0, DWord{0xFFFFFFFF});
+    ASSERT_EQ(Create_USB_Device_List(), 0u);
+    EXPECT_EQ(Get_USB_Device_List(), 5u);
+    EXPECT_TRUE(FT_DeviceInfoList.empty());
+    EXPECT_EQ(library.Calls(), std::vector<std::string>{"FT_CreateDeviceInfoList(" + P(&FT_Device_Count) + ")"});
+    EXPECT_EQ(dialogs.errors, std::vector<std::string>{"FT_GetDeviceInfoList - Insufficient resources..."});
+}
+
+TEST_F(D2xx, ClosedHandleIsNotHandedOutAgain) {
+    library.Status("FT_Close", 4);
+    Close_USB_Device();
+    EXPECT_EQ(H(), "Pabc");  // a failed close keeps the device's handle
+    library.Reset();
+    ASSERT_EQ(Close_USB_Device(), 0u);
+    EXPECT_EQ(FT_HANDLE, nullptr);
+    EXPECT_EQ(Set_USB_Device_BaudRate(), 1u);
+    EXPECT_EQ(Read_USB_Device_Buffer(8), 0);
+    EXPECT_EQ(Close_USB_Device(), 1u);
+    EXPECT_EQ(library.Calls(), (std::vector<std::string>{
+                                   "FT_Close(Pabc)",
+                                   "FT_SetBaudRate(P0,0)",
+                                   "FT_Read(P0," + P(FT_In_Buffer) + ",8," + P(&detail::transferred) + ")",
+                                   "FT_Close(P0)",
+                               }));
+    EXPECT_EQ(dialogs.errors, (std::vector<std::string>{
+                                  "FT_Close - General IO error...", "FT_SetBaudRate - Invalid handle...",
+                                  "FT_Read - Invalid handle...", "FT_Close - Invalid handle..."}));
+}
+
+// Texts as long as the library may write them: a 63-character serial number with its zero
+// and a 64-character description without one.
+TEST_F(D2xx, LongLibraryTextsStayInsideTheirBuffers) {
+    const std::string serial(63, 'S');
+    const std::string description(64, 'D');
+    const auto script = [&](const char* entry, int serialArgument, int descriptionArgument) {
+        library.OutputBytes(entry, serialArgument, serial.c_str(), 64);
+        library.OutputBytes(entry, descriptionArgument, description.data(), 64);
+    };
+    script("FT_GetDeviceInfoDetail", 5, 6);
+    script("FT_GetDeviceInfo", 3, 4);
+    library.OutputBytes("FT_ListDevices", 1, serial.c_str(), 64);
+    ASSERT_EQ(GetFTDeviceSerialNo(0), 0u);
+    EXPECT_EQ(zt::host::ToUtf8(FT_Device_String), serial);
+    library.Reset();
+    library.OutputBytes("FT_ListDevices", 1, description.data(), 64);
+    ASSERT_EQ(GetFTDeviceDescription(0), 0u);
+    EXPECT_EQ(zt::host::ToUtf8(FT_Device_String), description);
+
+    script("FT_GetDeviceInfoDetail", 5, 6);
+    ASSERT_EQ(Get_USB_Device_List_Detail(0), 0u);
+    const FT_Device_Info_Node& node = USB_Device_Info_Node;
+    EXPECT_EQ(std::string(node.SerialNumber, sizeof node.SerialNumber), serial.substr(0, 16));
+    EXPECT_EQ(std::string(node.Description, sizeof node.Description), description);
+
+    // The caller's buffers as documented, with marked bytes behind each.
+    struct {
+        char serial[16];
+        char afterSerial[48];
+        char description[64];
+        char afterDescription[16];
+    } caller;
+    std::memset(&caller, 'x', sizeof caller);
+    script("FT_GetDeviceInfo", 3, 4);
+    DWord type = 0;
+    DWord id = 0;
+    ASSERT_EQ(USB_FT_GetDeviceInfo(type, id, caller.serial, caller.description), 0u);
+    EXPECT_EQ(std::string(caller.serial, sizeof caller.serial), serial.substr(0, 16));
+    EXPECT_EQ(std::string(caller.afterSerial, sizeof caller.afterSerial), std::string(48, 'x'));
+    EXPECT_EQ(std::string(caller.description, sizeof caller.description), description);
+    EXPECT_EQ(std::string(caller.afterDescription, sizeof caller.afterDescription), std::string(16, 'x'));
+}
+
 TEST_F(D2xx, DetailClearsTheNodeEvenWhenTheCallFails) {
     USB_Device_Info_Node.Flags = 7;
     std::strcpy(USB_Device_Info_Node.Description, "old");
@@ -204,8 +337,8 @@ TEST_F(D2xx, DetailClearsTheNodeEvenWhenTheCallFails) {
     const FT_Device_Info_Node& n = USB_Device_Info_Node;
     EXPECT_EQ(library.Calls(), std::vector<std::string>{
                                    "FT_GetDeviceInfoDetail(5," + P(&n.Flags) + "," + P(&n.DeviceType) + "," +
-                                   P(&n.ID) + "," + P(&n.LocID) + "," + P(n.SerialNumber) + "," +
-                                   P(n.Description) + "," + P(&n.DeviceHandle) + ")"});
+                                   P(&n.ID) + "," + P(&n.LocID) + "," + P(detail::serialText) + "," +
+                                   P(detail::descriptionText) + "," + P(&n.DeviceHandle) + ")"});
 }
 
 TEST_F(D2xx, TransfersUseTheModuleBuffersAndRefuseOversizedCounts) {
@@ -218,9 +351,11 @@ TEST_F(D2xx, TransfersUseTheModuleBuffersAndRefuseOversizedCounts) {
     EXPECT_EQ(Write_USB_Device_Buffer(5), 5);
     EXPECT_EQ(FT_IO_Status, 0u);
     EXPECT_EQ(Read_USB_Device_Buffer(65536), 0);
-    EXPECT_EQ(library.Calls().size(), 2u);
-    EXPECT_EQ(library.Calls()[0], "FT_Write(" + H() + "," + P(FT_Out_Buffer) + ",5," + library.Calls()[0].substr(library.Calls()[0].rfind(',') + 1));
-    EXPECT_EQ(library.Calls()[1].substr(0, library.Calls()[1].rfind(',')), "FT_Read(" + H() + "," + P(FT_In_Buffer) + ",65536");
+    const std::string count = P(&detail::transferred);
+    EXPECT_EQ(library.Calls(), (std::vector<std::string>{
+                                   "FT_Write(" + H() + "," + P(FT_Out_Buffer) + ",5," + count + ")",
+                                   "FT_Read(" + H() + "," + P(FT_In_Buffer) + ",65536," + count + ")",
+                               }));
     library.Reset();
     dialogs.errors.clear();
     EXPECT_EQ(Read_USB_Device_Buffer(65537), 0);

@@ -162,7 +162,8 @@ public:
     int directClassPuts = 0;
 };
 
-// An error object: reached late-bound only, so every typed member is missing.
+// An error object, which is a WMI object like any other: reached late-bound apart from its
+// text, which a query's results are read by.
 class FakeLastError final : public FakeDispatch<ISWbemLastError> {
 public:
     FakeLastError() : FakeDispatch({ZtWmiU::IID_ISWbemObject, ZtWmiU::IID_ISWbemLastError}) {}
@@ -186,7 +187,13 @@ public:
     ZT_NOT_IMPLEMENTED(ExecMethod_, BSTR, IDispatch*, LONG, IDispatch*, ISWbemObject**)
     ZT_NOT_IMPLEMENTED(ExecMethodAsync_, IDispatch*, BSTR, IDispatch*, LONG, IDispatch*, IDispatch*)
     ZT_NOT_IMPLEMENTED(Clone_, ISWbemObject**)
-    ZT_NOT_IMPLEMENTED(GetObjectText_, LONG, BSTR*)
+    HRESULT STDMETHODCALLTYPE GetObjectText_(LONG flags, BSTR* text) override {
+        textFlags.push_back(flags);
+        if (textStatus != S_OK) return textStatus;
+        *text = win32::SysAllocStringLen(reinterpret_cast<const win32::OLECHAR*>(objectText.data()),
+                                         static_cast<UINT>(objectText.size()));
+        return S_OK;
+    }
     ZT_NOT_IMPLEMENTED(SpawnDerivedClass_, LONG, ISWbemObject**)
     ZT_NOT_IMPLEMENTED(SpawnInstance_, LONG, ISWbemObject**)
     ZT_NOT_IMPLEMENTED(CompareTo_, IDispatch*, LONG, VARIANT_BOOL*)
@@ -196,6 +203,10 @@ public:
     ZT_NOT_IMPLEMENTED(get_Derivation_, VARIANT*)
     ZT_NOT_IMPLEMENTED(get_Path_, ISWbemObjectPath**)
     ZT_NOT_IMPLEMENTED(get_Security_, ISWbemSecurity**)
+
+    WideString objectText;
+    HRESULT textStatus = S_OK;
+    std::vector<LONG> textFlags;
 };
 
 // The one connection point of a sink: holds the advised event sink and calls it.
@@ -266,7 +277,7 @@ public:
     int cancels = 0;
 };
 
-#undef ZT_NOT_IMPLEMENTED
+// ZT_NOT_IMPLEMENTED stays defined for tests that fake further interfaces.
 
 // Makes `product` the object COM creates for a class, for the life of the registration.
 class ClassRegistration final : public win32::IClassFactory {

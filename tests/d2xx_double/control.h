@@ -2,6 +2,7 @@
 // The test double of the D2XX library: its control entry points, beside the D2XX ones.
 // Every D2XX call is logged as one line, "FT_Name(arg,arg,...)", integers in decimal and
 // pointers as P followed by their address in hex; texts handed in follow as ="text".
+// Like the library, it refuses a null device handle with FT_INVALID_HANDLE.
 
 #include <cstdint>
 

@@ -166,7 +166,7 @@ private:
         D2XXUnit_ZT::FT_Enable_Error_Report = false;  // the monitor says it in its own words
         D2XXUnit_ZT::FT_STATUS status = D2XXUnit_ZT::Create_USB_Device_List();
         if (status == 0) status = D2XXUnit_ZT::Get_USB_Device_List();
-        if (status == d2xx::FT_OTHER_ERROR) {
+        if (status == d2xx::FT_LIBRARY_MISSING) {
             std::fprintf(stderr,
                          "ztusbmon: the FTDI D2XX library is not installed (or ZT_D2XX_LIBRARY names "
                          "a file that cannot be loaded)\n");
