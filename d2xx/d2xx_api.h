@@ -22,6 +22,7 @@ using UCHAR = std::uint8_t;
 // its own status for a missing library or entry point, which hosts already test for.
 enum : FT_STATUS {
     FT_OK = 0,
+    FT_IO_ERROR = 4,
     FT_INSUFFICIENT_RESOURCES = 5,
     FT_INVALID_PARAMETER = 6,
     FT_NOT_SUPPORTED = 17,

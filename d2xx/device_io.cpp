@@ -23,6 +23,15 @@ std::int32_t Transfer(const char* label, std::uint8_t* buffer, std::int32_t coun
     done = std::is_same_v<Entry, entry::FT_Read> && count == 1 ? 1 : 0;
     FT_IO_Status = Call<Entry>(label, FT_HANDLE, static_cast<void*>(buffer),
                                static_cast<DWord>(count), &done);
+    // No more can have moved than was asked for: a larger count is the library's fault,
+    // reported, and never handed on (above 2^31 it would even turn negative).
+    if (done > static_cast<DWord>(count)) {
+        done = static_cast<DWord>(count);
+        if (FT_IO_Status == FT_OK) {
+            FT_IO_Status = FT_IO_ERROR;
+            Report_USB_Device_Error(label, FT_IO_Status);
+        }
+    }
     return static_cast<std::int32_t>(done);
 }
 

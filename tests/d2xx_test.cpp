@@ -366,6 +366,25 @@ TEST_F(D2xx, TransfersUseTheModuleBuffersAndRefuseOversizedCounts) {
                                                         "FT_Write - Invalid parameter..."}));
 }
 
+// A library that claims to have moved more than it was asked for is not believed.
+TEST_F(D2xx, TransferCountsNeverExceedWhatWasAsked) {
+    for (const DWord claimed : {DWord{11}, DWord{0x80000001}}) {
+        library.Reset();
+        dialogs.errors.clear();
+        library.Output("FT_Read", 3, claimed);
+        EXPECT_EQ(Read_USB_Device_Buffer(10), 10) << claimed;
+        EXPECT_EQ(FT_IO_Status, 4u);
+        EXPECT_EQ(dialogs.errors, std::vector<std::string>{"FT_Read - General IO error..."});
+    }
+    library.Reset();
+    dialogs.errors.clear();
+    library.Output("FT_Write", 3, DWord{7});
+    library.Status("FT_Write", 1);
+    EXPECT_EQ(Write_USB_Device_Buffer(3), 3);
+    EXPECT_EQ(FT_IO_Status, 1u);  // the library's own failure stands, reported once
+    EXPECT_EQ(dialogs.errors, std::vector<std::string>{"FT_Write - Invalid handle..."});
+}
+
 TEST_F(D2xx, SettingsAreTakenFromTheModuleVariables) {
     FT_Event_On = true;
     FT_EVENT_Value = 0x7E;
