@@ -83,7 +83,7 @@ FT_STATUS Answer(const char* entry, bool onDevice, std::initializer_list<Arg> ar
     for (const Output& output : outputs->second) {
         if (output.argument < 0 || static_cast<std::size_t>(output.argument) >= args.size()) continue;
         void* target = std::data(args)[output.argument].pointer;
-        if (target != nullptr) std::memcpy(target, output.bytes.data(), output.bytes.size());
+        if (target != nullptr && !output.bytes.empty()) std::memcpy(target, output.bytes.data(), output.bytes.size());
     }
     return Status(script, entry);
 }
