@@ -206,23 +206,14 @@ private:
 
 }  // namespace
 
-std::int32_t TZtUsbDetector::GetVols(String driveText, String serialOverride) {
-    TStringList lines;
-    lines.SetText(driveText);
-    const auto volumes = WalkDrives(DrivesOf(lines), serialOverride);
-    if (!volumes) return 0;
-    if (!volumes->empty()) FZtVolInfo = *volumes;
-    return static_cast<std::int32_t>(volumes->size());
-}
-
 std::int32_t TZtUsbDetector::GetAvailableVolumens() {
     FdiskCounter = 0;
     try {
-        const String driveText = Run(kInventoryQuery).Text();
-        if (driveText.empty()) return FdiskCounter;
-        const std::int32_t found = GetVols(driveText, u"");
-        ZtAllVolInfo.assign(FZtVolInfo.begin(), FZtVolInfo.begin() + found);
-        FdiskCounter = found;
+        const TStringList drives = Run(kInventoryQuery);
+        if (drives.Count() == 0) return FdiskCounter;
+        auto volumes = WalkDrives(DrivesOf(drives), u"");
+        ZtAllVolInfo = volumes ? std::move(*volumes) : std::vector<TZtVolInfo>{};
+        FdiskCounter = static_cast<std::int32_t>(ZtAllVolInfo.size());
     } catch (...) {
         zt::host::ShowMessage(u"Debug ERR #155");
     }

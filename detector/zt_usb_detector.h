@@ -187,14 +187,11 @@ private:
     void GetNewComInfo(const String& port);
     void GetNewVolumenInfo(const String& text, std::uint32_t unitMask);
 
-    // The volume walk (volumes.cpp): drives -> partitions -> logical disks -> FZtVolInfo.
-    std::int32_t GetVols(String driveText, String serialOverride);
-
     zt::win32::HWND FWindowHandle = nullptr;
     zt::win32::HDEVNOTIFY FNotification = nullptr;
     String FVersion;
     std::unique_ptr<TStringList> FLastArrivalAName;
-    std::vector<TZtVolInfo> FZtVolInfo;  // the volume walk's records
+    std::vector<TZtVolInfo> FZtVolInfo;  // the records of the last new-volume inquiry that found any
     std::int32_t FdiskCounter = 0;       // records of the last inventory
     // Request texts posted and not yet received: only these are read and freed.
     std::vector<char*> FPendingRequests;
