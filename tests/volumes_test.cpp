@@ -17,17 +17,6 @@ std::string Line(const std::string& volume, const std::string& caption, const st
     return volume + "|" + caption + "|" + serial + "|" + numbers;
 }
 
-TEST_F(Volumes, InventoryPairsEachVolumeWithItsDrive) {
-    station.Attach(zt::sim::FixedDisk(0, {{u"C:", u"NTFS", 1000, 500, u"System", u"0000AAAA"}}));
-    station.Attach(zt::sim::UsbStick(u"AAA111", 1, {Fat32(u"E:", u"FIRST")}));
-    station.Attach(zt::sim::ExternalHardDisk(u"BBB222", 2, {{u"F:", u"exFAT", 2000, 1500, u"BACKUP", u"77778888"}}));
-    EXPECT_EQ(Inventory(), (std::vector<std::string>{
-                               Line("E:|FAT32|FIRST|1A2B3C4D", kCruzer, "AAA111"),
-                               Line("F:|exFAT|BACKUP|77778888", "WD Elements 25A2 USB Device", "BBB222", "2000|1500"),
-                           }));
-    EXPECT_TRUE(dialogs.messages.empty());
-}
-
 struct ModelCase {
     const char* name;
     std::function<std::vector<zt::sim::StorageDevice>()> devices;
@@ -42,9 +31,10 @@ const ModelCase kModels[] = {
      [] { return std::vector{zt::sim::UsbStick(u"4C530001230419115453", 1, {Fat32(u"E:", u"ONE"), Fat32(u"F:", u"TWO")})}; },
      {Line("E:|FAT32|ONE|1A2B3C4D", kCruzer, "4C530001230419115453"),
       Line("F:|FAT32|TWO|1A2B3C4D", kCruzer, "4C530001230419115453")}},
-    {"an EFI partition first hides neither the disk's volume nor the next stick's drive",
+    {"an EFI partition first hides neither the disk's volume nor the next stick's drive; the fixed disk is left out",
      [] {
          return std::vector{
+             zt::sim::FixedDisk(0, {{u"C:", u"NTFS", 1000, 500, u"System", u"0000AAAA"}}),
              zt::sim::ExternalHardDisk(u"57584A314131", 1, {kEfi, {u"G:", u"NTFS", 2000, 1500, u"BACKUP", u"9ABCDEF0"}}),
              zt::sim::UsbStick(u"AAA111", 2, {Fat32(u"E:", u"STICK")})};
      },
