@@ -54,7 +54,7 @@ void TZtUsbDetector::WndProc(TMessage& Message) {
             break;
         case WM_DETECTOR_REQUEST:
             if (const auto text = TakeRequest(Message.WParam)) {
-                RunRequest(zt::host::FromAnsi(*text));
+                RunRequest(zt::host::FromAnsi(*text), Message.LParam);
             }
             break;
         default:

@@ -134,14 +134,17 @@ void TZtUsbDetector::RemoveFt232RPort(const String& portName) {
     }
 }
 
-// Only the lowest drive letter is reported; a mask without drive bits reports nothing.
+// Only the lowest drive letter is reported; a mask without drive bits reports nothing. An
+// arrival asks for details about the newest device, with all its letters, for the inquiry to
+// find the drive that holds them; a removal has nothing left to ask about.
 void TZtUsbDetector::VolumeChanged(std::uint32_t unitMask, std::int32_t inout) {
     const std::uint32_t drives = unitMask & kDriveBits;
     if (drives == 0) return;
     const auto letter = static_cast<char16_t>(u'A' + std::countr_zero(drives));
     DoVolumeDetect(String(1, letter), inout);
-    if (FLastArrivalAName->Count() > 0) {
-        PostRequest("DoNewVolInfo:" + ToAnsi((*FLastArrivalAName)[0]));
+    const int listed = FLastArrivalAName->Count();
+    if (inout == 1 && listed > 0) {
+        PostRequest("DoNewVolInfo:" + ToAnsi((*FLastArrivalAName)[listed - 1]), drives);
     }
 }
 

@@ -2,6 +2,7 @@
 // text, delivered by the message loop after the message in hand, and routed to an inquiry.
 #include <algorithm>
 #include <array>
+#include <stdexcept>
 
 #include "detector/zt_usb_detector.h"
 #include "host/dialogs.h"
@@ -12,16 +13,16 @@ namespace {
 
 struct Route {
     const char16_t* keyword;
-    void (TZtUsbDetector::*inquiry)(const String&);
+    void (*inquiry)(TZtUsbDetector& detector, const String& argument, zt::win32::LPARAM detail);
 };
 
 }  // namespace
 
-void TZtUsbDetector::PostRequest(const AnsiString& text) {
+void TZtUsbDetector::PostRequest(const AnsiString& text, zt::win32::LPARAM detail) {
     char* copy = zt::host::StrNew(text.c_str());
     FPendingRequests.push_back(copy);
     if (!zt::win32::PostMessageW(FWindowHandle, WM_DETECTOR_REQUEST,
-                                 reinterpret_cast<zt::win32::WPARAM>(copy), 0)) {
+                                 reinterpret_cast<zt::win32::WPARAM>(copy), detail)) {
         FPendingRequests.pop_back();
         zt::host::StrDispose(copy);
     }
@@ -39,18 +40,24 @@ std::optional<AnsiString> TZtUsbDetector::TakeRequest(zt::win32::WPARAM heapText
     return text;
 }
 
-void TZtUsbDetector::RunRequest(const String& text) {
+void TZtUsbDetector::RunRequest(const String& text, zt::win32::LPARAM detail) {
     static const std::array<Route, 2> routes = {{
-        {u"DoNewVolInfo", &TZtUsbDetector::GetNewVolumenInfo},
-        {u"DoNewComInfo", &TZtUsbDetector::GetNewComInfo},
+        {u"DoNewVolInfo",
+         [](TZtUsbDetector& detector, const String& argument, zt::win32::LPARAM unitMask) {
+             detector.GetNewVolumenInfo(argument, static_cast<std::uint32_t>(unitMask));
+         }},
+        {u"DoNewComInfo", [](TZtUsbDetector& detector, const String& argument,
+                             zt::win32::LPARAM) { detector.GetNewComInfo(argument); }},
     }};
-    TStringList pieces;
     try {
-        SplitStr(text, u":", pieces);
+        // Only the first colon separates: an argument such as a MAC-style serial keeps its own.
+        const std::size_t colon = text.find(u':');
+        const String keyword = text.substr(0, colon);
         const auto route = std::find_if(routes.begin(), routes.end(),
-                                        [&](const Route& r) { return pieces[0] == r.keyword; });
-        // Piece 1 is read only for a keyword: without the colon, that fails and is reported.
-        if (route != routes.end()) (this->*route->inquiry)(pieces[1]);
+                                        [&](const Route& r) { return keyword == r.keyword; });
+        if (route == routes.end()) return;
+        if (colon == String::npos) throw std::invalid_argument("a request without its argument");
+        route->inquiry(*this, text.substr(colon + 1), detail);
     } catch (...) {
         zt::host::ShowMessage(u"Debug ERR #133");
     }

@@ -1,185 +1,240 @@
-// Volumes of removable and external disk drives: the association walk from drives to their
-// logical disks, the inventory and the new-volume inquiry.
-#include "detector/com_port_rules.h"
+// Volumes of removable and external disk drives: the walk from each drive through its
+// partitions to its logical disks, the inventory and the new-volume inquiry.
+#include <algorithm>
+#include <span>
+#include <stdexcept>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "detector/wmi_text.h"
+#include "detector/zt_usb_detector.h"
 #include "host/dialogs.h"
 #include "wmi/ZtWmiU.h"
 
 namespace zt_usb_detector {
 namespace {
 
-using com_rules::QuotedValue;
-using zt::host::Contains;
+using wmi_text::IsProperty;
+using wmi_text::QuotedText;
+using wmi_text::RawQuotedValue;
 
 constexpr char16_t kDriveFilter[] =
     u"from Win32_diskdrive where (MediaType Like \"Removable Media%\" or MediaType Like "
     u"\"External hard disk%\") ";
+const String kInventoryQuery = String(u"select Caption,PNPDeviceID,DeviceID  ") + kDriveFilter;
+
+// One drive of a drive query's result.
+struct DriveText {
+    String caption;
+    String deviceId;     // escapes kept: the key of the drive's association query
+    String pnpDeviceId;  // empty when the query did not select it
+};
 
 String AssociatorsQuery(const String& endClass, const String& key, const String& association) {
     return u"ASSOCIATORS OF {" + endClass + u".DeviceID=\"" + key + u"\"} WHERE AssocClass = " +
            association + u" ";
 }
 
-// USBSTOR\\DISK&VEN_X&PROD_Y&REV_1.00\\4C530001230417117364&0 -> 4C530001230417117364
-String SerialOf(const String& pnpDeviceIdLine) {
-    TStringList pieces;
-    TZtUsbDetector::SplitStr(QuotedValue(pnpDeviceIdLine), u"\\\\", pieces);
-    const String instance = pieces[2];
-    TZtUsbDetector::SplitStr(instance, u"&", pieces);
-    return pieces[0];
-}
+bool StartsObject(const String& line) { return line.starts_with(u"instance of "); }
 
-// For each line, the position of the first line at or after it that holds "PNPDeviceID",
-// so that the serial scan never reads the rest of the text again.
-std::vector<int> NextSerialLines(const TStringList& lines) {
-    std::vector<int> next(static_cast<std::size_t>(lines.Count()) + 1, -1);
-    for (int i = lines.Count() - 1; i >= 0; --i) {
-        const auto at = static_cast<std::size_t>(i);
-        next[at] = Contains(lines[i], u"PNPDeviceID") ? i : next[at + 1];
+// Calls visit(first, end) for the lines of each object of a runner's result; lines before
+// the first object belong to none.
+template <typename Visit>
+void ForEachObject(const TStringList& lines, Visit visit) {
+    int first = -1;
+    for (int i = 0; i <= lines.Count(); ++i) {
+        if (i < lines.Count() && !StartsObject(lines[i])) continue;
+        if (first >= 0) visit(first, i);
+        first = i;
     }
-    return next;
 }
 
-}  // namespace
-
-// Stage 1: each drive's partitions, followed by the drive's PNPDeviceID line if it has one.
-String TZtUsbDetector::PartitionsOfDrives(const String& driveText, String& caption) {
-    TStringList lines;
+TStringList Run(const String& query) {
     TStringList result;
-    String partitionText;
-    lines.SetText(driveText);
-    for (int i = 0; i < lines.Count(); ++i) {
-        const String& line = lines[i];
-        if (Contains(line, u"Caption")) {
-            caption = QuotedValue(line);
-        } else if (Contains(line, u"DeviceID")) {  // PNPDeviceID lines too: they find nothing
-            result.Clear();
-            ZtWmiU::DoWmiScript(AssociatorsQuery(u"Win32_DiskDrive", QuotedValue(line),
-                                                 u"Win32_DiskDriveToDiskPartition"),
-                                result);
-            partitionText += result.Text() + u"\r\n";
-        }
-        if (Contains(line, u"PNPDeviceID")) {
-            result.Add(line);
-            partitionText += result.Text() + u"\r\n";
-        }
-    }
-    return partitionText;
+    ZtWmiU::DoWmiScript(query, result);
+    return result;
 }
 
-// Stage 2: the logical disks of the partitions followed, and a serial for each one that a
-// PNPDeviceID line follows. A serial found clears the override.
-String TZtUsbDetector::DisksOfPartitions(const String& partitionText, TStringList& serials,
-                                         String& serialOverride) {
-    TStringList work;
-    TStringList disks;
-    String diskText;
-    work.SetText(partitionText);
-    const std::vector<int> nextSerial = NextSerialLines(work);
-    int first = 0;  // the work list's first entry; entries before it are taken out
-    while (first < work.Count()) {
-        if (Contains(work[first], u"DeviceID")) {
-            disks.Clear();
-            ZtWmiU::DoWmiScript(AssociatorsQuery(u"Win32_DiskPartition", QuotedValue(work[first]),
-                                                 u"Win32_LogicalDiskToPartition"),
-                                disks);
-            diskText += disks.Text() + u"\r\n";
-            ++first;
-            const int serialLine = nextSerial[static_cast<std::size_t>(first)];
-            if (serialLine >= 0) {
-                first = serialLine;
-                serials.Add(SerialOf(work[first]));
-                serialOverride.clear();
-            }
+std::vector<DriveText> DrivesOf(const TStringList& lines) {
+    std::vector<DriveText> drives;
+    ForEachObject(lines, [&](int first, int end) {
+        DriveText& drive = drives.emplace_back();
+        for (int i = first; i < end; ++i) {
+            if (IsProperty(lines[i], u"Caption")) drive.caption = QuotedText(lines[i]);
+            if (IsProperty(lines[i], u"DeviceID")) drive.deviceId = RawQuotedValue(lines[i]);
+            if (IsProperty(lines[i], u"PNPDeviceID")) drive.pnpDeviceId = QuotedText(lines[i]);
         }
-        if (first < work.Count()) ++first;
-    }
-    return diskText;
+    });
+    return drives;
 }
 
-// Stage 3: one record per logical disk, in the order met.
-std::int32_t TZtUsbDetector::VolumesOfDisks(const String& diskText, const String& caption,
-                                            const TStringList& serials,
+// The instance part of USBSTOR\<disk>\<instance>&<LUN> without the LUN:
+// 4C530001230419115453&0 -> 4C530001230419115453, 7&2A3B4C5D&0 -> 7&2A3B4C5D.
+std::optional<String> UsbSerialOf(const String& pnpDeviceId) {
+    const std::size_t disk = pnpDeviceId.find(u'\\');
+    const std::size_t instance = disk == String::npos ? disk : pnpDeviceId.find(u'\\', disk + 1);
+    if (instance == String::npos) return std::nullopt;
+    String serial = pnpDeviceId.substr(instance + 1);
+    const std::size_t lun = serial.rfind(u'&');
+    const bool numbered = lun != String::npos && lun + 1 < serial.size() &&
+                          serial.find_first_not_of(u"0123456789", lun + 1) == String::npos;
+    if (numbered) serial.resize(lun);
+    return serial;
+}
+
+std::int64_t NumberIn(std::u16string_view line) {
+    return zt::host::StrToInt64Def(QuotedText(line), -1);
+}
+
+struct VolumeField {
+    std::u16string_view property;
+    void (*fill)(TZtVolInfo& volume, std::u16string_view line);
+};
+
+constexpr VolumeField kVolumeFields[] = {
+    {u"DeviceID", [](TZtVolInfo& v, std::u16string_view line) { v.DeviceID = QuotedText(line); }},
+    {u"FileSystem", [](TZtVolInfo& v, std::u16string_view line) { v.FileSystem = QuotedText(line); }},
+    {u"FreeSpace", [](TZtVolInfo& v, std::u16string_view line) { v.FreeSpace = NumberIn(line); }},
+    {u"Size", [](TZtVolInfo& v, std::u16string_view line) { v.Size = NumberIn(line); }},
+    {u"VolumeName", [](TZtVolInfo& v, std::u16string_view line) { v.VolName = QuotedText(line); }},
+    {u"VolumeSerialNumber",
+     [](TZtVolInfo& v, std::u16string_view line) { v.VolSerial = QuotedText(line); }},
+};
+
+TZtVolInfo VolumeOf(const TStringList& lines, int first, int end) {
+    TZtVolInfo volume;
+    for (int i = first; i < end; ++i) {
+        const std::u16string_view name = wmi_text::PropertyName(lines[i]);
+        for (const VolumeField& field : kVolumeFields) {
+            if (field.property == name) field.fill(volume, lines[i]);
+        }
+    }
+    return volume;
+}
+
+String KeyOf(const TStringList& lines, int first, int end) {
+    for (int i = first; i < end; ++i) {
+        if (IsProperty(lines[i], u"DeviceID")) return RawQuotedValue(lines[i]);
+    }
+    return {};
+}
+
+// The drive's volumes, each with the drive's caption and the override or the drive's own
+// USB serial. Throws when a volume has neither.
+std::vector<TZtVolInfo> VolumesOfDrive(const DriveText& drive, const String& serialOverride) {
+    std::vector<TZtVolInfo> volumes;
+    if (drive.deviceId.empty()) return volumes;
+    const TStringList partitions = Run(
+        AssociatorsQuery(u"Win32_DiskDrive", drive.deviceId, u"Win32_DiskDriveToDiskPartition"));
+    ForEachObject(partitions, [&](int first, int end) {
+        const TStringList disks = Run(AssociatorsQuery(
+            u"Win32_DiskPartition", KeyOf(partitions, first, end), u"Win32_LogicalDiskToPartition"));
+        ForEachObject(disks, [&](int diskFirst, int diskEnd) {
+            TZtVolInfo& volume = volumes.emplace_back(VolumeOf(disks, diskFirst, diskEnd));
+            volume.FulName = drive.caption;
+            const std::optional<String> serial =
+                serialOverride.empty() ? UsbSerialOf(drive.pnpDeviceId) : serialOverride;
+            if (!serial) throw std::runtime_error("a volume without the USB serial of its drive");
+            volume.PNPDeviceID = *serial;
+        });
+    });
+    return volumes;
+}
+
+// The volumes of the drives, or nothing when the walk failed, which is reported.
+std::optional<std::vector<TZtVolInfo>> WalkDrives(std::span<const DriveText> drives,
                                             const String& serialOverride) {
-    TStringList lines;
-    lines.SetText(diskText);
-    std::int32_t count = 0;
-    for (int i = 0; i < lines.Count(); ++i) {
-        const String& line = lines[i];
-        if (Contains(line, u"DeviceID")) {
-            ++count;
-            FZtVolInfo.resize(static_cast<std::size_t>(count) - 1);
-            TZtVolInfo& volume = FZtVolInfo.emplace_back();
-            volume.DeviceID = QuotedValue(line);
-            volume.FulName = caption;
-            volume.PNPDeviceID = !serialOverride.empty() ? serialOverride : serials[count - 1];
-            continue;
-        }
-        if (count == 0) continue;  // a field before any volume belongs to none
-        TZtVolInfo& volume = FZtVolInfo.back();
-        if (Contains(line, u"FileSystem")) {
-            volume.FileSystem = QuotedValue(line);
-        } else if (Contains(line, u"FreeSpace")) {
-            volume.FreeSpace = zt::host::StrToInt64Def(QuotedValue(line), -1);
-        } else if (Contains(line, u"Size")) {
-            volume.Size = zt::host::StrToInt64Def(QuotedValue(line), -1);
-        } else if (Contains(line, u"VolumeName")) {
-            volume.VolName = QuotedValue(line);
-        } else if (Contains(line, u"VolumeSerialNumber")) {
-            volume.VolSerial = QuotedValue(line);
-        }
-    }
-    return count;
-}
-
-std::int32_t TZtUsbDetector::GetVols(String driveText, String serialOverride) {
     try {
-        String caption;
-        TStringList serials;
-        const String partitionText = PartitionsOfDrives(driveText, caption);
-        const String diskText = DisksOfPartitions(partitionText, serials, serialOverride);
-        return VolumesOfDisks(diskText, caption, serials, serialOverride);
+        std::vector<TZtVolInfo> volumes;
+        for (const DriveText& drive : drives) {
+            std::vector<TZtVolInfo> found = VolumesOfDrive(drive, serialOverride);
+            volumes.insert(volumes.end(), found.begin(), found.end());
+        }
+        return volumes;
     } catch (...) {
         zt::host::ShowMessage(u"Debug ERR #177");
-        return 0;
+        return std::nullopt;
     }
 }
+
+// Gathers the volumes of the drives a volume broadcast may stand for: of each drive walked,
+// the volumes are kept when one of them has a letter of the broadcast.
+class ArrivedVolumes {
+public:
+    explicit ArrivedVolumes(std::uint32_t unitMask) : unitMask_(unitMask) {}
+
+    void Walk(std::span<const DriveText> drives, const String& serialOverride) {
+        for (const DriveText& drive : drives) {
+            if (!walked_.insert(zt::host::UpperCase(drive.deviceId)).second) continue;
+            const auto volumes = WalkDrives({&drive, 1}, serialOverride);
+            if (volumes && HoldsAnArrivedLetter(*volumes)) {
+                volumes_.insert(volumes_.end(), volumes->begin(), volumes->end());
+            }
+        }
+    }
+
+    // The drives whose USB serial is an arrival name, newest name first, up to the first
+    // name whose drives hold an arrived letter.
+    void WalkListed(const TStringList& names, const std::vector<DriveText>& drives) {
+        std::unordered_map<String, std::vector<DriveText>> bySerial;
+        for (const DriveText& drive : drives) {
+            if (const auto serial = UsbSerialOf(drive.pnpDeviceId)) {
+                bySerial[zt::host::UpperCase(*serial)].push_back(drive);
+            }
+        }
+        for (int i = names.Count() - 1; i >= 0 && volumes_.empty(); --i) {
+            const auto found = bySerial.find(zt::host::UpperCase(names[i]));
+            if (found != bySerial.end()) Walk(found->second, u"");
+        }
+    }
+
+    bool AnyWalked() const { return !walked_.empty(); }
+    const std::vector<TZtVolInfo>& Volumes() const { return volumes_; }
+
+private:
+    bool HoldsAnArrivedLetter(const std::vector<TZtVolInfo>& volumes) const {
+        return std::any_of(volumes.begin(), volumes.end(), [this](const TZtVolInfo& volume) {
+            const char16_t letter = volume.DeviceID.empty() ? u'\0' : volume.DeviceID[0];
+            return letter >= u'A' && letter <= u'Z' && (unitMask_ >> (letter - u'A') & 1u) != 0;
+        });
+    }
+
+    std::uint32_t unitMask_;
+    std::unordered_set<String> walked_;  // drive keys in capitals
+    std::vector<TZtVolInfo> volumes_;
+};
+
+}  // namespace
 
 std::int32_t TZtUsbDetector::GetAvailableVolumens() {
     FdiskCounter = 0;
     try {
-        TStringList drives;
-        ZtWmiU::DoWmiScript(String(u"select Caption,PNPDeviceID,DeviceID  ") + kDriveFilter, drives);
-        const String driveText = drives.Text();
-        if (driveText.empty()) return FdiskCounter;
-        TStringList captions;
-        for (int i = 0; i < drives.Count(); ++i) {
-            if (Contains(drives[i], u"Caption")) captions.Add(QuotedValue(drives[i]));
-        }
-        const std::int32_t found = GetVols(driveText, u"");
-        // The k-th volume is paired with the k-th drive caption of the query.
-        ZtAllVolInfo.resize(static_cast<std::size_t>(found));
-        for (std::int32_t k = 0; k < found; ++k) {
-            const auto at = static_cast<std::size_t>(k);
-            ZtAllVolInfo[at] = FZtVolInfo.at(at);
-            ZtAllVolInfo[at].FulName = captions[k];
-        }
-        FdiskCounter = found;
+        const TStringList drives = Run(kInventoryQuery);
+        if (drives.Count() == 0) return FdiskCounter;
+        auto volumes = WalkDrives(DrivesOf(drives), u"");
+        ZtAllVolInfo = volumes ? std::move(*volumes) : std::vector<TZtVolInfo>{};
+        FdiskCounter = static_cast<std::int32_t>(ZtAllVolInfo.size());
     } catch (...) {
         zt::host::ShowMessage(u"Debug ERR #155");
     }
     return FdiskCounter;
 }
 
-void TZtUsbDetector::GetNewVolumenInfo(const String& text) {
+// The drives the request names first; when none of them holds a letter of the arrival, the
+// drives of the other arrival names, newest first, from one list of all drives.
+void TZtUsbDetector::GetNewVolumenInfo(const String& text, std::uint32_t unitMask) {
     try {
-        TStringList drives;
-        ZtWmiU::DoWmiScript(String(u"select Caption,DeviceID  ") + kDriveFilter +
-                                u"and PNPDeviceID Like \"%" + text + u"%\"",
-                            drives);
-        const String driveText = drives.Text();
-        if (driveText.empty()) return;
-        const std::int32_t found = GetVols(driveText, text);
-        DoNewVolInfo(FZtVolInfo, found);
+        ArrivedVolumes arrived(unitMask);
+        arrived.Walk(DrivesOf(Run(String(u"select Caption,DeviceID  ") + kDriveFilter +
+                                  u"and PNPDeviceID Like \"%" + wmi_text::LikeLiteral(text) +
+                                  u"%\"")),
+                     text);
+        if (arrived.Volumes().empty()) {
+            arrived.WalkListed(*FLastArrivalAName, DrivesOf(Run(kInventoryQuery)));
+        }
+        if (!arrived.AnyWalked()) return;
+        if (!arrived.Volumes().empty()) FZtVolInfo = arrived.Volumes();
+        DoNewVolInfo(FZtVolInfo, static_cast<std::int32_t>(arrived.Volumes().size()));
     } catch (...) {
         zt::host::ShowMessage(u"Debug Err #166");
     }

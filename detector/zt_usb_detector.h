@@ -84,7 +84,8 @@ using TOnNewComInfo =
     std::function<void(TObject* Sender, std::vector<TZtComInfo> ZtComInfo, std::int32_t count)>;
 
 // The component's private request: WParam is a StrNew copy of "DoNewComInfo:<port>" or
-// "DoNewVolInfo:<arrival name>", freed by the receiver.
+// "DoNewVolInfo:<arrival name>", freed by the receiver; for a new volume, LParam is the unit
+// mask of its broadcast.
 constexpr zt::win32::UINT WM_DETECTOR_REQUEST = 0x2B11;
 
 // Message records for hosts; the component's own routing does not use them.
@@ -168,9 +169,9 @@ private:
     }
 
     // The request road (requests.cpp).
-    void PostRequest(const AnsiString& text);
+    void PostRequest(const AnsiString& text, zt::win32::LPARAM detail = 0);
     std::optional<AnsiString> TakeRequest(zt::win32::WPARAM heapText);
-    void RunRequest(const String& text);
+    void RunRequest(const String& text, zt::win32::LPARAM detail);
     void FreePendingRequests();
 
     // COM port bookkeeping shared by the inquiries (com_ports.cpp). A scan, which does not
@@ -180,24 +181,17 @@ private:
     void ApplyManufacturer(TZtComInfo& record, const String& manufacturer, Ft232RSerials& listed);
     void RecordFt232R(const TZtComInfo& record, Ft232RSerials& listed);
 
-    // Inquiries that requests lead to.
+    // Inquiries that requests lead to. A new volume's request carries the unit mask of its
+    // broadcast.
     class NewPortScan;
     void GetNewComInfo(const String& port);
-    void GetNewVolumenInfo(const String& text);
-
-    // The volume walk (volumes.cpp): drives -> partitions -> logical disks -> FZtVolInfo.
-    std::int32_t GetVols(String driveText, String serialOverride);
-    String PartitionsOfDrives(const String& driveText, String& caption);
-    String DisksOfPartitions(const String& partitionText, TStringList& serials,
-                             String& serialOverride);
-    std::int32_t VolumesOfDisks(const String& diskText, const String& caption,
-                                const TStringList& serials, const String& serialOverride);
+    void GetNewVolumenInfo(const String& text, std::uint32_t unitMask);
 
     zt::win32::HWND FWindowHandle = nullptr;
     zt::win32::HDEVNOTIFY FNotification = nullptr;
     String FVersion;
     std::unique_ptr<TStringList> FLastArrivalAName;
-    std::vector<TZtVolInfo> FZtVolInfo;  // the volume walk's records
+    std::vector<TZtVolInfo> FZtVolInfo;  // the records of the last new-volume inquiry that found any
     std::int32_t FdiskCounter = 0;       // records of the last inventory
     // Request texts posted and not yet received: only these are read and freed.
     std::vector<char*> FPendingRequests;

@@ -20,33 +20,47 @@ constexpr CimProperty kPnPEntity[] = {
 };
 
 constexpr CimProperty kDiskDrive[] = {
-    {u"BytesPerSector", UInt32, false}, {u"Caption", String, false},
-    {u"Description", String, false},    {u"DeviceID", String, true},
-    {u"Index", UInt32, false},          {u"InterfaceType", String, false},
-    {u"Manufacturer", String, false},   {u"MediaLoaded", Boolean, false},
-    {u"MediaType", String, false},      {u"Model", String, false},
-    {u"Name", String, false},           {u"Partitions", UInt32, false},
-    {u"PNPDeviceID", String, false},    {u"SerialNumber", String, false},
-    {u"Size", UInt64, false},           {u"Status", String, false},
+    {u"BytesPerSector", UInt32, false},          {u"Caption", String, false},
+    {u"ConfigManagerErrorCode", UInt32, false},  {u"ConfigManagerUserConfig", Boolean, false},
+    {u"CreationClassName", String, false},       {u"Description", String, false},
+    {u"DeviceID", String, true},                 {u"Index", UInt32, false},
+    {u"InterfaceType", String, false},           {u"Manufacturer", String, false},
+    {u"MediaLoaded", Boolean, false},            {u"MediaType", String, false},
+    {u"Model", String, false},                   {u"Name", String, false},
+    {u"Partitions", UInt32, false},              {u"PNPDeviceID", String, false},
+    {u"SCSIBus", UInt32, false},                 {u"SCSILogicalUnit", UInt16, false},
+    {u"SCSIPort", UInt16, false},                {u"SCSITargetId", UInt16, false},
+    {u"SectorsPerTrack", UInt32, false},         {u"SerialNumber", String, false},
+    {u"Size", UInt64, false},                    {u"Status", String, false},
+    {u"SystemCreationClassName", String, false}, {u"SystemName", String, false},
+    {u"TotalCylinders", UInt64, false},          {u"TotalHeads", UInt32, false},
+    {u"TotalSectors", UInt64, false},            {u"TotalTracks", UInt64, false},
+    {u"TracksPerCylinder", UInt32, false},
 };
 
 constexpr CimProperty kDiskPartition[] = {
-    {u"BlockSize", UInt64, false},     {u"Bootable", Boolean, false},
-    {u"BootPartition", Boolean, false}, {u"Caption", String, false},
-    {u"Description", String, false},   {u"DeviceID", String, true},
-    {u"DiskIndex", UInt32, false},     {u"Index", UInt32, false},
-    {u"Name", String, false},          {u"NumberOfBlocks", UInt64, false},
-    {u"PrimaryPartition", Boolean, false}, {u"Size", UInt64, false},
-    {u"StartingOffset", UInt64, false}, {u"Type", String, false},
+    {u"BlockSize", UInt64, false},          {u"Bootable", Boolean, false},
+    {u"BootPartition", Boolean, false},     {u"Caption", String, false},
+    {u"CreationClassName", String, false},  {u"Description", String, false},
+    {u"DeviceID", String, true},            {u"DiskIndex", UInt32, false},
+    {u"HiddenSectors", UInt32, false},      {u"Index", UInt32, false},
+    {u"Name", String, false},               {u"NumberOfBlocks", UInt64, false},
+    {u"PrimaryPartition", Boolean, false},  {u"Size", UInt64, false},
+    {u"StartingOffset", UInt64, false},     {u"SystemCreationClassName", String, false},
+    {u"SystemName", String, false},         {u"Type", String, false},
 };
 
 constexpr CimProperty kLogicalDisk[] = {
-    {u"Caption", String, false},       {u"Description", String, false},
-    {u"DeviceID", String, true},       {u"DriveType", UInt32, false},
-    {u"FileSystem", String, false},    {u"FreeSpace", UInt64, false},
-    {u"MediaType", UInt32, false},     {u"Name", String, false},
-    {u"Size", UInt64, false},          {u"VolumeName", String, false},
-    {u"VolumeSerialNumber", String, false},
+    {u"Access", UInt16, false},                        {u"Caption", String, false},
+    {u"Compressed", Boolean, false},                   {u"CreationClassName", String, false},
+    {u"Description", String, false},                   {u"DeviceID", String, true},
+    {u"DriveType", UInt32, false},                     {u"FileSystem", String, false},
+    {u"FreeSpace", UInt64, false},                     {u"MaximumComponentLength", UInt32, false},
+    {u"MediaType", UInt32, false},                     {u"Name", String, false},
+    {u"Size", UInt64, false},                          {u"SupportsDiskQuotas", Boolean, false},
+    {u"SupportsFileBasedCompression", Boolean, false}, {u"SystemCreationClassName", String, false},
+    {u"SystemName", String, false},                    {u"VolumeDirty", Boolean, false},
+    {u"VolumeName", String, false},                    {u"VolumeSerialNumber", String, false},
 };
 
 constexpr CimProperty kAssociation[] = {

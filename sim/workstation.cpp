@@ -38,16 +38,6 @@ void AnnounceVolumes(std::uint32_t event, const StorageDevice& device) {
     if (UnitMask(device) != 0) BroadcastDeviceChange(event, VolumeRecord(UnitMask(device)));
 }
 
-String Number(std::uint64_t value) { return host::FromAnsi(std::to_string(value)); }
-
-String DiskDeviceId(const StorageDevice& device) {
-    return u"\\\\.\\PHYSICALDRIVE" + Number(device.index);
-}
-
-String PartitionId(const StorageDevice& device, std::size_t partition) {
-    return u"Disk #" + Number(device.index) + u", Partition #" + Number(partition);
-}
-
 }  // namespace
 
 std::function<std::optional<std::vector<String>>(const String&)> Workstation::WmiBackend() const {
@@ -86,40 +76,30 @@ void Workstation::Unplug(const SerialDevice& device) {
 namespace zt::sim {
 
 void Workstation::Attach(const StorageDevice& device) {
-    std::uint64_t total = 0;
-    for (const Volume& volume : device.volumes) total += volume.size;
-    cim_.Add(u"Win32_DiskDrive", {{u"Caption", device.caption},
-                                  {u"DeviceID", DiskDeviceId(device)},
-                                  {u"Index", Number(device.index)},
-                                  {u"MediaType", device.mediaType},
-                                  {u"Model", device.caption},
-                                  {u"Partitions", Number(device.volumes.size())},
-                                  {u"PNPDeviceID", device.pnpDeviceId},
-                                  {u"Size", Number(total)}});
-    for (std::size_t i = 0; i < device.volumes.size(); ++i) {
-        const Volume& volume = device.volumes[i];
-        cim_.Add(u"Win32_DiskPartition", {{u"DeviceID", PartitionId(device, i)},
-                                          {u"DiskIndex", Number(device.index)},
-                                          {u"Index", Number(i)},
-                                          {u"Size", Number(volume.size)}});
-        cim_.Associate(u"Win32_DiskDriveToDiskPartition", DiskDeviceId(device), PartitionId(device, i));
-        cim_.Add(u"Win32_LogicalDisk", {{u"DeviceID", volume.letter},
-                                        {u"DriveType", device.interfaceName.empty() ? u"3" : u"2"},
-                                        {u"FileSystem", volume.fileSystem},
-                                        {u"FreeSpace", Number(volume.freeSpace)},
-                                        {u"Size", Number(volume.size)},
-                                        {u"VolumeName", volume.label},
-                                        {u"VolumeSerialNumber", volume.volumeSerial}});
-        cim_.Associate(u"Win32_LogicalDiskToPartition", PartitionId(device, i), volume.letter);
+    for (const DiskDrive& drive : device.drives) {
+        cim_.Add(u"Win32_DiskDrive", DiskDriveObject(drive));
+        for (std::size_t i = 0; i < drive.volumes.size(); ++i) {
+            const String partition = PartitionId(drive, i);
+            cim_.Add(u"Win32_DiskPartition", PartitionObject(drive, i));
+            cim_.Associate(u"Win32_DiskDriveToDiskPartition", DiskDeviceId(drive), partition);
+            const Volume& volume = drive.volumes[i];
+            if (volume.letter.empty()) continue;  // EFI or recovery: no logical disk
+            cim_.Add(u"Win32_LogicalDisk", LogicalDiskObject(drive, volume));
+            cim_.Associate(u"Win32_LogicalDiskToPartition", partition, volume.letter);
+        }
     }
 }
 
 void Workstation::Detach(const StorageDevice& device) {
-    for (std::size_t i = 0; i < device.volumes.size(); ++i) {
-        cim_.Remove(u"Win32_LogicalDisk", device.volumes[i].letter);
-        cim_.Remove(u"Win32_DiskPartition", PartitionId(device, i));
+    for (const DiskDrive& drive : device.drives) {
+        for (std::size_t i = 0; i < drive.volumes.size(); ++i) {
+            if (!drive.volumes[i].letter.empty()) {
+                cim_.Remove(u"Win32_LogicalDisk", drive.volumes[i].letter);
+            }
+            cim_.Remove(u"Win32_DiskPartition", PartitionId(drive, i));
+        }
+        cim_.Remove(u"Win32_DiskDrive", DiskDeviceId(drive));
     }
-    cim_.Remove(u"Win32_DiskDrive", DiskDeviceId(device));
 }
 
 void Workstation::Plug(const StorageDevice& device) {

@@ -121,13 +121,16 @@ TEST_F(DeviceChange, VolumeWithoutDriveBitsReportsAndPostsNothing) {
     EXPECT_TRUE(Requests().empty());
 }
 
-TEST_F(DeviceChange, VolumeArrivalAndRemovalAskForTheFirstArrival) {
+TEST_F(DeviceChange, VolumeArrivalAsksAboutTheNewestArrivalWithAllItsLetters) {
     Plug(u"X#VID_0781&PID_5567#FIRST#{x}");
     Plug(u"X#VID_0403&PID_6001#SECOND#{x}");
-    detector.Decode(kArrival, zt::sim::VolumeRecord(0x10));
+    detector.Decode(kArrival, zt::sim::VolumeRecord(0xFC000030u));  // E:, F: and bits above Z
     detector.Decode(kRemoval, zt::sim::VolumeRecord(0x10));
-    EXPECT_EQ(Requests(),
-              (std::vector<std::string>{"DoNewVolInfo:FIRST", "DoNewVolInfo:FIRST"}));
+    zt::win32::MSG request{};
+    ASSERT_TRUE(zt::win32::PeekMessageW(&request, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(request.message, zt_usb_detector::WM_DETECTOR_REQUEST);
+    EXPECT_EQ(request.lParam, 0x30);
+    EXPECT_EQ(Requests(), std::vector<std::string>{"DoNewVolInfo:SECOND"}) << "a removal asks nothing";
 }
 
 TEST_F(DeviceChange, InterfaceNameGivesInstanceVendorAndProduct) {

@@ -202,24 +202,41 @@ private:
     std::string fileName_;
 };
 
-std::vector<zt::sim::Volume> ReadVolumes(const Reader& reader, const std::string& device) {
+// A volume without a letter is a partition that holds none (EFI system, recovery): its size
+// is all it needs.
+zt::sim::Volume ReadVolume(const Reader& reader, const std::string& at) {
+    if (!reader.Has(at + "/letter")) return {{}, {}, reader.Number(at + "/size"), 0, {}, {}};
+    zt::sim::Volume volume{reader.Text(at + "/letter", "\"E:\""),
+                           reader.Text(at + "/file_system", "\"FAT32\""),
+                           reader.Number(at + "/size"),
+                           reader.Number(at + "/free_space"),
+                           reader.Has(at + "/label") ? reader.Text(at + "/label", "\"STICK\"") : u"",
+                           reader.Text(at + "/volume_serial", "\"1A2B3C4D\"")};
+    const zt::host::String& letter = volume.letter;
+    if (letter.size() != 2 || letter[1] != u':' || letter[0] < u'A' || letter[0] > u'Z') {
+        reader.Fail(at + "/letter", "\"letter\": a drive letter with its colon, such as \"E:\"");
+    }
+    return volume;
+}
+
+std::vector<zt::sim::Volume> ReadVolumes(const Reader& reader, const std::string& list) {
     std::vector<zt::sim::Volume> volumes;
-    const Json& list = reader.Array(device + "/volumes", true);
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        const std::string at = device + "/volumes/" + std::to_string(i);
-        zt::sim::Volume volume{reader.Text(at + "/letter", "\"E:\""),
-                               reader.Text(at + "/file_system", "\"FAT32\""),
-                               reader.Number(at + "/size"),
-                               reader.Number(at + "/free_space"),
-                               reader.Has(at + "/label") ? reader.Text(at + "/label", "\"STICK\"") : u"",
-                               reader.Text(at + "/volume_serial", "\"1A2B3C4D\"")};
-        const zt::host::String& letter = volume.letter;
-        if (letter.size() != 2 || letter[1] != u':' || letter[0] < u'A' || letter[0] > u'Z') {
-            reader.Fail(at + "/letter", "\"letter\": a drive letter with its colon, such as \"E:\"");
-        }
-        volumes.push_back(std::move(volume));
+    const Json& entries = reader.Array(list, true);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        volumes.push_back(ReadVolume(reader, list + "/" + std::to_string(i)));
     }
     return volumes;
+}
+
+// A card reader's slots: up to four lists of volumes, an empty one for a slot without medium.
+std::vector<std::vector<zt::sim::Volume>> ReadSlots(const Reader& reader, const std::string& at) {
+    const Json& slots = reader.Array(at + "/slots", true);
+    if (slots.size() > 4) reader.Fail(at + "/slots", "\"slots\": at most four lists of volumes");
+    std::vector<std::vector<zt::sim::Volume>> read;
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        read.push_back(ReadVolumes(reader, at + "/slots/" + std::to_string(i)));
+    }
+    return read;
 }
 
 std::uint32_t Disk(const Reader& reader, const std::string& at) {
@@ -234,6 +251,7 @@ WorldDevice ReadDevice(const Reader& reader, const std::string& at) {
     const auto port = [&] { return reader.Text(at + "/port", "\"COM5\""); };
     const auto serial = [&] { return reader.Text(at + "/serial", "\"A50285BI\""); };
     const auto instance = [&] { return reader.Text(at + "/instance", "\"5&2D6E3B1&0&2\""); };
+    const auto volumes = [&] { return ReadVolumes(reader, at + "/volumes"); };
     WorldDevice device{id, zt::sim::SerialDevice{}, reader.Flag(at + "/attached"), reader.LineOf(at)};
     if (kind == "ftdi") {
         device.device = zt::sim::FtdiAdapter(serial(), port());
@@ -246,15 +264,20 @@ WorldDevice ReadDevice(const Reader& reader, const std::string& at) {
     } else if (kind == "usbasp") {
         device.device = zt::sim::UsbaspProgrammer(serial());
     } else if (kind == "usb_stick") {
-        device.device = zt::sim::UsbStick(serial(), Disk(reader, at), ReadVolumes(reader, at));
+        device.device = zt::sim::UsbStick(serial(), Disk(reader, at), volumes());
+    } else if (kind == "stick_without_serial") {
+        device.device = zt::sim::UsbStickWithoutSerial(
+            instance(), reader.Text(at + "/disk_instance", "\"7&2A3B4C5D\""), Disk(reader, at), volumes());
     } else if (kind == "external_disk") {
-        device.device = zt::sim::ExternalHardDisk(serial(), Disk(reader, at), ReadVolumes(reader, at));
+        device.device = zt::sim::ExternalHardDisk(serial(), Disk(reader, at), volumes());
+    } else if (kind == "card_reader") {
+        device.device = zt::sim::CardReader(serial(), Disk(reader, at), ReadSlots(reader, at));
     } else if (kind == "fixed_disk") {
-        device.device = zt::sim::FixedDisk(Disk(reader, at), ReadVolumes(reader, at));
+        device.device = zt::sim::FixedDisk(Disk(reader, at), volumes());
     } else {
         reader.Fail(at + "/kind",
                     "\"kind\": one of ftdi, ch340, bluetooth, builtin_port, usbasp, usb_stick, "
-                    "external_disk, fixed_disk");
+                    "stick_without_serial, external_disk, card_reader, fixed_disk");
     }
     return device;
 }

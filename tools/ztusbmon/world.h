@@ -14,7 +14,9 @@
 // }
 //
 // Kinds: ftdi, ch340 and bluetooth (serial or instance, port), builtin_port (port), usbasp
-// (serial), usb_stick, external_disk (serial, disk, volumes) and fixed_disk (disk, volumes).
+// (serial), usb_stick, external_disk (serial, disk, volumes), stick_without_serial (instance,
+// disk_instance, disk, volumes), card_reader (serial, disk, slots: lists of volumes) and
+// fixed_disk (disk, volumes). A volume without a letter is a partition that holds none.
 
 #include <stdexcept>
 #include <string>
