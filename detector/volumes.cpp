@@ -145,6 +145,7 @@ std::int32_t TZtUsbDetector::GetVols(String driveText, String serialOverride) {
 }
 
 std::int32_t TZtUsbDetector::GetAvailableVolumens() {
+    const auto alive = Alive();
     FdiskCounter = 0;
     try {
         TStringList drives;
@@ -156,6 +157,7 @@ std::int32_t TZtUsbDetector::GetAvailableVolumens() {
             if (Contains(drives[i], u"Caption")) captions.Add(QuotedValue(drives[i]));
         }
         const std::int32_t found = GetVols(driveText, u"");
+        if (!alive) return 0;  // freed in the loop of a message box
         // The k-th volume is paired with the k-th drive caption of the query.
         ZtAllVolInfo.resize(static_cast<std::size_t>(found));
         for (std::int32_t k = 0; k < found; ++k) {
@@ -166,11 +168,13 @@ std::int32_t TZtUsbDetector::GetAvailableVolumens() {
         FdiskCounter = found;
     } catch (...) {
         zt::host::ShowMessage(u"Debug ERR #155");
+        if (!alive) return 0;
     }
     return FdiskCounter;
 }
 
 void TZtUsbDetector::GetNewVolumenInfo(const String& text) {
+    const auto alive = Alive();
     try {
         TStringList drives;
         ZtWmiU::DoWmiScript(String(u"select Caption,DeviceID  ") + kDriveFilter +
@@ -179,6 +183,7 @@ void TZtUsbDetector::GetNewVolumenInfo(const String& text) {
         const String driveText = drives.Text();
         if (driveText.empty()) return;
         const std::int32_t found = GetVols(driveText, text);
+        if (!alive) return;  // freed in the loop of a message box
         DoNewVolInfo(FZtVolInfo, found);
     } catch (...) {
         zt::host::ShowMessage(u"Debug Err #166");
