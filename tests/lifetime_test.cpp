@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <latch>
+#include <thread>
 #include <utility>
 
 #include "host/window_binding.h"
@@ -30,6 +32,26 @@ constexpr win32::UINT kFreeDetector = WM_APP + 1;
 
 const String kOther = u"USB#VID_1234&PID_0001#OTHER#{x}";
 
+// The host's own loop: returns the exit code of the quit request it ends on, or -1 when the
+// queue runs dry without one.
+int RunHostLoop() {
+    win32::MSG message{};
+    while (win32::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+        win32::TranslateMessage(&message);
+        win32::DispatchMessageW(&message);
+    }
+    return -1;
+}
+
+// The host's loop delivering the next waiting message only.
+void DeliverNext() {
+    win32::MSG message{};
+    if (!win32::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return;
+    win32::TranslateMessage(&message);
+    win32::DispatchMessageW(&message);
+}
+
 // A host with a detector on the heap, its own window, and a way to free the detector from
 // anywhere. Every action the host takes after freeing runs through a closure that the
 // detector handed it, so a closure freed with the detector is noticed too.
@@ -40,6 +62,7 @@ protected:
           served(station.WmiBackend()),
           hostWindow(zt::host::AllocateHWnd([this](zt::host::TMessage& message) {
               if (message.Msg == kFreeDetector) Free();
+              if (message.Msg == WM_CHAR) typed += static_cast<char16_t>(message.WParam);
           })) {}
 
     ~HostFreesDetector() override {
@@ -80,6 +103,7 @@ protected:
     TZtUsbDetector* detector = new TZtUsbDetector;
     int freed = 0;
     int handlerFinished = 0;
+    String typed;  // characters that reached the host's window
 };
 
 // Which handler frees the detector, and what the world does to make it run.
@@ -149,7 +173,7 @@ const PumpCase kPumpCases[] = {
          BroadcastOther(kArrival);  // tried first, matches nothing: the inquiry pumps
          s.Plug(sim::FtdiAdapter(u"FT3", u"COM7"));
      },
-     [](TZtUsbDetector*&) { PumpRequests(); }},
+     [](TZtUsbDetector*&) { DeliverNext(); }},  // the request, whose inquiry pumps the rest
 };
 
 TEST_F(HostFreesDetector, InAMessageDispatchedByItsPump) {
@@ -164,6 +188,33 @@ TEST_F(HostFreesDetector, InAMessageDispatchedByItsPump) {
         c.run(detector);
         EXPECT_EQ(details, 0);  // the inquiry ended with its detector
         ExpectGoneQuietly();
+    }
+}
+
+using HostLoopDuringInquiry = HostFreesDetector;
+
+TEST_F(HostLoopDuringInquiry, AQuitRequestIsLeftForTheHostsLoopWithItsExitCode) {
+    for (const PumpCase& c : kPumpCases) {
+        SCOPED_TRACE(c.name);
+        c.start(*detector, station);
+        win32::PostQuitMessage(3);
+        c.run(detector);
+        EXPECT_EQ(RunHostLoop(), 3);
+        EXPECT_EQ(RunHostLoop(), -1) << "one quit request, not a stream of them";
+    }
+}
+
+TEST_F(HostLoopDuringInquiry, KeystrokesReachTheHostsWindowAsCharacters) {
+    for (const PumpCase& c : kPumpCases) {
+        SCOPED_TRACE(c.name);
+        typed.clear();
+        c.start(*detector, station);
+        // Key A, then key 7, as the keyboard posts them (repeat count 1, the keys' scan codes).
+        win32::PostMessageW(hostWindow, WM_KEYDOWN, 'A', 0x001E0001);
+        win32::PostMessageW(hostWindow, WM_KEYDOWN, '7', 0x00080001);
+        c.run(detector);
+        EXPECT_EQ(typed, u"a7");
+        PumpRequests();
     }
 }
 
@@ -223,6 +274,58 @@ TEST_F(HostFreesDetector, InTheLoopOfAMessageBox) {
         EXPECT_EQ(shown, std::vector<std::string>{c.shown});
         ExpectGoneQuietly();
     }
+}
+
+String Arrived(const char16_t* instance) { return u"USB#VID_1234&PID_0001#" + String(instance) + u"#{x}"; }
+
+TEST(DetectorsSideBySide, TwoOnOneThreadKeepTheirOwnListsAndRequests) {
+    DialogRecorder dialogs;
+    WmiServed nothing(FixedObjects({}));
+    TZtUsbDetector first;
+    sim::BroadcastDeviceChange(kArrival, UsbInterface(Arrived(u"EARLY")));
+    {
+        TZtUsbDetector second;
+        sim::BroadcastDeviceChange(kArrival, UsbInterface(Arrived(u"LATE")));
+        EXPECT_EQ(zt::testing::Entries(first.ArrivalNames()), (std::vector<String>{u"EARLY", u"LATE"}));
+        EXPECT_EQ(zt::testing::Entries(second.ArrivalNames()), std::vector<String>{u"LATE"});
+        sim::BroadcastDeviceChange(kArrival, sim::VolumeRecord(0x10));
+        // Each asks with its own first entry.
+        EXPECT_EQ(PumpRequests(), (std::vector<std::string>{"DoNewVolInfo:EARLY", "DoNewVolInfo:LATE"}));
+    }
+    sim::BroadcastDeviceChange(kRemoval, UsbInterface(Arrived(u"EARLY")));
+    EXPECT_EQ(zt::testing::Entries(first.ArrivalNames()), std::vector<String>{u"LATE"});
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// What one thread's detector heard, read on that thread while both detectors live.
+struct Heard {
+    std::vector<std::string> events;
+    std::vector<String> names;
+};
+
+TEST(DetectorsSideBySide, DetectorsOnTwoThreadsHearOnlyTheirOwnThreadsBroadcasts) {
+    std::latch bothMade(2);
+    std::latch bothBroadcast(2);
+    const auto listen = [&](const char16_t* instance, Heard& heard) {
+        TZtUsbDetector detector;
+        zt::testing::RecordEvents(detector, heard.events);
+        bothMade.arrive_and_wait();
+        sim::BroadcastDeviceChange(kArrival, UsbInterface(Arrived(instance)));
+        sim::BroadcastDeviceChange(kArrival, sim::PortRecord(instance));
+        bothBroadcast.arrive_and_wait();
+        heard.names = zt::testing::Entries(detector.ArrivalNames());
+        PumpRequests();  // the port's request, to this thread's window
+    };
+    Heard there;
+    Heard here;
+    WmiServed nothing(FixedObjects({}));
+    std::thread other([&] { listen(u"THERE", there); });
+    listen(u"HERE", here);
+    other.join();
+    EXPECT_EQ(here.names, std::vector<String>{u"HERE"});
+    EXPECT_EQ(there.names, std::vector<String>{u"THERE"});
+    EXPECT_EQ(here.events, (std::vector<std::string>{"usb HERE VID_1234 PID_0001 1", "com HERE 1"}));
+    EXPECT_EQ(there.events, (std::vector<std::string>{"usb THERE VID_1234 PID_0001 1", "com THERE 1"}));
 }
 
 }  // namespace
