@@ -118,7 +118,7 @@ void TZtUsbDetector::PortChanged(const String& portName, std::int32_t inout) {
     RemoveFt232RPort(portName);
     const auto alive = Alive();
     DoComDetect(portName, inout);
-    if (!alive) return;
+    if (!alive) return;  // the handler freed the component
     if (inout == 1 && FLastArrivalAName->Count() > 0) {
         PostRequest("DoNewComInfo:" + ToAnsi(portName));
     }
@@ -143,7 +143,7 @@ void TZtUsbDetector::VolumeChanged(std::uint32_t unitMask, std::int32_t inout) {
     const auto letter = static_cast<char16_t>(u'A' + std::countr_zero(drives));
     const auto alive = Alive();
     DoVolumeDetect(String(1, letter), inout);
-    if (!alive) return;
+    if (!alive) return;  // the handler freed the component
     if (FLastArrivalAName->Count() > 0) {
         PostRequest("DoNewVolInfo:" + ToAnsi((*FLastArrivalAName)[0]));
     }

@@ -77,6 +77,12 @@ protected:
         ++freed;
     }
 
+    // A detector for the next case of a table.
+    void Renew() {
+        if (detector == nullptr) detector = new TZtUsbDetector;
+        freed = 0;
+    }
+
     // A handler that frees the detector and then goes on with its own captures.
     std::function<void()> FreeingHandler() {
         return [this] {
@@ -107,15 +113,17 @@ protected:
     String typed;  // characters that reached the host's window
 };
 
+using Handler = std::function<void()>;
+
 // Which handler frees the detector, and what the world does to make it run.
 struct HandlerCase {
     const char* name;
-    void (*arm)(TZtUsbDetector& detector, std::function<void()> handler);
+    void (*arm)(TZtUsbDetector& detector, Handler handler);
     void (*happen)(sim::Workstation& station);
 };
 
 template <typename Event>
-void Arm(Event& event, std::function<void()> handler) {
+void Arm(Event& event, Handler handler) {
     event = [handler](auto&&...) { handler(); };
 }
 
@@ -124,21 +132,21 @@ void BroadcastOther(std::uint32_t event) {
 }
 
 const HandlerCase kHandlerCases[] = {
-    {"usb arrival", [](TZtUsbDetector& d, std::function<void()> h) { Arm(d.OnUsbDetect, h); },
+    {"usb arrival", [](TZtUsbDetector& d, Handler h) { Arm(d.OnUsbDetect, h); },
      [](sim::Workstation&) { BroadcastOther(kArrival); }},
-    {"usb removal", [](TZtUsbDetector& d, std::function<void()> h) { Arm(d.OnUsbDetect, h); },
+    {"usb removal", [](TZtUsbDetector& d, Handler h) { Arm(d.OnUsbDetect, h); },
      [](sim::Workstation&) { BroadcastOther(kRemoval); }},
     {"port arrival with a listed device",
-     [](TZtUsbDetector& d, std::function<void()> h) { Arm(d.OnComDetect, h); },
+     [](TZtUsbDetector& d, Handler h) { Arm(d.OnComDetect, h); },
      [](sim::Workstation& s) { s.Plug(sim::FtdiAdapter(u"FT1", u"COM5")); }},
     {"volume arrival with a listed device",
-     [](TZtUsbDetector& d, std::function<void()> h) { Arm(d.OnVolumeDetect, h); },
+     [](TZtUsbDetector& d, Handler h) { Arm(d.OnVolumeDetect, h); },
      [](sim::Workstation& s) {
          s.Plug(sim::UsbStick(u"STICK1", 1, {{u"E:", u"FAT32", 100, 50, u"S", u"1"}}));
      }},
-    {"new port details", [](TZtUsbDetector& d, std::function<void()> h) { Arm(d.OnNewComInfo, h); },
+    {"new port details", [](TZtUsbDetector& d, Handler h) { Arm(d.OnNewComInfo, h); },
      [](sim::Workstation& s) { s.Plug(sim::FtdiAdapter(u"FT2", u"COM6")); }},
-    {"new volume details", [](TZtUsbDetector& d, std::function<void()> h) { Arm(d.OnNewVolInfo, h); },
+    {"new volume details", [](TZtUsbDetector& d, Handler h) { Arm(d.OnNewVolInfo, h); },
      [](sim::Workstation& s) {
          s.Plug(sim::UsbStick(u"STICK2", 2, {{u"F:", u"FAT32", 100, 50, u"S", u"2"}}));
      }},
@@ -147,8 +155,7 @@ const HandlerCase kHandlerCases[] = {
 TEST_F(HostFreesDetector, InEachEventHandler) {
     for (const HandlerCase& c : kHandlerCases) {
         SCOPED_TRACE(c.name);
-        if (detector == nullptr) detector = new TZtUsbDetector;
-        freed = 0;
+        Renew();
         handlerFinished = 0;
         c.arm(*detector, FreeingHandler());
         c.happen(station);
@@ -180,8 +187,7 @@ const PumpCase kPumpCases[] = {
 TEST_F(HostFreesDetector, InAMessageDispatchedByItsPump) {
     for (const PumpCase& c : kPumpCases) {
         SCOPED_TRACE(c.name);
-        if (detector == nullptr) detector = new TZtUsbDetector;
-        freed = 0;
+        Renew();
         int details = 0;
         detector->OnNewComInfo = [&details](auto&&...) { ++details; };
         c.start(*detector, station);
@@ -262,8 +268,7 @@ const MessageBoxCase kMessageBoxCases[] = {
 TEST_F(HostFreesDetector, InTheLoopOfAMessageBox) {
     for (const MessageBoxCase& c : kMessageBoxCases) {
         SCOPED_TRACE(c.name);
-        if (detector == nullptr) detector = new TZtUsbDetector;
-        freed = 0;
+        Renew();
         std::vector<std::string> shown;
         WmiServed answers(FixedObjects({c.objects}));
         const auto previous = zt::host::SetShowMessageHandler([&](const String& text) {
@@ -277,7 +282,9 @@ TEST_F(HostFreesDetector, InTheLoopOfAMessageBox) {
     }
 }
 
-String Arrived(const char16_t* instance) { return u"USB#VID_1234&PID_0001#" + String(instance) + u"#{x}"; }
+String Arrived(const char16_t* instance) {
+    return u"USB#VID_1234&PID_0001#" + String(instance) + u"#{x}";
+}
 
 TEST(DetectorsSideBySide, TwoOnOneThreadKeepTheirOwnListsAndRequests) {
     DialogRecorder dialogs;
@@ -287,7 +294,8 @@ TEST(DetectorsSideBySide, TwoOnOneThreadKeepTheirOwnListsAndRequests) {
     {
         TZtUsbDetector second;
         sim::BroadcastDeviceChange(kArrival, UsbInterface(Arrived(u"LATE")));
-        EXPECT_EQ(zt::testing::Entries(first.ArrivalNames()), (std::vector<String>{u"EARLY", u"LATE"}));
+        EXPECT_EQ(zt::testing::Entries(first.ArrivalNames()),
+                  (std::vector<String>{u"EARLY", u"LATE"}));
         EXPECT_EQ(zt::testing::Entries(second.ArrivalNames()), std::vector<String>{u"LATE"});
         sim::BroadcastDeviceChange(kArrival, sim::VolumeRecord(0x10));
         // Each asks with its own first entry (Windows broadcasts to the newer window first).
@@ -327,8 +335,10 @@ TEST(DetectorsSideBySide, DetectorsOnTwoThreadsHearOnlyTheirOwnThreadsBroadcasts
     other.join();
     EXPECT_EQ(here.names, std::vector<String>{u"HERE"});
     EXPECT_EQ(there.names, std::vector<String>{u"THERE"});
-    EXPECT_EQ(here.events, (std::vector<std::string>{"usb HERE VID_1234 PID_0001 1", "com HERE 1"}));
-    EXPECT_EQ(there.events, (std::vector<std::string>{"usb THERE VID_1234 PID_0001 1", "com THERE 1"}));
+    EXPECT_EQ(here.events,
+              (std::vector<std::string>{"usb HERE VID_1234 PID_0001 1", "com HERE 1"}));
+    EXPECT_EQ(there.events,
+              (std::vector<std::string>{"usb THERE VID_1234 PID_0001 1", "com THERE 1"}));
 }
 
 }  // namespace

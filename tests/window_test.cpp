@@ -96,11 +96,13 @@ TEST(DetectorWindow, OtherMessagesGetTheDefaultProcessing) {
     const win32::HWND window = BoundWindows().back();
     // The default processing keeps the window's text: what is set comes back.
     const win32::WCHAR title[] = ZT_WTEXT("Detector");
-    EXPECT_NE(win32::SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<win32::LPARAM>(title)), 0);
-    EXPECT_EQ(win32::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0), 8);
     win32::WCHAR shortBuffer[5] = {};
-    EXPECT_EQ(win32::SendMessageW(window, WM_GETTEXT, 5, reinterpret_cast<win32::LPARAM>(shortBuffer)),
-              4);
+    const auto address = [](const win32::WCHAR* text) {
+        return reinterpret_cast<win32::LPARAM>(text);
+    };
+    EXPECT_NE(win32::SendMessageW(window, WM_SETTEXT, 0, address(title)), 0);
+    EXPECT_EQ(win32::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0), 8);
+    EXPECT_EQ(win32::SendMessageW(window, WM_GETTEXT, 5, address(shortBuffer)), 4);
     EXPECT_EQ(String(shortBuffer, shortBuffer + 5), String(u"Dete\0", 5));
 }
 
