@@ -31,7 +31,9 @@ constexpr std::uint32_t kArrival = DBT_DEVICEARRIVAL;
 constexpr std::uint32_t kRemoval = DBT_DEVICEREMOVECOMPLETE;
 constexpr win32::UINT kFreeDetector = WM_APP + 1;
 
-const String kOther = u"USB#VID_1234&PID_0001#OTHER#{x}";
+String Arrived(const char16_t* instance) {
+    return u"USB#VID_1234&PID_0001#" + String(instance) + u"#{x}";
+}
 
 // The host's own loop: returns the exit code of the quit request it ends on, or -1 when the
 // queue runs dry without one.
@@ -128,7 +130,7 @@ void Arm(Event& event, Handler handler) {
 }
 
 void BroadcastOther(std::uint32_t event) {
-    sim::BroadcastDeviceChange(event, UsbInterface(kOther));
+    sim::BroadcastDeviceChange(event, UsbInterface(Arrived(u"OTHER")));
 }
 
 const HandlerCase kHandlerCases[] = {
@@ -168,20 +170,19 @@ TEST_F(HostFreesDetector, InEachEventHandler) {
 // An inquiry that lets the message loop run, with a host message waiting in the queue.
 struct PumpCase {
     const char* name;
-    void (*start)(TZtUsbDetector& detector, sim::Workstation& station);
-    void (*run)(TZtUsbDetector*& detector);
+    void (*start)(sim::Workstation& station);
+    void (*run)(TZtUsbDetector& detector);
 };
 
 const PumpCase kPumpCases[] = {
-    {"COM port inventory",
-     [](TZtUsbDetector&, sim::Workstation& s) { s.Attach(sim::FtdiAdapter(u"FT1", u"COM5")); },
-     [](TZtUsbDetector*& d) { EXPECT_EQ(d->GetAvailableComPortsEx(), 1); }},
+    {"COM port inventory", [](sim::Workstation& s) { s.Attach(sim::FtdiAdapter(u"FT1", u"COM5")); },
+     [](TZtUsbDetector& d) { EXPECT_EQ(d.GetAvailableComPortsEx(), 1); }},
     {"new-port inquiry between its queries",
-     [](TZtUsbDetector&, sim::Workstation& s) {
+     [](sim::Workstation& s) {
          BroadcastOther(kArrival);  // tried first, matches nothing: the inquiry pumps
          s.Plug(sim::FtdiAdapter(u"FT3", u"COM7"));
      },
-     [](TZtUsbDetector*&) { DeliverNext(); }},  // the request, whose inquiry pumps the rest
+     [](TZtUsbDetector&) { DeliverNext(); }},  // the request, whose inquiry pumps the rest
 };
 
 TEST_F(HostFreesDetector, InAMessageDispatchedByItsPump) {
@@ -190,9 +191,9 @@ TEST_F(HostFreesDetector, InAMessageDispatchedByItsPump) {
         Renew();
         int details = 0;
         detector->OnNewComInfo = [&details](auto&&...) { ++details; };
-        c.start(*detector, station);
+        c.start(station);
         PostFree();
-        c.run(detector);
+        c.run(*detector);
         EXPECT_EQ(details, 0);  // the inquiry ended with its detector
         ExpectGoneQuietly();
     }
@@ -203,9 +204,9 @@ using HostLoopDuringInquiry = HostFreesDetector;
 TEST_F(HostLoopDuringInquiry, AQuitRequestIsLeftForTheHostsLoopWithItsExitCode) {
     for (const PumpCase& c : kPumpCases) {
         SCOPED_TRACE(c.name);
-        c.start(*detector, station);
+        c.start(station);
         win32::PostQuitMessage(3);
-        c.run(detector);
+        c.run(*detector);
         EXPECT_EQ(RunHostLoop(), 3);
         EXPECT_EQ(RunHostLoop(), -1) << "one quit request, not a stream of them";
     }
@@ -215,11 +216,11 @@ TEST_F(HostLoopDuringInquiry, KeystrokesReachTheHostsWindowAsCharacters) {
     for (const PumpCase& c : kPumpCases) {
         SCOPED_TRACE(c.name);
         typed.clear();
-        c.start(*detector, station);
+        c.start(station);
         // Key A, then key 7, as the keyboard posts them (repeat count 1, the keys' scan codes).
         win32::PostMessageW(hostWindow, WM_KEYDOWN, 'A', 0x001E0001);
         win32::PostMessageW(hostWindow, WM_KEYDOWN, '7', 0x00080001);
-        c.run(detector);
+        c.run(*detector);
         EXPECT_EQ(typed, u"a7");
         PumpRequests();
     }
@@ -242,27 +243,27 @@ struct MessageBoxCase {
     const char* name;
     const char* shown;
     String objects;
-    void (*run)(TZtUsbDetector*& detector);
+    void (*run)(TZtUsbDetector& detector);
 };
 
 const MessageBoxCase kMessageBoxCases[] = {
     {"decoder, interface name without pieces", "Debug error #1", u"",
-     [](TZtUsbDetector*&) { sim::BroadcastDeviceChange(kArrival, UsbInterface(u"NOPIECES")); }},
+     [](TZtUsbDetector&) { sim::BroadcastDeviceChange(kArrival, UsbInterface(u"NOPIECES")); }},
     {"new-port inquiry", "#err0041 GetNewComInfo Exception", PortWithoutDeviceIdPath(),
-     [](TZtUsbDetector*&) {
+     [](TZtUsbDetector&) {
          BroadcastOther(kArrival);
          BroadcastOther(kArrival);
          sim::BroadcastDeviceChange(kArrival, sim::PortRecord(u"COM5"));
          PumpRequests();
      }},
     {"new-volume inquiry", "Debug ERR #177", Drive(u"NOPATH"),
-     [](TZtUsbDetector*&) {
+     [](TZtUsbDetector&) {
          BroadcastOther(kArrival);
          sim::BroadcastDeviceChange(kArrival, sim::VolumeRecord(0x10));
          PumpRequests();
      }},
     {"volume inventory", "Debug ERR #177", Drive(u"NOPATH"),
-     [](TZtUsbDetector*& d) { EXPECT_EQ(d->GetAvailableVolumens(), 0); }},
+     [](TZtUsbDetector& d) { EXPECT_EQ(d.GetAvailableVolumens(), 0); }},
 };
 
 TEST_F(HostFreesDetector, InTheLoopOfAMessageBox) {
@@ -275,15 +276,11 @@ TEST_F(HostFreesDetector, InTheLoopOfAMessageBox) {
             shown.push_back(zt::host::ToUtf8(text));
             if (detector != nullptr) Free();
         });
-        c.run(detector);
+        c.run(*detector);
         zt::host::SetShowMessageHandler(previous);
         EXPECT_EQ(shown, std::vector<std::string>{c.shown});
         ExpectGoneQuietly();
     }
-}
-
-String Arrived(const char16_t* instance) {
-    return u"USB#VID_1234&PID_0001#" + String(instance) + u"#{x}";
 }
 
 TEST(DetectorsSideBySide, TwoOnOneThreadKeepTheirOwnListsAndRequests) {
