@@ -7,6 +7,18 @@ namespace zt_usb_detector {
 
 namespace win32 = zt::win32;
 
+namespace {
+
+// The handler runs from a copy: it may free the component, and with it the handler itself.
+template <typename Handler, typename... Args>
+void Raise(const Handler& handler, TObject* sender, const Args&... args) {
+    if (!handler) return;
+    const Handler running = handler;
+    running(sender, args...);
+}
+
+}  // namespace
+
 TZtUsbDetector::TZtUsbDetector(TComponent* AOwner)
     : TComponent(AOwner), FLastArrivalAName(std::make_unique<TStringList>()) {
     FWindowHandle = zt::host::AllocateHWnd([this](TMessage& Message) { WndProc(Message); });
@@ -64,24 +76,24 @@ void TZtUsbDetector::WndProc(TMessage& Message) {
 }
 
 void TZtUsbDetector::DoComDetect(const String& ComPort, std::int32_t inout) {
-    if (OnComDetect) OnComDetect(this, ComPort, inout);
+    Raise(OnComDetect, this, ComPort, inout);
 }
 
 void TZtUsbDetector::DoVolumeDetect(const String& Volume, std::int32_t inout) {
-    if (OnVolumeDetect) OnVolumeDetect(this, Volume, inout);
+    Raise(OnVolumeDetect, this, Volume, inout);
 }
 
 void TZtUsbDetector::DoUSBDetect(const String& UsbName, const String& vid, const String& pid,
                                  std::int32_t inout) {
-    if (OnUsbDetect) OnUsbDetect(this, UsbName, vid, pid, inout);
+    Raise(OnUsbDetect, this, UsbName, vid, pid, inout);
 }
 
 void TZtUsbDetector::DoNewComInfo(const std::vector<TZtComInfo>& ZtComInfo, std::int32_t count) {
-    if (OnNewComInfo) OnNewComInfo(this, ZtComInfo, count);
+    Raise(OnNewComInfo, this, ZtComInfo, count);
 }
 
 void TZtUsbDetector::DoNewVolInfo(const std::vector<TZtVolInfo>& ZtVolInfo, std::int32_t count) {
-    if (OnNewVolInfo) OnNewVolInfo(this, ZtVolInfo, count);
+    Raise(OnNewVolInfo, this, ZtVolInfo, count);
 }
 
 void Register() {

@@ -116,7 +116,9 @@ void TZtUsbDetector::WMDeviceChange(TMessage& Message) {
 void TZtUsbDetector::PortChanged(const String& portName, std::int32_t inout) {
     ComPort = ToAnsi(portName);
     RemoveFt232RPort(portName);
+    const auto alive = Alive();
     DoComDetect(portName, inout);
+    if (!alive) return;  // the handler freed the component
     if (inout == 1 && FLastArrivalAName->Count() > 0) {
         PostRequest("DoNewComInfo:" + ToAnsi(portName));
     }
@@ -141,7 +143,9 @@ void TZtUsbDetector::VolumeChanged(std::uint32_t unitMask, std::int32_t inout) {
     const std::uint32_t drives = unitMask & kDriveBits;
     if (drives == 0) return;
     const auto letter = static_cast<char16_t>(u'A' + std::countr_zero(drives));
+    const auto alive = Alive();
     DoVolumeDetect(String(1, letter), inout);
+    if (!alive) return;  // the handler freed the component
     const int listed = FLastArrivalAName->Count();
     if (inout == 1 && listed > 0) {
         PostRequest("DoNewVolInfo:" + ToAnsi((*FLastArrivalAName)[listed - 1]), drives);
@@ -150,7 +154,9 @@ void TZtUsbDetector::VolumeChanged(std::uint32_t unitMask, std::int32_t inout) {
 
 void TZtUsbDetector::DeviceInterfaceChanged(const String& interfaceName, std::int32_t inout) {
     // The name is treated as 8-bit text in the system code page, as the hosts expect.
+    const auto alive = Alive();
     InterfaceName parts = SplitInterfaceName(FromAnsi(ToAnsi(interfaceName)));
+    if (!alive) return;  // freed in the loop of a message box
     if (parts.vendor == kUsbaspVendor && parts.product == kUsbaspProduct) {
         parts.device = UsbaspName(parts.device);
     }

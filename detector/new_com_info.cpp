@@ -106,6 +106,7 @@ private:
 };
 
 void TZtUsbDetector::GetNewComInfo(const String& port) {
+    const auto alive = Alive();
     bool matched = false;
     const int names = FLastArrivalAName->Count();
     std::vector<TZtComInfo> records;
@@ -128,6 +129,7 @@ void TZtUsbDetector::GetNewComInfo(const String& port) {
             zt::host::ShowMessage(u"#err0041 GetNewComInfo Exception");
         }
         zt::host::ProcessMessages();
+        if (!alive) return;  // freed by a message the pump or a message box dispatched
     }
 }
 

@@ -207,15 +207,18 @@ private:
 }  // namespace
 
 std::int32_t TZtUsbDetector::GetAvailableVolumens() {
+    const auto alive = Alive();
     FdiskCounter = 0;
     try {
         const TStringList drives = Run(kInventoryQuery);
         if (drives.Count() == 0) return FdiskCounter;
         auto volumes = WalkDrives(DrivesOf(drives), u"");
+        if (!alive) return 0;  // freed in the loop of a message box
         ZtAllVolInfo = volumes ? std::move(*volumes) : std::vector<TZtVolInfo>{};
         FdiskCounter = static_cast<std::int32_t>(ZtAllVolInfo.size());
     } catch (...) {
         zt::host::ShowMessage(u"Debug ERR #155");
+        if (!alive) return 0;
     }
     return FdiskCounter;
 }
@@ -223,14 +226,17 @@ std::int32_t TZtUsbDetector::GetAvailableVolumens() {
 // The drives the request names first; when none of them holds a letter of the arrival, the
 // drives of the other arrival names, newest first, from one list of all drives.
 void TZtUsbDetector::GetNewVolumenInfo(const String& text, std::uint32_t unitMask) {
+    const auto alive = Alive();
     try {
         ArrivedVolumes arrived(unitMask);
         arrived.Walk(DrivesOf(Run(String(u"select Caption,DeviceID  ") + kDriveFilter +
                                   u"and PNPDeviceID Like \"%" + wmi_text::LikeLiteral(text) +
                                   u"%\"")),
                      text);
+        if (!alive) return;  // freed in the loop of a message box
         if (arrived.Volumes().empty()) {
             arrived.WalkListed(*FLastArrivalAName, DrivesOf(Run(kInventoryQuery)));
+            if (!alive) return;
         }
         if (!arrived.AnyWalked()) return;
         if (!arrived.Volumes().empty()) FZtVolInfo = arrived.Volumes();

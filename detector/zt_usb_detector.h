@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "host/classes.h"
+#include "host/liveness.h"
 #include "host/string_list.h"
 #include "host/text.h"
 #include "host/window_binding.h"
@@ -154,6 +155,11 @@ protected:
     virtual void WMDeviceChange(TMessage& Message);
 
 private:
+    // The host's code may free the component whenever the component calls it: a handler,
+    // the message pump, a message box. Watch before such a call and, once the watch says the
+    // component is gone, return at once.
+    zt::host::Liveness::Watch Alive() const { return FLiveness.Observe(); }
+
     void WndProc(TMessage& Message);
     bool USBRegister();
     void DeallocateHWnd(zt::win32::HWND Wnd);
@@ -195,6 +201,7 @@ private:
     std::int32_t FdiskCounter = 0;       // records of the last inventory
     // Request texts posted and not yet received: only these are read and freed.
     std::vector<char*> FPendingRequests;
+    zt::host::Liveness FLiveness;
 };
 
 // Places TZtUsbDetector on the component palette, page "ORVEN".

@@ -31,6 +31,12 @@ ExceptionHandler SetExceptionHandler(ExceptionHandler handler) {
 void ProcessMessages() {
     win32::MSG message{};
     while (win32::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // The quit request belongs to the host's own loop: leave it there.
+            win32::PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        win32::TranslateMessage(&message);
         win32::DispatchMessageW(&message);
     }
 }

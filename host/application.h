@@ -14,7 +14,9 @@ using ExceptionHandler = std::function<void(TObject* Sender, std::exception_ptr 
 // with the failure's text).
 ExceptionHandler SetExceptionHandler(ExceptionHandler handler);
 
-// Dispatches every message waiting in the calling thread's queue, then returns.
+// Translates and dispatches every message waiting in the calling thread's queue, then
+// returns. A quit request stops it and is left in the queue, with its exit code, for the
+// host's own loop.
 void ProcessMessages();
 
 // Hands the failure being handled (call it inside a catch block) to the host's handler.

@@ -22,9 +22,11 @@ win32::LRESULT CALLBACK BoundWindowProc(win32::HWND window, win32::UINT msg,
     Binding* binding = BindingOf(window);
     if (binding == nullptr) return win32::DefWindowProcW(window, msg, wParam, lParam);
     TMessage message{msg, wParam, lParam, 0};
+    // The method runs from a copy: it may free its object, which releases the binding.
+    const TWndMethod method = binding->method;
     // A failure must not unwind through the system's dispatcher.
     try {
-        binding->method(message);
+        method(message);
     } catch (...) {
         HandleException(nullptr);
     }

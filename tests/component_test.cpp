@@ -9,17 +9,6 @@ using zt_usb_detector::TZtComInfo;
 using zt_usb_detector::TZtUsbDetector;
 using zt_usb_detector::TZtVolInfo;
 
-TEST(Component, StartsEmptyWithItsVersion) {
-    TZtUsbDetector detector;
-    EXPECT_EQ(detector.Version(), u"1.7");
-    EXPECT_EQ(detector.Ft232Rcount, 0);
-    EXPECT_TRUE(detector.Ft232RList.empty());
-    EXPECT_TRUE(detector.ComPort.empty());
-    EXPECT_EQ(detector.ArrivalNames().Count(), 0);
-    EXPECT_FALSE(detector.OnComDetect || detector.OnVolumeDetect || detector.OnUsbDetect ||
-                 detector.OnNewVolInfo || detector.OnNewComInfo);
-}
-
 TEST(Component, RaisingMethodsWithoutHandlersDoNothing) {
     zt::testing::DialogRecorder dialogs;
     TZtUsbDetector detector;

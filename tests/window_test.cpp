@@ -94,9 +94,16 @@ TEST(DetectorWindow, DecoderFailuresGoToTheHostAndTheNextMessageIsHandled) {
 TEST(DetectorWindow, OtherMessagesGetTheDefaultProcessing) {
     TZtUsbDetector detector;
     const win32::HWND window = BoundWindows().back();
-    // WM_GETTEXTLENGTH of a window without a title: 0 from the default processing.
-    EXPECT_EQ(win32::SendMessageW(window, 0x000E, 0, 0), 0);
-    EXPECT_TRUE(win32::IsWindow(window));
+    // The default processing keeps the window's text: what is set comes back.
+    const win32::WCHAR title[] = ZT_WTEXT("Detector");
+    win32::WCHAR shortBuffer[5] = {};
+    const auto address = [](const win32::WCHAR* text) {
+        return reinterpret_cast<win32::LPARAM>(text);
+    };
+    EXPECT_NE(win32::SendMessageW(window, WM_SETTEXT, 0, address(title)), 0);
+    EXPECT_EQ(win32::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0), 8);
+    EXPECT_EQ(win32::SendMessageW(window, WM_GETTEXT, 5, address(shortBuffer)), 4);
+    EXPECT_EQ(String(shortBuffer, shortBuffer + 5), String(u"Dete\0", 5));
 }
 
 TEST(DetectorWindow, AnOwnerFreesItsDetectorAndItsWindow) {

@@ -68,12 +68,14 @@ using ::MessageBoxW;
 using ::MultiByteToWideChar;
 using ::PeekMessageW;
 using ::PostMessageW;
+using ::PostQuitMessage;
 using ::RegCloseKey;
 using ::RegEnumValueW;
 using ::RegisterClassW;
 using ::RegOpenKeyExW;
 using ::SendMessageW;
 using ::SetWindowLongPtrW;
+using ::TranslateMessage;
 using ::WideCharToMultiByte;
 
 // Wrapped, not re-exported: the package notes which window subscribed to which interface
@@ -96,7 +98,13 @@ BOOL UnregisterDeviceNotification(HDEVNOTIFY notification);
 #define WINAPI
 
 #define WM_DESTROY 0x0002
+#define WM_SETTEXT 0x000C
+#define WM_GETTEXT 0x000D
+#define WM_GETTEXTLENGTH 0x000E
+#define WM_QUIT 0x0012
 #define WM_NCDESTROY 0x0082
+#define WM_KEYDOWN 0x0100
+#define WM_CHAR 0x0102
 #define WM_DEVICECHANGE 0x0219
 #define WM_APP 0x8000
 
@@ -215,17 +223,24 @@ BOOL DestroyWindow(HWND window);
 BOOL IsWindow(HWND window);
 LONG_PTR GetWindowLongPtrW(HWND window, int index);
 LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value);
+// The default processing keeps the window's text (WM_SETTEXT, WM_GETTEXT, WM_GETTEXTLENGTH;
+// the title given at creation is the first); every other message gets 0.
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC callback, LPARAM lParam);
 int GetClassNameW(HWND window, LPWSTR className, int maxCount);
 
 // Messages: one queue per thread, delivered in posting order. SendMessageW calls the window
 // procedure at once and only on the window's own thread (0 otherwise). PeekMessageW takes
-// no window or range filter.
+// no window or range filter. As on Windows, a quit request is a flag of the thread's queue:
+// WM_QUIT (no window, the exit code as WParam) comes once nothing else is waiting.
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
 LRESULT DispatchMessageW(const MSG* message);
+void PostQuitMessage(int exitCode);
+// WM_KEYDOWN of a letter, digit or space key puts its character (unshifted: letters in lower
+// case) in front of the queue as WM_CHAR, to the same window; returns whether it did.
+BOOL TranslateMessage(const MSG* message);
 
 // Device notifications: device-interface filters only, window recipients only.
 HDEVNOTIFY RegisterDeviceNotificationW(HANDLE recipient, LPVOID filter, DWORD flags);

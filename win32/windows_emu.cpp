@@ -7,6 +7,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,12 @@ struct Window {
     DWORD thread;
     WNDPROC procedure;
     LONG_PTR userData;
+    std::u16string text;
+};
+
+struct Queue {
+    std::deque<MSG> posted;
+    std::optional<int> quitCode;  // set by PostQuitMessage
 };
 
 // Handles count up, so an ordered map also enumerates windows in creation order.
@@ -25,7 +32,7 @@ struct World {
     std::mutex mutex;
     std::map<std::u16string, WNDPROC> classes;
     std::map<HWND, Window> windows;
-    std::map<DWORD, std::deque<MSG>> queues;
+    std::map<DWORD, Queue> queues;
     std::uintptr_t nextHandle = 0x10000;
 };
 
@@ -45,6 +52,15 @@ WNDPROC ProcedureOf(HWND window) {
     std::lock_guard lock(world.mutex);
     const auto found = world.windows.find(window);
     return found == world.windows.end() ? nullptr : found->second.procedure;
+}
+
+// Copies as much of the text as fits before a NUL into a buffer of `units` units (at least
+// one); returns the number of units copied.
+LRESULT CopyOut(const std::u16string& text, LPWSTR buffer, std::size_t units) {
+    const std::size_t copied = std::min(text.size(), units - 1);
+    std::copy_n(text.begin(), copied, buffer);
+    buffer[copied] = u'\0';
+    return static_cast<LRESULT>(copied);
 }
 
 }  // namespace
@@ -72,16 +88,16 @@ ATOM RegisterClassW(const WNDCLASSW* windowClass) {
     return added ? static_cast<ATOM>(world.classes.size()) : 0;
 }
 
-HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR, DWORD, int, int, int, int, HWND parent,
-                     HMENU, HINSTANCE, LPVOID) {
+HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD, int, int, int, int,
+                     HWND parent, HMENU, HINSTANCE, LPVOID) {
     if (className == nullptr || parent != nullptr) return nullptr;
     World& world = TheWorld();
     std::lock_guard lock(world.mutex);
     const auto windowClass = world.classes.find(className);
     if (windowClass == world.classes.end()) return nullptr;
     const HWND handle = NextHandle(world);
-    world.windows.emplace(handle,
-                          Window{windowClass->first, GetCurrentThreadId(), windowClass->second, 0});
+    world.windows.emplace(handle, Window{windowClass->first, GetCurrentThreadId(),
+                                         windowClass->second, 0, windowName ? windowName : u""});
     return handle;
 }
 
@@ -97,7 +113,7 @@ BOOL DestroyWindow(HWND window) {
     world.windows.erase(window);
     // What was posted to a window that is gone is never delivered.
     for (auto& [thread, queue] : world.queues) {
-        std::erase_if(queue, [&](const MSG& m) { return m.hwnd == window; });
+        std::erase_if(queue.posted, [&](const MSG& m) { return m.hwnd == window; });
     }
     return TRUE;
 }
@@ -131,7 +147,25 @@ LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) {
     return previous;
 }
 
-LRESULT DefWindowProcW(HWND, UINT, WPARAM, LPARAM) { return 0; }
+LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    World& world = TheWorld();
+    std::lock_guard lock(world.mutex);
+    const auto found = world.windows.find(window);
+    if (found == world.windows.end()) return 0;
+    std::u16string& text = found->second.text;
+    switch (message) {
+        case WM_SETTEXT:
+            text = lParam != 0 ? reinterpret_cast<LPCWSTR>(lParam) : u"";
+            return TRUE;
+        case WM_GETTEXTLENGTH:
+            return static_cast<LRESULT>(text.size());
+        case WM_GETTEXT:  // wParam counts the buffer's units, the NUL included
+            if (wParam == 0 || lParam == 0) return 0;
+            return CopyOut(text, reinterpret_cast<LPWSTR>(lParam), wParam);
+        default:
+            return 0;
+    }
+}
 
 BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC callback, LPARAM lParam) {
     std::vector<HWND> found;
@@ -153,11 +187,8 @@ int GetClassNameW(HWND window, LPWSTR className, int maxCount) {
     std::lock_guard lock(world.mutex);
     const auto found = world.windows.find(window);
     if (found == world.windows.end() || className == nullptr || maxCount <= 0) return 0;
-    const std::u16string& name = found->second.className;
-    const auto copied = std::min<std::size_t>(name.size(), static_cast<std::size_t>(maxCount - 1));
-    std::copy_n(name.begin(), copied, className);
-    className[copied] = u'\0';
-    return static_cast<int>(copied);
+    return static_cast<int>(
+        CopyOut(found->second.className, className, static_cast<std::size_t>(maxCount)));
 }
 
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -165,7 +196,8 @@ BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     std::lock_guard lock(world.mutex);
     const auto found = world.windows.find(window);
     if (found == world.windows.end()) return FALSE;
-    world.queues[found->second.thread].push_back(MSG{window, message, wParam, lParam, 0, {0, 0}});
+    world.queues[found->second.thread].posted.push_back(
+        MSG{window, message, wParam, lParam, 0, {0, 0}});
     return TRUE;
 }
 
@@ -184,10 +216,40 @@ LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 BOOL PeekMessageW(MSG* message, HWND, UINT, UINT, UINT removeFlags) {
     World& world = TheWorld();
     std::lock_guard lock(world.mutex);
-    auto& queue = world.queues[GetCurrentThreadId()];
-    if (queue.empty()) return FALSE;
-    *message = queue.front();
-    if ((removeFlags & PM_REMOVE) != 0) queue.pop_front();
+    Queue& queue = world.queues[GetCurrentThreadId()];
+    const bool remove = (removeFlags & PM_REMOVE) != 0;
+    if (!queue.posted.empty()) {
+        *message = queue.posted.front();
+        if (remove) queue.posted.pop_front();
+        return TRUE;
+    }
+    if (!queue.quitCode) return FALSE;
+    *message = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(*queue.quitCode), 0, 0, {0, 0}};
+    if (remove) queue.quitCode.reset();
+    return TRUE;
+}
+
+void PostQuitMessage(int exitCode) {
+    World& world = TheWorld();
+    std::lock_guard lock(world.mutex);
+    world.queues[GetCurrentThreadId()].quitCode = exitCode;
+}
+
+BOOL TranslateMessage(const MSG* message) {
+    if (message == nullptr || message->message != WM_KEYDOWN) return FALSE;
+    const WPARAM key = message->wParam;
+    char16_t character = 0;
+    if (key >= 'A' && key <= 'Z') {
+        character = static_cast<char16_t>(key - 'A' + u'a');
+    } else if ((key >= '0' && key <= '9') || key == ' ') {
+        character = static_cast<char16_t>(key);
+    } else {
+        return FALSE;
+    }
+    World& world = TheWorld();
+    std::lock_guard lock(world.mutex);
+    world.queues[GetCurrentThreadId()].posted.push_front(
+        MSG{message->hwnd, WM_CHAR, character, message->lParam, 0, {0, 0}});
     return TRUE;
 }
 
