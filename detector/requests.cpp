@@ -40,7 +40,23 @@ std::optional<AnsiString> TZtUsbDetector::TakeRequest(zt::win32::WPARAM heapText
     return text;
 }
 
+// An inquiry pumps messages, and a burst of arrivals would otherwise nest one inquiry in
+// the pump of another until the stack runs out; queued, each runs after the one before.
 void TZtUsbDetector::RunRequest(const String& text, zt::win32::LPARAM detail) {
+    FQueuedRequests.emplace_back(text, detail);
+    if (FRunningRequest) return;
+    FRunningRequest = true;
+    const auto alive = Alive();
+    while (!FQueuedRequests.empty()) {
+        const auto [queuedText, queuedDetail] = std::move(FQueuedRequests.front());
+        FQueuedRequests.pop_front();
+        RouteRequest(queuedText, queuedDetail);
+        if (!alive) return;  // freed by the host: its queue went with it
+    }
+    FRunningRequest = false;
+}
+
+void TZtUsbDetector::RouteRequest(const String& text, zt::win32::LPARAM detail) {
     static const std::array<Route, 2> routes = {{
         {u"DoNewVolInfo",
          [](TZtUsbDetector& detector, const String& argument, zt::win32::LPARAM unitMask) {

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -177,7 +178,9 @@ private:
     // The request road (requests.cpp).
     void PostRequest(const AnsiString& text, zt::win32::LPARAM detail = 0);
     std::optional<AnsiString> TakeRequest(zt::win32::WPARAM heapText);
+    // Runs a delivered request, or queues it behind the one whose inquiry is pumping.
     void RunRequest(const String& text, zt::win32::LPARAM detail);
+    void RouteRequest(const String& text, zt::win32::LPARAM detail);
     void FreePendingRequests();
 
     // COM port bookkeeping shared by the inquiries (com_ports.cpp). A scan, which does not
@@ -201,6 +204,9 @@ private:
     std::int32_t FdiskCounter = 0;       // records of the last inventory
     // Request texts posted and not yet received: only these are read and freed.
     std::vector<char*> FPendingRequests;
+    // Requests delivered while an inquiry pumps messages, run after it in delivery order.
+    std::deque<std::pair<String, zt::win32::LPARAM>> FQueuedRequests;
+    bool FRunningRequest = false;
     zt::host::Liveness FLiveness;
 };
 

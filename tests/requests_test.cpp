@@ -75,3 +75,27 @@ TEST_F(Requests, QueuedRequestsAreFreedWithTheComponent) {
 }
 
 }  // namespace
+
+namespace {
+
+// A burst of arrivals: the second port's request comes while the first port's inquiry pumps
+// between its queries. It waits for that inquiry instead of running inside it, so a long
+// burst never nests inquiries deeper and deeper into the stack, and none is lost.
+TEST_F(Requests, RequestsDeliveredDuringAnInquiryRunAfterIt) {
+    std::vector<String> queries;
+    const String otherPort = u"\ninstance of Win32_PnPEntity\n{\n\tCaption = \"Other (COM99)\";\n};\n";
+    zt::testing::WmiServed served([&](const String& query) {
+        queries.push_back(query);
+        return std::optional(std::vector<String>{otherPort});
+    });
+    Broadcast(kArrival, UsbInterface(u"\\\\?\\USB#VID_0403&PID_6001#FIRST#{x}"));
+    Broadcast(kArrival, UsbInterface(u"\\\\?\\USB#VID_0403&PID_6001#SECOND#{x}"));
+    Broadcast(kArrival, zt::sim::PortRecord(u"COM5"));
+    Broadcast(kArrival, zt::sim::PortRecord(u"COM6"));
+    PumpRequests();
+    std::vector<std::string> ports;
+    for (const String& query : queries) ports.push_back(zt::host::Contains(query, u"COM5") ? "COM5" : "COM6");
+    EXPECT_EQ(ports, (std::vector<std::string>{"COM5", "COM5", "COM6", "COM6"}));
+}
+
+}  // namespace
