@@ -74,24 +74,35 @@ TEST_F(RecordedQueries, NewPortQueryInsertsBothNamesAsLiterals) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+// A USB device without a port (a keyboard, a hub) that stays in the arrival list.
+zt::sim::SerialDevice UsbDeviceWithoutPort(const String& instance) {
+    return {zt::sim::UsbDeviceInterfaceName(u"VID_046D&PID_C31C", instance),
+            {},
+            {{{u"Caption", u"USB Input Device"},
+              {u"DeviceID", u"USB\\VID_046D&PID_C31C\\" + instance},
+              {u"Manufacturer", u"(Standard system devices)"}}}};
+}
+
 // Each port of a hub's adapters costs one query, however many devices were attached before.
 TEST_F(RecordedQueries, EarlierDevicesCostNoQueries) {
     for (int i = 0; i < 6; ++i) {
-        station.Plug(zt::sim::UsbaspProgrammer(u"EARLIER" + zt::host::FromAnsi(std::to_string(i))));
+        station.Plug(UsbDeviceWithoutPort(u"6&3A5B2C1D&0&" + zt::host::FromAnsi(std::to_string(i))));
     }
     PumpRequests();
-    std::vector<std::int32_t> counts;
-    detector.OnNewComInfo = [&](zt::host::TObject*, std::vector<TZtComInfo>, std::int32_t count) {
-        counts.push_back(count);
+    std::vector<String> serials;
+    detector.OnNewComInfo = [&](zt::host::TObject*, std::vector<TZtComInfo> records, std::int32_t) {
+        serials.push_back(records[0].Serial);
     };
     queries.clear();
+    std::vector<String> expected;
     for (int i = 0; i < 4; ++i) {
         const String number = zt::host::FromAnsi(std::to_string(10 + i));
-        station.Plug(zt::sim::Ch340Adapter(u"5&2d6e3b1&0&" + number, u"COM" + number));
+        expected.push_back(u"5&2d6e3b1&0&" + number);
+        station.Plug(zt::sim::Ch340Adapter(expected.back(), u"COM" + number));
         PumpRequests();
     }
     EXPECT_EQ(queries.size(), 4u);
-    EXPECT_EQ(counts, (std::vector<std::int32_t>{1, 1, 1, 1}));
+    EXPECT_EQ(serials, expected);
 }
 
 }  // namespace
