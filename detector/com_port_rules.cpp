@@ -71,7 +71,7 @@ bool NamesComPort(const String& caption) { return Contains(UpperCase(caption), u
 void ApplyCaption(TZtComInfo& record, const String& caption) {
     const std::size_t open = caption.rfind(u'(');
     const std::size_t start = open == String::npos ? caption.size() : open + 1;
-    record.PortType = zt::host::Trim(std::u16string_view(caption).substr(0, std::min(open, caption.size())));
+    record.PortType = zt::host::Trim(std::u16string_view(caption).substr(0, open));
     record.sPort = caption.substr(start, caption.find(u')', start) - start);
     record.iPort = PortNumber(record.sPort);
 }

@@ -152,6 +152,13 @@ SerialDevice SerialOverLanPort(const String& port) {
                         u"Serial")}};
 }
 
+SerialDevice UsbDevice(const String& hardware, const String& instance, const String& description) {
+    return {UsbDeviceInterfaceName(hardware, instance),
+            {},
+            {UsbEntity(description, UsbDeviceId(hardware, instance), u"(Standard system devices)",
+                       u"HidUsb")}};
+}
+
 SerialDevice UsbaspProgrammer(const String& serial) {
     const String hardware = u"VID_16C0&PID_05DC";
     return {UsbDeviceInterfaceName(hardware, serial),

@@ -43,6 +43,8 @@ SerialDevice BluetoothLink(const String& instance, const String& port);
 SerialDevice BuiltInPort(const String& port);
 // Intel(R) Active Management Technology's serial-over-LAN port on PCI.
 SerialDevice SerialOverLanPort(const String& port);
+// A USB device without a port (a mouse, a hub): USB\<hardware>\<instance>.
+SerialDevice UsbDevice(const String& hardware, const String& instance, const String& description);
 // A USBasp programmer: a USB device without a port. The maker's carry its web domain as
 // their serial number.
 SerialDevice UsbaspProgrammer(const String& serial);

@@ -130,7 +130,8 @@ TEST_F(ComPortList, NamesAreReadWholeWhateverTheyHold) {
     for (const String& lineEnd : {String(u"\n"), String(u"\r\n")}) {
         std::vector<String> served;
         for (String text : texts) {
-            for (std::size_t at = text.find(u'\n'); at != String::npos; at = text.find(u'\n', at + lineEnd.size())) {
+            for (std::size_t at = text.find(u'\n'); at != String::npos;
+                 at = text.find(u'\n', at + lineEnd.size())) {
                 text.replace(at, 1, lineEnd);
             }
             served.push_back(text);

@@ -74,19 +74,12 @@ TEST_F(RecordedQueries, NewPortQueryInsertsBothNamesAsLiterals) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-// A USB device without a port (a keyboard, a hub) that stays in the arrival list.
-zt::sim::SerialDevice UsbDeviceWithoutPort(const String& instance) {
-    return {zt::sim::UsbDeviceInterfaceName(u"VID_046D&PID_C31C", instance),
-            {},
-            {{{u"Caption", u"USB Input Device"},
-              {u"DeviceID", u"USB\\VID_046D&PID_C31C\\" + instance},
-              {u"Manufacturer", u"(Standard system devices)"}}}};
-}
-
 // Each port of a hub's adapters costs one query, however many devices were attached before.
 TEST_F(RecordedQueries, EarlierDevicesCostNoQueries) {
     for (int i = 0; i < 6; ++i) {
-        station.Plug(UsbDeviceWithoutPort(u"6&3A5B2C1D&0&" + zt::host::FromAnsi(std::to_string(i))));
+        station.Plug(zt::sim::UsbDevice(u"VID_046D&PID_C31C",
+                                       u"6&3a5b2c1d&0&" + zt::host::FromAnsi(std::to_string(i)),
+                                       u"USB Input Device"));
     }
     PumpRequests();
     std::vector<String> serials;

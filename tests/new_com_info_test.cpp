@@ -146,13 +146,9 @@ private:
     WmiServed served_;
 };
 
-// A USB device without a port that stays in the arrival list: a mouse.
+// A USB device without a port that stays in the arrival list.
 zt::sim::SerialDevice Mouse() {
-    return {zt::sim::UsbDeviceInterfaceName(u"VID_046D&PID_C077", u"6&3a5b2c1d&0&1"),
-            {},
-            {{{u"Caption", u"USB Input Device"},
-              {u"DeviceID", u"USB\\VID_046D&PID_C077\\6&3A5B2C1D&0&1"},
-              {u"Manufacturer", u"(Standard system devices)"}}}};
+    return zt::sim::UsbDevice(u"VID_046D&PID_C077", u"6&3a5b2c1d&0&1", u"USB Input Device");
 }
 
 zt::sim::SerialDevice Reversed(zt::sim::SerialDevice device) {

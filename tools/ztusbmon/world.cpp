@@ -202,7 +202,9 @@ const std::map<std::string, zt::sim::UsbSerialChip> kUsbSerialKinds = {
 // A multi-channel chip's ports, one per channel: two or four.
 std::vector<zt::host::String> ReadPorts(const Reader& reader, const std::string& device) {
     const Json& list = reader.Array(device + "/ports", true);
-    if (list.size() != 2 && list.size() != 4) reader.Fail(device + "/ports", "\"ports\": two or four port names");
+    if (list.size() != 2 && list.size() != 4) {
+        reader.Fail(device + "/ports", "\"ports\": two or four port names");
+    }
     std::vector<zt::host::String> ports;
     for (std::size_t i = 0; i < list.size(); ++i) {
         ports.push_back(reader.Text(device + "/ports/" + std::to_string(i), "\"COM5\""));
