@@ -106,9 +106,11 @@ std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
     std::int32_t count = 0;
     try {
         Ft232RSerials listed = ListedFt232RSerials();
-        for (const PnpEntity& entity : ReadEntities(lines)) {
+        const std::vector<PnpEntity> entities = ReadEntities(lines);
+        for (const PnpEntity& entity : entities) {
             if (!entity.caption) continue;
             ZtComInfo.resize(static_cast<std::size_t>(count));
+            if (count == 0) ZtComInfo.reserve(entities.size());  // one allocation, not one per doubling
             ZtComInfo.emplace_back();
             ++count;
             TZtComInfo& record = ZtComInfo.back();
@@ -126,6 +128,7 @@ std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
 
 TZtUsbDetector::Ft232RSerials TZtUsbDetector::ListedFt232RSerials() const {
     Ft232RSerials serials;
+    serials.reserve(ListedFt232RCount());
     for (std::size_t i = 0; i < ListedFt232RCount(); ++i) serials.insert(Ft232RList[i].Serial);
     return serials;
 }

@@ -22,7 +22,11 @@ void DoWmiScript(const String& query, TStringList& list) {
     try {
         const auto texts = InstalledBackend() ? InstalledBackend()(query) : std::nullopt;
         if (!texts) return;
+        // Sized once: growing a large text step by step costs more than the copy.
+        std::size_t size = 0;
+        for (const String& text : *texts) size += text.size() + 2;
         String result;
+        result.reserve(size);
         for (const String& text : *texts) {
             result += text;
             result += u"\r\n";
