@@ -127,7 +127,10 @@ public:
         detector.OnNewComInfo = [this](zt::host::TObject*, std::vector<TZtComInfo> records,
                                        std::int32_t count) {
             std::string line = std::to_string(count);
-            for (const TZtComInfo& r : records) line += " " + Describe(r);
+            for (const TZtComInfo& r : records) {
+                line += ' ';
+                line += Describe(r);
+            }
             events.push_back(line);
         };
     }
