@@ -66,16 +66,17 @@ String TStringList::Text() const {
 
 void TStringList::SetText(const String& text) {
     entries_.clear();
-    // One allocation for the entries of a large text, not one per doubling.
-    entries_.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\n')) + 1);
-    const std::u16string_view view(text);
+    AddLines(text);
+}
+
+void TStringList::AddLines(std::u16string_view text) {
     std::size_t start = 0;
-    while (start < view.size()) {
-        const std::size_t end = view.find_first_of(u"\r\n", start);
-        entries_.push_back({String(view.substr(start, end - start)), 0});
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of(u"\r\n", start);
+        entries_.push_back({String(text.substr(start, end - start)), 0});
         if (end == std::u16string_view::npos) return;
         start = end + 1;
-        if (view[end] == u'\r' && start < view.size() && view[start] == u'\n') ++start;
+        if (text[end] == u'\r' && start < text.size() && text[start] == u'\n') ++start;
     }
 }
 
