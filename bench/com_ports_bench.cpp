@@ -1,10 +1,14 @@
-// The WMI line scan of the COM port list over N ports: it should grow linearly with N.
+// The WMI line scan of the COM port list over N ports: it should grow linearly with N. And the
+// WMI queries of the new-port inquiries behind a hub: they should not grow with the devices
+// attached before.
 #include <benchmark/benchmark.h>
 
 #include <string>
 
 #include "detector/zt_usb_detector.h"
+#include "host/application.h"
 #include "sim/cim_repository.h"
+#include "sim/workstation.h"
 #include "bench/served_wmi.h"
 
 namespace {
@@ -36,5 +40,37 @@ BENCHMARK(BM_ComPortListScan)
     ->Range(100, 10000)
     ->Unit(benchmark::kMicrosecond)
     ->Complexity(benchmark::oN);
+
+String Number(std::int64_t value) { return zt::host::FromAnsi(std::to_string(value)); }
+
+// N USB devices already attached, then a hub whose 16 adapters arrive one after another, each
+// handled by the message loop before the next: the figure is the queries of the 16 inquiries.
+void BM_NewPortQueriesBehindAHub(benchmark::State& state) {
+    constexpr int kAdapters = 16;
+    std::int64_t queries = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        zt::sim::Workstation station;
+        const ServedWmi served([&](const String& query) {
+            ++queries;
+            return station.Cim().Query(query);
+        });
+        zt_usb_detector::TZtUsbDetector detector;
+        for (std::int64_t i = 0; i < state.range(0); ++i) {
+            station.Plug(zt::sim::UsbDevice(u"VID_046D&PID_C077", u"6&3a5b2c1d&0&" + Number(i),
+                                            u"USB Input Device"));
+        }
+        station.Plug(zt::sim::UsbDevice(u"VID_05E3&PID_0610", u"5&1f0e2d3c&0&4", u"Generic USB Hub"));
+        zt::host::ProcessMessages();
+        queries = 0;
+        state.ResumeTiming();
+        for (int i = 0; i < kAdapters; ++i) {
+            station.Plug(zt::sim::Ch340Adapter(u"7&2a8c4d3e&0&" + Number(i), u"COM" + Number(20 + i)));
+            zt::host::ProcessMessages();
+        }
+    }
+    state.counters["queries"] = static_cast<double>(queries);
+}
+BENCHMARK(BM_NewPortQueriesBehindAHub)->Arg(0)->Arg(16)->Unit(benchmark::kMillisecond);
 
 }  // namespace

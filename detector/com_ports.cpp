@@ -51,6 +51,20 @@ String RegistryText(const win32::BYTE* data, win32::DWORD size) {
     return text.substr(0, text.find(u'\0'));
 }
 
+// FTDI's "+" IDs and USB adapters give their IDs and serial; other buses only an instance.
+void ApplyInventoryDeviceId(TZtComInfo& record, const String& deviceId) {
+    if (IsBluetooth(deviceId)) {
+        ApplyBluetoothDeviceId(record, deviceId);
+        return;
+    }
+    const String segment = MiddleSegment(deviceId);
+    if (Contains(segment, u"+")) {
+        ApplyPlusSegment(record, segment);
+    } else if (!ApplyUsbDeviceId(record, deviceId)) {
+        ApplyPlainSegment(record, segment);
+    }
+}
+
 }  // namespace
 
 void TZtUsbDetector::GetAvailableComPorts(TStringList& Ports, bool WithNames) {
@@ -92,28 +106,17 @@ std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
     std::int32_t count = 0;
     try {
         Ft232RSerials listed = ListedFt232RSerials();
-        for (int i = 0; i < lines.Count(); ++i) {
-            const String& line = lines[i];
-            const bool hasDeviceId = Contains(line, u"DeviceID");
-            if (Contains(line, u"Caption")) {
-                ZtComInfo.resize(static_cast<std::size_t>(count));
-                ZtComInfo.emplace_back();
-                ++count;
-                ApplyCaption(ZtComInfo.back(), QuotedValue(line));
-            } else if (count == 0) {
-                continue;  // the other rules apply to the last record
-            } else if (hasDeviceId && Contains(line, u"BTHENUM")) {
-                ApplyBluetoothDeviceId(ZtComInfo.back(), QuotedValue(line));
-            } else if (hasDeviceId) {
-                const String segment = MiddleSegment(QuotedValue(line));
-                if (Contains(segment, u"+")) {
-                    ApplyPlusSegment(ZtComInfo.back(), segment);
-                } else {
-                    ApplyPlainSegment(ZtComInfo.back(), segment);
-                }
-            } else if (Contains(line, u"Manufacturer")) {
-                ApplyManufacturer(ZtComInfo.back(), QuotedValue(line), listed);
-            }
+        const std::vector<PnpEntity> entities = ReadEntities(lines);
+        for (const PnpEntity& entity : entities) {
+            if (!entity.caption) continue;
+            ZtComInfo.resize(static_cast<std::size_t>(count));
+            if (count == 0) ZtComInfo.reserve(entities.size());  // one allocation, not one per doubling
+            ZtComInfo.emplace_back();
+            ++count;
+            TZtComInfo& record = ZtComInfo.back();
+            ApplyCaption(record, *entity.caption);
+            if (entity.deviceId) ApplyInventoryDeviceId(record, *entity.deviceId);
+            if (entity.manufacturer) ApplyManufacturer(record, *entity.manufacturer, listed);
         }
     } catch (...) {
         zt::host::ShowMessage(u"#error in: GetAvailableComPortsEx()");
@@ -125,6 +128,7 @@ std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
 
 TZtUsbDetector::Ft232RSerials TZtUsbDetector::ListedFt232RSerials() const {
     Ft232RSerials serials;
+    serials.reserve(ListedFt232RCount());
     for (std::size_t i = 0; i < ListedFt232RCount(); ++i) serials.insert(Ft232RList[i].Serial);
     return serials;
 }

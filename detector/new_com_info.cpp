@@ -1,6 +1,10 @@
 // The new-COM-port inquiry: which PnP entities belong to a port that has just arrived, tied
 // to the USB device that brought it.
+#include <optional>
+#include <tuple>
+
 #include "detector/com_port_rules.h"
+#include "detector/wmi_text.h"
 #include "host/application.h"
 #include "host/dialogs.h"
 #include "wmi/ZtWmiU.h"
@@ -11,118 +15,117 @@ namespace {
 using namespace com_rules;
 using zt::host::Contains;
 
+// Both names come from the device, so they are inserted as literals of their patterns.
 String NewPortQuery(const String& port, const String& arrivalName) {
     return u"SELECT Caption,Description,DeviceID,Manufacturer FROM Win32_PnPEntity WHERE "
            u"Caption Like \"%(" +
-           port + u"%\"  or PNPDeviceID Like \"%" + arrivalName + u"%\"";
+           wmi_text::LikeLiteral(port) + u"%\"  or PNPDeviceID Like \"%" +
+           wmi_text::LikeLiteral(arrivalName) + u"%\"";
 }
+
+// VID and PID of an "&" middle segment (VID_1A86&PID_7523); empty for another shape.
+std::pair<String, String> AmpersandIds(const String& segment) {
+    if (!Contains(segment, u"&")) return {};
+    TStringList pieces;
+    TZtUsbDetector::SplitStr(segment, u"&", pieces);
+    return {pieces[0], pieces[1]};
+}
+
+bool IsPortEntity(const PnpEntity& entity) { return entity.caption && NamesComPort(*entity.caption); }
 
 }  // namespace
 
-// One scan of one query's lines. Records go into `records`; `count` of them are counted.
+// One answer for one arrival name: the port's own entity makes the record; the device that
+// brought the port must hold the arrival name, either in the port's own device ID or, for a
+// composite device, in its USB parent's (same VID and PID). Entities of other ports and of
+// other devices the name does not belong to change nothing.
 class TZtUsbDetector::NewPortScan {
 public:
-    NewPortScan(TZtUsbDetector& detector, const String& port, const String& arrivalName,
-                std::vector<TZtComInfo>& records, bool& matched)
-        : detector_(detector), port_(port), arrivalName_(arrivalName), records_(records),
-          matched_(matched), listed_(detector.ListedFt232RSerials()) {}
+    NewPortScan(TZtUsbDetector& detector, const String& port, const String& arrivalName)
+        : detector_(detector), port_(port), arrivalName_(arrivalName) {}
 
-    // Takes the lines from the first on until they end or a rule stops the scan.
-    void Run(const TStringList& lines) {
-        for (int i = 0; i < lines.Count() && !stopped_; ++i) Apply(lines[i]);
+    // The port's record when the arrival name is its device's.
+    std::optional<TZtComInfo> Run(const TStringList& lines) {
+        const std::vector<PnpEntity> entities = ReadEntities(lines);
+        const PnpEntity* own = PortEntity(entities);
+        if (own == nullptr) return std::nullopt;
+        TZtComInfo record;
+        ApplyCaption(record, *own->caption);
+        bool matched = own->deviceId && ApplyOwnDeviceId(record, *own->deviceId);
+        std::optional<String> manufacturer = own->manufacturer;
+        for (const PnpEntity& other : entities) {
+            if (&other == own || IsPortEntity(other) || !IsPortDevice(record, other)) continue;
+            matched = true;
+            if (!manufacturer) manufacturer = other.manufacturer;
+        }
+        if (!matched || arrivalName_.empty()) return std::nullopt;
+        record.Serial = arrivalName_;
+        if (manufacturer) {
+            Ft232RSerials listed = detector_.ListedFt232RSerials();
+            detector_.ApplyManufacturer(record, *manufacturer, listed);
+        }
+        return record;
     }
-
-    std::int32_t Count() const { return count_; }
 
 private:
-    void Apply(const String& line) {
-        const bool deviceId = Contains(line, u"DeviceID");
-        if (Contains(line, u"Caption") && Contains(zt::host::UpperCase(line), u"(COM")) {
-            PortCaption(QuotedValue(line));
-        } else if (count_ == 0) {
-            return;  // the other rules apply to the last record
-        } else if (deviceId && Contains(line, u"BTHENUM")) {
-            ApplyBluetoothDeviceId(Last(), QuotedValue(line));
-        } else if (deviceId && Contains(line, u"+")) {
-            PlusDeviceId(MiddleSegment(QuotedValue(line)));
-        } else if (deviceId && Contains(line, u"&")) {
-            AmpersandDeviceId(MiddleSegment(QuotedValue(line)));
-        } else if (Contains(line, u"Manufacturer")) {
-            detector_.ApplyManufacturer(Last(), QuotedValue(line), listed_);
+    // The first entity whose caption's port is exactly the one asked for (COM50 is not COM5).
+    const PnpEntity* PortEntity(const std::vector<PnpEntity>& entities) const {
+        for (const PnpEntity& entity : entities) {
+            if (!IsPortEntity(entity)) continue;
+            TZtComInfo probe;
+            ApplyCaption(probe, *entity.caption);
+            if (probe.sPort == port_) return &entity;
         }
+        return nullptr;
     }
 
-    // A caption of another port (COM50 for COM5) is left behind the counted records.
-    void PortCaption(const String& caption) {
-        records_.resize(static_cast<std::size_t>(count_));
-        records_.emplace_back();
-        ++count_;
-        ApplyCaption(Last(), caption);
-        if (Last().sPort == port_) {
-            Last().Serial = arrivalName_;
-        } else {
-            --count_;
-            stopped_ = true;
+    // The port's own device ID; true when it holds the arrival name.
+    bool ApplyOwnDeviceId(TZtComInfo& record, const String& deviceId) const {
+        if (IsBluetooth(deviceId)) {
+            ApplyBluetoothDeviceId(record, deviceId);
+            return false;  // a Bluetooth link is not the USB device that arrived
         }
+        if (!Contains(deviceId, u"+") && !Contains(deviceId, u"&")) return false;  // ACPI\\PNP0501\\1
+        const String segment = MiddleSegment(deviceId);
+        if (Contains(segment, u"+")) {
+            const String third = ApplyPlusSegment(record, segment);
+            return HoldsName(third, arrivalName_);
+        }
+        if (Contains(segment, u"&")) {
+            std::tie(record.VID, record.PID) = AmpersandIds(segment);
+            return HoldsName(deviceId, arrivalName_);
+        }
+        ApplyPlainSegment(record, segment);
+        return false;
     }
 
-    void PlusDeviceId(const String& segment) {
-        if (!Contains(segment, u"+")) {
-            ApplyPlainSegment(Last(), segment);
-            return;
-        }
-        const String third = ApplyPlusSegment(Last(), segment);
-        if (Contains(zt::host::UpperCase(third), zt::host::UpperCase(arrivalName_))) {
-            matched_ = true;
-            Last().Serial = arrivalName_;
-        } else {
-            stopped_ = true;
-        }
+    // A USB parent of the port: it holds the arrival name and has the port's VID and PID.
+    bool IsPortDevice(const TZtComInfo& record, const PnpEntity& entity) const {
+        TZtComInfo parent;
+        return !record.VID.empty() && entity.deviceId && HoldsName(*entity.deviceId, arrivalName_) &&
+               ApplyUsbDeviceId(parent, *entity.deviceId) && parent.VID == record.VID &&
+               parent.PID == record.PID;
     }
-
-    void AmpersandDeviceId(const String& segment) {
-        if (!Contains(segment, u"&")) {
-            ApplyPlainSegment(Last(), segment);
-            return;
-        }
-        TStringList pieces;
-        SplitStr(segment, u"&", pieces);
-        Last().VID = pieces[0];
-        Last().PID = pieces[1];
-        Last().Serial = arrivalName_;
-        matched_ = true;
-    }
-
-    TZtComInfo& Last() { return records_[static_cast<std::size_t>(count_) - 1]; }
 
     TZtUsbDetector& detector_;
     const String& port_;
     const String& arrivalName_;
-    std::vector<TZtComInfo>& records_;
-    bool& matched_;
-    Ft232RSerials listed_;
-    std::int32_t count_ = 0;
-    bool stopped_ = false;
 };
 
 void TZtUsbDetector::GetNewComInfo(const String& port) {
     const auto alive = Alive();
-    bool matched = false;
-    const int names = FLastArrivalAName->Count();
-    std::vector<TZtComInfo> records;
-    for (int entry = 0; entry < names; ++entry) {
-        // Read by position after the pump may have shortened the list: a checked read,
-        // whose failure ends the call and is reported by the window procedure.
+    // The newest arrival first: a port normally comes with the device that arrived last, so
+    // the devices attached before it cost no query. The pump may shorten the list: the
+    // position never passes its end.
+    for (int entry = FLastArrivalAName->Count() - 1; entry >= 0;
+         entry = std::min(entry, FLastArrivalAName->Count()) - 1) {
         const String arrivalName = (*FLastArrivalAName)[entry];
         try {
             TStringList lines;
             ZtWmiU::DoWmiScript(NewPortQuery(port, arrivalName), lines);
             if (lines.Count() == 0) continue;
-            NewPortScan scan(*this, port, arrivalName, records, matched);
-            scan.Run(lines);
-            const std::int32_t count = scan.Count();
-            if (matched && count >= 1 && !records[static_cast<std::size_t>(count) - 1].Serial.empty()) {
-                DoNewComInfo(records, count);
+            if (const auto record = NewPortScan(*this, port, arrivalName).Run(lines)) {
+                DoNewComInfo({*record}, 1);
                 return;
             }
         } catch (...) {

@@ -37,8 +37,9 @@ bool IsProperty(std::u16string_view line, std::u16string_view name) {
 
 String RawQuotedValue(std::u16string_view line) { return String(RawValueView(line)); }
 
-String QuotedText(std::u16string_view line) {
-    const std::u16string_view raw = RawValueView(line);
+String QuotedText(std::u16string_view line) { return Unescaped(RawValueView(line)); }
+
+String Unescaped(std::u16string_view raw) {
     String text;
     text.reserve(raw.size());
     for (std::size_t at = 0; at < raw.size(); ++at) {

@@ -24,6 +24,8 @@ String RawQuotedValue(std::u16string_view line);
 
 // The quoted value with the object text's escapes undone: \" is a quote, \\ a backslash.
 String QuotedText(std::u16string_view line);
+// A raw quoted value with its escapes undone.
+String Unescaped(std::u16string_view raw);
 
 // The text placed inside a LIKE pattern of a double-quoted WQL string so that it matches
 // itself only: %, _ and [ lose their pattern meaning, " and \ their string meaning.

@@ -66,14 +66,15 @@ String TStringList::Text() const {
 
 void TStringList::SetText(const String& text) {
     entries_.clear();
+    AddLines(text);
+}
+
+void TStringList::AddLines(std::u16string_view text) {
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t end = text.find_first_of(u"\r\n", start);
-        if (end == String::npos) {
-            Add(text.substr(start));
-            return;
-        }
-        Add(text.substr(start, end - start));
+        entries_.push_back({String(text.substr(start, end - start)), 0});
+        if (end == std::u16string_view::npos) return;
         start = end + 1;
         if (text[end] == u'\r' && start < text.size() && text[start] == u'\n') ++start;
     }

@@ -33,6 +33,8 @@ public:
     String Text() const;
     // Lines at CR LF, LF or CR; a break at the end adds no entry.
     void SetText(const String& text);
+    // Appends the lines of the text as SetText splits them.
+    void AddLines(std::u16string_view text);
 
 private:
     struct Entry {

@@ -50,7 +50,11 @@ Integer ParseInteger(std::u16string_view text, Integer fallback) {
     }
     const char* first = narrow.data();
     const char* last = first + narrow.size();
-    if (first != last && *first == '+') ++first;
+    // A plus may stand where a minus could, not before one ("+-5" is not a number).
+    if (first != last && *first == '+') {
+        ++first;
+        if (first != last && *first == '-') return fallback;
+    }
     Integer value = 0;
     const auto [end, error] = std::from_chars(first, last, value);
     return error == std::errc() && end == last && first != last ? value : fallback;

@@ -30,8 +30,8 @@ void AnnounceInterface(std::uint32_t event, const Device& device) {
                                                        win32::GUID_DEVINTERFACE_USB_DEVICE));
 }
 
-void AnnouncePort(std::uint32_t event, const SerialDevice& device) {
-    if (!device.portName.empty()) BroadcastDeviceChange(event, PortRecord(device.portName));
+void AnnouncePorts(std::uint32_t event, const SerialDevice& device) {
+    for (const SerialPort& port : device.ports) BroadcastDeviceChange(event, PortRecord(port.name));
 }
 
 void AnnounceVolumes(std::uint32_t event, const StorageDevice& device) {
@@ -46,28 +46,27 @@ std::function<std::optional<std::vector<String>>(const String&)> Workstation::Wm
 
 void Workstation::Attach(const SerialDevice& device) {
     for (const auto& entity : device.entities) cim_.Add(u"Win32_PnPEntity", entity);
-    if (!device.portName.empty() && RegistryIsSimulated()) {
-        SetRegistryValue(kSerialCommKey, device.registryValueName, REG_SZ,
-                         RegistryText(device.portName));
+    if (!RegistryIsSimulated()) return;
+    for (const SerialPort& port : device.ports) {
+        SetRegistryValue(kSerialCommKey, port.registryValueName, REG_SZ, RegistryText(port.name));
     }
 }
 
 void Workstation::Detach(const SerialDevice& device) {
     for (const auto& entity : device.entities) cim_.Remove(u"Win32_PnPEntity", KeyOf(entity));
-    if (!device.portName.empty() && RegistryIsSimulated()) {
-        DeleteRegistryValue(kSerialCommKey, device.registryValueName);
-    }
+    if (!RegistryIsSimulated()) return;
+    for (const SerialPort& port : device.ports) DeleteRegistryValue(kSerialCommKey, port.registryValueName);
 }
 
 void Workstation::Plug(const SerialDevice& device) {
     Attach(device);
     AnnounceInterface(DBT_DEVICEARRIVAL, device);
-    AnnouncePort(DBT_DEVICEARRIVAL, device);
+    AnnouncePorts(DBT_DEVICEARRIVAL, device);
 }
 
 void Workstation::Unplug(const SerialDevice& device) {
     Detach(device);
-    AnnouncePort(DBT_DEVICEREMOVECOMPLETE, device);
+    AnnouncePorts(DBT_DEVICEREMOVECOMPLETE, device);
     AnnounceInterface(DBT_DEVICEREMOVECOMPLETE, device);
 }
 

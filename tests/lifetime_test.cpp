@@ -179,8 +179,8 @@ const PumpCase kPumpCases[] = {
      [](TZtUsbDetector& d) { EXPECT_EQ(d.GetAvailableComPortsEx(), 1); }},
     {"new-port inquiry between its queries",
      [](sim::Workstation& s) {
-         BroadcastOther(kArrival);  // tried first, matches nothing: the inquiry pumps
          s.Plug(sim::FtdiAdapter(u"FT3", u"COM7"));
+         BroadcastOther(kArrival);  // the newest, tried first, matches nothing: the inquiry pumps
      },
      [](TZtUsbDetector&) { DeliverNext(); }},  // the request, whose inquiry pumps the rest
 };

@@ -108,4 +108,17 @@ TEST_F(SerialPortMap, FollowsDevicesComingAndGoing) {
     EXPECT_EQ(Entries(ports), std::vector<String>{u"COM1"});
 }
 
+TEST_F(SerialPortMap, EveryChannelOfAMultiChannelChipComesAndGoes) {
+    zt::sim::Workstation station;
+    const auto quad = zt::sim::FtdiMultiChannel(u"FT4ABC", {u"COM20", u"COM21", u"COM22", u"COM23"});
+    station.Plug(quad);
+    zt::testing::PumpRequests();
+    detector.GetAvailableComPorts(ports, false);
+    EXPECT_EQ(Entries(ports), (std::vector<String>{u"COM20", u"COM21", u"COM22", u"COM23"}));
+    station.Unplug(quad);
+    detector.GetAvailableComPorts(ports, false);
+    EXPECT_EQ(ports.Count(), 0);
+    EXPECT_THROW(zt::sim::FtdiMultiChannel(u"FT3", {u"COM1", u"COM2", u"COM3"}), std::invalid_argument);
+}
+
 }  // namespace

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "host/heap_strings.h"
 #include "host/text.h"
 
@@ -29,6 +32,17 @@ TEST(Text, CaseRulesTouchOnlyAToZ) {
     EXPECT_GT(CompareText(u"ab", u"A"), 0);
     // '_' sits between the capitals and the small letters: folding upwards orders it last.
     EXPECT_GT(CompareText(u"_", u"a"), 0);
+}
+
+TEST(Text, IntegersTakeOneSignAtMost) {
+    const std::vector<std::pair<String, std::int64_t>> cases = {
+        {u"5", 5},  {u"+5", 5},  {u"-5", -5}, {u"+-5", 7}, {u"-+5", 7}, {u"--5", 7},
+        {u"++5", 7}, {u"+", 7},  {u"", 7},    {u"5 ", 7},  {u"\u0665", 7},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(StrToInt64Def(text, 7), expected) << ToUtf8(text);
+        EXPECT_EQ(StrToIntDef(text, 7), expected) << ToUtf8(text);
+    }
 }
 
 TEST(Text, StrNewMakesAnIndependentCopy) {

@@ -38,6 +38,14 @@ TEST_F(WmiRunner, ObjectsBecomeLinesInEnumerationOrder) {
                                                 u"", u"", u"instance of B", u"{", u"};"}));
 }
 
+// Every text is followed by a line break: after a text that already ends in one, or an empty
+// text, that break is an empty line of its own.
+TEST_F(WmiRunner, EachTextEndsWithALineBreak) {
+    Serve([](const String&) { return std::vector<String>{u"", u"a\r", u"b\r\n", u"c\n", u"d"}; });
+    DoWmiScript(u"SELECT * FROM A", list);
+    EXPECT_EQ(Entries(list), (std::vector<String>{u"", u"a", u"", u"b", u"", u"c", u"", u"d"}));
+}
+
 TEST_F(WmiRunner, AnEmptyResultEmptiesTheList) {
     Serve([](const String&) { return std::vector<String>{}; });
     list.Add(u"earlier content");

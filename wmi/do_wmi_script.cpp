@@ -22,12 +22,15 @@ void DoWmiScript(const String& query, TStringList& list) {
     try {
         const auto texts = InstalledBackend() ? InstalledBackend()(query) : std::nullopt;
         if (!texts) return;
-        String result;
+        // Each object text is followed by a line break. Split text by text: joining a large
+        // answer into one text first costs more than the split itself.
+        TStringList lines;
         for (const String& text : *texts) {
-            result += text;
-            result += u"\r\n";
+            lines.AddLines(text);
+            // The break ends the text's last line, or after a break is an empty line.
+            if (text.empty() || text.back() == u'\r' || text.back() == u'\n') lines.Add(String());
         }
-        list.SetText(result);
+        list = std::move(lines);
     } catch (...) {
         // A failing run is silent and leaves the list as it was.
     }

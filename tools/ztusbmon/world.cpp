@@ -245,6 +245,27 @@ std::uint32_t Disk(const Reader& reader, const std::string& at) {
     return static_cast<std::uint32_t>(disk);
 }
 
+// Adapters whose port is the USB device itself, named by their chip.
+const std::map<std::string, zt::sim::UsbSerialChip> kUsbSerialKinds = {
+    {"ch340", zt::sim::UsbSerialChip::Ch340},
+    {"cp210x", zt::sim::UsbSerialChip::Cp210x},
+    {"prolific", zt::sim::UsbSerialChip::Prolific},
+    {"arduino", zt::sim::UsbSerialChip::ArduinoUno},
+};
+
+// A multi-channel chip's ports, one per channel: two or four.
+std::vector<zt::host::String> ReadPorts(const Reader& reader, const std::string& device) {
+    const Json& list = reader.Array(device + "/ports", true);
+    if (list.size() != 2 && list.size() != 4) {
+        reader.Fail(device + "/ports", "\"ports\": two or four port names");
+    }
+    std::vector<zt::host::String> ports;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        ports.push_back(reader.Text(device + "/ports/" + std::to_string(i), "\"COM5\""));
+    }
+    return ports;
+}
+
 WorldDevice ReadDevice(const Reader& reader, const std::string& at) {
     const std::string id = zt::host::ToUtf8(reader.Text(at + "/id", "\"stick\""));
     const std::string kind = zt::host::ToUtf8(reader.Text(at + "/kind", "\"ftdi\""));
@@ -255,8 +276,14 @@ WorldDevice ReadDevice(const Reader& reader, const std::string& at) {
     WorldDevice device{id, zt::sim::SerialDevice{}, reader.Flag(at + "/attached"), reader.LineOf(at)};
     if (kind == "ftdi") {
         device.device = zt::sim::FtdiAdapter(serial(), port());
-    } else if (kind == "ch340") {
-        device.device = zt::sim::Ch340Adapter(instance(), port());
+    } else if (kind == "ftdi_multi") {
+        device.device = zt::sim::FtdiMultiChannel(serial(), ReadPorts(reader, at));
+    } else if (const auto chip = kUsbSerialKinds.find(kind); chip != kUsbSerialKinds.end()) {
+        device.device = zt::sim::UsbSerialAdapter(chip->second, instance(), port());
+    } else if (kind == "composite_cdc") {
+        device.device = zt::sim::CompositeCdcDevice(serial(), instance(), port());
+    } else if (kind == "sol_port") {
+        device.device = zt::sim::SerialOverLanPort(port());
     } else if (kind == "bluetooth") {
         device.device = zt::sim::BluetoothLink(instance(), port());
     } else if (kind == "builtin_port") {
@@ -276,7 +303,8 @@ WorldDevice ReadDevice(const Reader& reader, const std::string& at) {
         device.device = zt::sim::FixedDisk(Disk(reader, at), volumes());
     } else {
         reader.Fail(at + "/kind",
-                    "\"kind\": one of ftdi, ch340, bluetooth, builtin_port, usbasp, usb_stick, "
+                    "\"kind\": one of ftdi, ftdi_multi, ch340, cp210x, prolific, arduino, "
+                    "composite_cdc, bluetooth, builtin_port, sol_port, usbasp, usb_stick, "
                     "stick_without_serial, external_disk, card_reader, fixed_disk");
     }
     return device;
