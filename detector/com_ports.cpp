@@ -15,7 +15,9 @@ namespace win32 = zt::win32;
 using namespace com_rules;
 using zt::host::Contains;
 
-constexpr win32::DWORD kNameBufferChars = 256;
+// Any value name the registry allows (16,383 characters) fits; data beyond 256 bytes is no
+// port name, and such a value is passed over without hiding the ones after it.
+constexpr win32::DWORD kNameBufferChars = 16384;
 constexpr win32::DWORD kDataBufferBytes = 256;
 
 struct TypeRule {
@@ -73,20 +75,20 @@ void TZtUsbDetector::GetAvailableComPorts(TStringList& Ports, bool WithNames) {
         TStringList found;
         win32::RegOpenKeyExW(HKEY_LOCAL_MACHINE, ZT_WTEXT("HARDWARE\\DEVICEMAP\\SERIALCOMM"), 0,
                              KEY_READ, &key);
+        std::vector<win32::WCHAR> name(kNameBufferChars);
         for (win32::DWORD index = 0;; ++index) {
-            win32::WCHAR name[kNameBufferChars];
             win32::BYTE data[kDataBufferBytes];
             win32::DWORD nameLength = kNameBufferChars;
             win32::DWORD dataSize = kDataBufferBytes;
             win32::DWORD type = 0;
-            if (win32::RegEnumValueW(key, index, name, &nameLength, nullptr, &type, data,
-                                     &dataSize) != ERROR_SUCCESS) {
-                break;
-            }
+            const auto status = win32::RegEnumValueW(key, index, name.data(), &nameLength, nullptr,
+                                                     &type, data, &dataSize);
+            if (status == ERROR_MORE_DATA) continue;
+            if (status != ERROR_SUCCESS) break;
             const String portName = RegistryText(data, std::min(dataSize, kDataBufferBytes));
             const std::int32_t number = PortNumber(portName);
             if (number <= 0) continue;
-            const String valueName(name, name + nameLength);
+            const String valueName(name.data(), name.data() + nameLength);
             found.AddObject(WithNames ? WithTypeText(portName, valueName) : portName, number);
         }
         found.Sort();

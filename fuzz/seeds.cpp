@@ -66,7 +66,7 @@ std::vector<zt::sim::Record> Arrival(const zt::sim::SerialDevice& device) {
     if (!device.interfaceName.empty()) {
         records.push_back(zt::sim::DeviceInterfaceRecord(device.interfaceName, zt::win32::GUID_DEVINTERFACE_USB_DEVICE));
     }
-    if (!device.portName.empty()) records.push_back(zt::sim::PortRecord(device.portName));
+    for (const zt::sim::SerialPort& port : device.ports) records.push_back(zt::sim::PortRecord(port.name));
     return records;
 }
 
@@ -98,10 +98,11 @@ void InventorySeeds(const std::string& name, const ztusbmon::World& world) {
         } catch (const std::invalid_argument&) {
             continue;  // collides with another device of the world: left out
         }
-        if (const auto* serial = std::get_if<zt::sim::SerialDevice>(&device.device); serial && !serial->portName.empty()) {
-            const std::string data(reinterpret_cast<const char*>(serial->portName.c_str()),
-                                   (serial->portName.size() + 1) * sizeof(char16_t));
-            registry += ToUtf8(serial->registryValueName) + '\0' + Bytes<std::uint32_t>(1) +
+        const auto* serial = std::get_if<zt::sim::SerialDevice>(&device.device);
+        for (const zt::sim::SerialPort& port : serial ? serial->ports : std::vector<zt::sim::SerialPort>{}) {
+            const std::string data(reinterpret_cast<const char*>(port.name.c_str()),
+                                   (port.name.size() + 1) * sizeof(char16_t));
+            registry += ToUtf8(port.registryValueName) + '\0' + Bytes<std::uint32_t>(1) +
                         Bytes<std::uint16_t>(static_cast<std::uint16_t>(data.size())) + data;
         }
     }

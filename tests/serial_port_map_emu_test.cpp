@@ -79,12 +79,19 @@ TEST_F(SerialPortMap, SkipsPortsWithoutANumberAndReadsUpToTheNul) {
     EXPECT_EQ(Entries(ports), (std::vector<String>{u"COM7", u"XYZ9"}));
 }
 
-TEST_F(SerialPortMap, AValueTooLargeForTheBuffersEndsTheListQuietly) {
+// Another program may leave any value there: one that is no port name is passed over and
+// hides none of the ports after it; a long value name is still read whole.
+TEST_F(SerialPortMap, OversizedValuesHideNoOtherPort) {
+    const String longName = u"\\Device\\" + String(300, u'X');
     Port(u"\\Device\\Serial0", u"COM1");
     Port(u"\\Device\\Serial1", String(200, u'9'));  // 402 bytes of data
-    Port(u"\\Device\\Serial2", u"COM3");
+    Port(longName, u"COM3");
+    Port(u"\\Device\\Serial3", u"COM4");
     detector.GetAvailableComPorts(ports, false);
-    EXPECT_EQ(Entries(ports), std::vector<String>{u"COM1"});
+    EXPECT_EQ(Entries(ports), (std::vector<String>{u"COM1", u"COM3", u"COM4"}));
+    detector.GetAvailableComPorts(ports, true);
+    ASSERT_EQ(ports.Count(), 3);
+    EXPECT_TRUE(ports[1].ends_with(longName)) << zt::host::ToUtf8(ports[1]);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
