@@ -56,12 +56,6 @@ std::vector<PnpEntity> ReadEntities(const TStringList& lines) {
     return entities;
 }
 
-String QuotedValue(const String& line) {
-    TStringList pieces;
-    TZtUsbDetector::SplitStr(line, u"\"", pieces);
-    return pieces[1];
-}
-
 std::int32_t PortNumber(std::u16string_view portName) {
     return zt::host::StrToIntDef(portName.substr(std::min<std::size_t>(3, portName.size())), 0);
 }

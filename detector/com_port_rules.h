@@ -22,9 +22,6 @@ struct PnpEntity {
 // property comes a second time in text without headers.
 std::vector<PnpEntity> ReadEntities(const TStringList& lines);
 
-// The text between a line's first and second double quote.
-String QuotedValue(const String& line);
-
 // The number after the first three characters (COM5 -> 5); 0 when that is not a number.
 std::int32_t PortNumber(std::u16string_view portName);
 
