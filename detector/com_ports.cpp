@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "detector/com_port_rules.h"
+#include "detector/ft232r_serials.h"
 #include "host/application.h"
 #include "host/dialogs.h"
 #include "wmi/ZtWmiU.h"
@@ -128,11 +129,8 @@ std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
     return count;
 }
 
-TZtUsbDetector::Ft232RSerials TZtUsbDetector::ListedFt232RSerials() const {
-    Ft232RSerials serials;
-    serials.reserve(ListedFt232RCount());
-    for (std::size_t i = 0; i < ListedFt232RCount(); ++i) serials.insert(Ft232RList[i].Serial);
-    return serials;
+Ft232RSerials TZtUsbDetector::ListedFt232RSerials() const {
+    return Ft232RSerials(Ft232RList, ListedFt232RCount());
 }
 
 void TZtUsbDetector::ApplyManufacturer(TZtComInfo& record, const String& manufacturer,
@@ -146,10 +144,11 @@ void TZtUsbDetector::ApplyManufacturer(TZtComInfo& record, const String& manufac
 
 // One entry per serial number; the copy is taken before the manufacturer is set.
 void TZtUsbDetector::RecordFt232R(const TZtComInfo& record, Ft232RSerials& listed) {
-    if (!listed.insert(record.Serial).second) return;
+    if (listed.Contains(record.Serial)) return;
     ++Ft232Rcount;
     Ft232RList.resize(static_cast<std::size_t>(Ft232Rcount));
     Ft232RList.back() = record;
+    listed.Add(Ft232RList.size() - 1);
 }
 
 }  // namespace zt_usb_detector

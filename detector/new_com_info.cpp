@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "detector/com_port_rules.h"
+#include "detector/ft232r_serials.h"
 #include "detector/wmi_text.h"
 #include "host/application.h"
 #include "host/dialogs.h"

@@ -105,6 +105,8 @@ struct TUserHandleMessage {
     std::int32_t Result;
 };
 
+class Ft232RSerials;
+
 class TZtUsbDetector : public TComponent {
 public:
     explicit TZtUsbDetector(TComponent* AOwner = nullptr);
@@ -185,7 +187,6 @@ private:
 
     // COM port bookkeeping shared by the inquiries (com_ports.cpp). A scan, which does not
     // pump messages, keeps the serials of Ft232RList at hand so each lookup is cheap.
-    using Ft232RSerials = std::unordered_set<String>;
     Ft232RSerials ListedFt232RSerials() const;
     void ApplyManufacturer(TZtComInfo& record, const String& manufacturer, Ft232RSerials& listed);
     void RecordFt232R(const TZtComInfo& record, Ft232RSerials& listed);
