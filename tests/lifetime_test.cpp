@@ -313,18 +313,34 @@ struct Heard {
     std::vector<String> names;
 };
 
+// Waits for the other thread while handling this thread's messages, as a GUI thread must:
+// the system may send a window of this thread a message from the other one (Wine does, when
+// that thread makes or destroys its window) and would wait for it forever otherwise.
+void ArriveAndPump(std::latch& latch) {
+    latch.count_down();
+    while (!latch.try_wait()) {
+        zt::host::ProcessMessages();
+        std::this_thread::yield();
+    }
+}
+
 TEST(DetectorsSideBySide, DetectorsOnTwoThreadsHearOnlyTheirOwnThreadsBroadcasts) {
     std::latch bothMade(2);
     std::latch bothBroadcast(2);
+    std::latch bothRead(2);
+    std::latch bothGone(2);
     const auto listen = [&](const char16_t* instance, Heard& heard) {
-        TZtUsbDetector detector;
-        zt::testing::RecordEvents(detector, heard.events);
-        bothMade.arrive_and_wait();
-        sim::BroadcastDeviceChange(kArrival, UsbInterface(Arrived(instance)));
-        sim::BroadcastDeviceChange(kArrival, sim::PortRecord(instance));
-        bothBroadcast.arrive_and_wait();
-        heard.names = zt::testing::Entries(detector.ArrivalNames());
-        PumpRequests();  // the port's request, to this thread's window
+        {
+            TZtUsbDetector detector;
+            zt::testing::RecordEvents(detector, heard.events);
+            ArriveAndPump(bothMade);
+            sim::BroadcastDeviceChange(kArrival, UsbInterface(Arrived(instance)));
+            sim::BroadcastDeviceChange(kArrival, sim::PortRecord(instance));
+            ArriveAndPump(bothBroadcast);
+            heard.names = zt::testing::Entries(detector.ArrivalNames());
+            ArriveAndPump(bothRead);
+        }
+        ArriveAndPump(bothGone);
     };
     Heard there;
     Heard here;
