@@ -11,11 +11,6 @@ using zt::host::UpperCase;
 // The object text writes every backslash of a value twice.
 constexpr char16_t kDoubledBackslash[] = u"\\\\";
 
-bool IsHeader(std::u16string_view line) {
-    const std::size_t start = line.find_first_not_of(u"\t ");
-    return start != std::u16string_view::npos && line.substr(start).starts_with(u"instance of");
-}
-
 // Stores the value unless the entity already has one; false then.
 bool Take(std::optional<String>& field, String value) {
     if (field) return false;
@@ -46,7 +41,7 @@ std::vector<PnpEntity> ReadEntities(const TStringList& lines) {
     std::vector<PnpEntity> entities(1);
     for (int i = 0; i < lines.Count(); ++i) {
         const String& line = lines[i];
-        if (IsHeader(line)) {
+        if (wmi_text::StartsObject(line)) {
             entities.emplace_back();
         } else if (!TakeLine(entities.back(), line)) {
             entities.emplace_back();

@@ -15,6 +15,7 @@ namespace zt_usb_detector {
 namespace {
 
 using wmi_text::IsProperty;
+using wmi_text::StartsObject;
 using wmi_text::QuotedText;
 using wmi_text::RawQuotedValue;
 
@@ -34,8 +35,6 @@ String AssociatorsQuery(const String& endClass, const String& key, const String&
     return u"ASSOCIATORS OF {" + endClass + u".DeviceID=\"" + key + u"\"} WHERE AssocClass = " +
            association + u" ";
 }
-
-bool StartsObject(const String& line) { return line.starts_with(u"instance of "); }
 
 // Calls visit(first, end) for the lines of each object of a runner's result; lines before
 // the first object belong to none.

@@ -31,6 +31,11 @@ std::u16string_view PropertyName(std::u16string_view line) {
     return name.find_first_of(u"\" \t") == std::u16string_view::npos ? name : std::u16string_view{};
 }
 
+bool StartsObject(std::u16string_view line) {
+    const std::size_t start = line.find_first_not_of(u"\t ");
+    return start != std::u16string_view::npos && line.substr(start).starts_with(u"instance of");
+}
+
 bool IsProperty(std::u16string_view line, std::u16string_view name) {
     return PropertyName(line) == name;
 }

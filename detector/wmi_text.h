@@ -14,6 +14,9 @@ using String = zt::host::String;
 // sets none (a header, a brace).
 std::u16string_view PropertyName(std::u16string_view line);
 
+// Whether the line opens an object: "instance of <Class>".
+bool StartsObject(std::u16string_view line);
+
 // Whether the line sets exactly this property (BlockSize is not Size).
 bool IsProperty(std::u16string_view line, std::u16string_view name);
 
