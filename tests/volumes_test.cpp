@@ -69,14 +69,23 @@ const ModelCase kModels[] = {
       Line("G:|NTFS|DeviceID \"7\"|3", kCruzer, "AAA111", "300|90")}},
 };
 
+// Object texts with the LF of the simulated world and with CR LF line breaks.
 TEST_F(Volumes, EveryLetteredPartitionOfEveryModelGivesItsOwnRecord) {
-    for (const ModelCase& model : kModels) {
-        SCOPED_TRACE(model.name);
-        zt::sim::Workstation fresh;
-        station = std::move(fresh);
-        for (const auto& device : model.devices()) station.Attach(device);
-        EXPECT_EQ(Inventory(), model.inventory);
-        EXPECT_EQ(detector.ZtAllVolInfo.size(), model.inventory.size());
+    for (const bool crlf : {false, true}) {
+        rewrite = [crlf](const zt::host::String&, zt::host::String text) {
+            if (!crlf) return text;
+            zt::host::String withCr;
+            for (const char16_t c : text) withCr += c == u'\n' ? zt::host::String(u"\r\n") : zt::host::String(1, c);
+            return withCr;
+        };
+        for (const ModelCase& model : kModels) {
+            SCOPED_TRACE(std::string(model.name) + (crlf ? ", CR LF" : ", LF"));
+            zt::sim::Workstation fresh;
+            station = std::move(fresh);
+            for (const auto& device : model.devices()) station.Attach(device);
+            EXPECT_EQ(Inventory(), model.inventory);
+            EXPECT_EQ(detector.ZtAllVolInfo.size(), model.inventory.size());
+        }
     }
     EXPECT_TRUE(dialogs.messages.empty());
 }
