@@ -1,6 +1,7 @@
 #include "detector/com_port_rules.h"
 
 #include "detector/wmi_text.h"
+#include "host/exception.h"
 
 namespace zt_usb_detector::com_rules {
 namespace {
@@ -27,28 +28,45 @@ bool TakeLine(PnpEntity& entity, const String& line) {
     return true;
 }
 
-std::vector<String> Split(const String& text, const String& delimiter) {
-    TStringList pieces;
-    TZtUsbDetector::SplitStr(text, delimiter, pieces);
-    std::vector<String> result;
-    for (int i = 0; i < pieces.Count(); ++i) result.push_back(pieces[i]);
-    return result;
-}
-
 }  // namespace
 
-std::vector<PnpEntity> ReadEntities(const TStringList& lines) {
-    std::vector<PnpEntity> entities(1);
-    for (int i = 0; i < lines.Count(); ++i) {
-        const String& line = lines[i];
+bool EntityReader::Next(PnpEntity& entity) {
+    entity = {};
+    bool started = false;
+    for (; next_ < lines_.Count(); ++next_) {
+        const String& line = lines_[next_];
         if (wmi_text::StartsObject(line)) {
-            entities.emplace_back();
-        } else if (!TakeLine(entities.back(), line)) {
-            entities.emplace_back();
-            TakeLine(entities.back(), line);
+            if (started) return true;
+        } else if (!TakeLine(entity, line)) {
+            return true;  // a property came twice: it starts the next entity
         }
+        started = true;
     }
+    return started;
+}
+
+std::vector<PnpEntity> ReadEntities(const TStringList& lines) {
+    std::vector<PnpEntity> entities;
+    EntityReader reader(lines);
+    for (PnpEntity entity; reader.Next(entity);) entities.push_back(std::move(entity));
     return entities;
+}
+
+std::optional<std::u16string_view> FindPiece(std::u16string_view text, std::u16string_view delimiter,
+                                             int index) {
+    std::u16string_view rest = text.substr(0, text.find(u'\0'));
+    for (int piece = 0;; ++piece) {
+        const std::size_t at = delimiter.empty() ? std::u16string_view::npos : rest.find(delimiter);
+        if (piece == index) return rest.substr(0, at);
+        if (at == std::u16string_view::npos) return std::nullopt;
+        rest.remove_prefix(at + delimiter.size());
+    }
+}
+
+std::u16string_view Piece(std::u16string_view text, std::u16string_view delimiter, int index) {
+    if (const auto piece = FindPiece(text, delimiter, index)) return *piece;
+    throw zt::host::EStringListError(u"List index out of bounds (" +
+                                     zt::host::FromAnsi(std::to_string(index)) + u")");
 }
 
 std::int32_t PortNumber(std::u16string_view portName) {
@@ -67,47 +85,44 @@ void ApplyCaption(TZtComInfo& record, const String& caption) {
 
 bool IsBluetooth(const String& deviceId) { return Contains(deviceId, u"BTHENUM"); }
 
-void ApplyBluetoothDeviceId(TZtComInfo& record, const String& deviceId) {
-    TStringList pieces;
-    TZtUsbDetector::SplitStr(deviceId, kDoubledBackslash, pieces);
-    record.Serial = pieces[2];
+void ApplyBluetoothDeviceId(TZtComInfo& record, std::u16string_view deviceId) {
+    record.Serial = Piece(deviceId, kDoubledBackslash, 2);
     record.PortType = u"Bluetooth";
 }
 
-String MiddleSegment(const String& deviceId) {
-    TStringList pieces;
-    TZtUsbDetector::SplitStr(deviceId, kDoubledBackslash, pieces);
-    return pieces[1];
+std::u16string_view MiddleSegment(std::u16string_view deviceId) {
+    return Piece(deviceId, kDoubledBackslash, 1);
 }
 
-String ApplyPlusSegment(TZtComInfo& record, const String& segment) {
-    TStringList pieces;
-    TZtUsbDetector::SplitStr(segment, u"+", pieces);
-    record.VID = pieces[0];
-    record.PID = pieces[1];
-    const String third = pieces[2];
+std::u16string_view ApplyPlusSegment(TZtComInfo& record, std::u16string_view segment) {
+    record.VID = Piece(segment, u"+", 0);
+    record.PID = Piece(segment, u"+", 1);
+    const std::u16string_view third = Piece(segment, u"+", 2);
     record.Serial = third.substr(0, third.empty() ? 0 : third.size() - 1);
     return third;
 }
 
-bool ApplyUsbDeviceId(TZtComInfo& record, const String& deviceId) {
-    const std::vector<String> segments = Split(deviceId, kDoubledBackslash);
-    if (segments.size() < 3 || !zt::host::SameText(segments[0], u"USB")) return false;
-    const std::vector<String> ids = Split(segments[1], u"&");
-    if (ids.size() < 2 || !ids[0].starts_with(u"VID_") || !ids[1].starts_with(u"PID_")) return false;
-    record.VID = ids[0];
-    record.PID = ids[1];
-    record.Serial = segments[2];
+bool ApplyUsbDeviceId(TZtComInfo& record, std::u16string_view deviceId) {
+    const auto bus = FindPiece(deviceId, kDoubledBackslash, 0);
+    const auto instance = FindPiece(deviceId, kDoubledBackslash, 2);
+    if (!instance || !zt::host::SameText(*bus, u"USB")) return false;
+    const std::u16string_view ids = MiddleSegment(deviceId);
+    const auto vid = FindPiece(ids, u"&", 0);
+    const auto pid = FindPiece(ids, u"&", 1);
+    if (!pid || !vid->starts_with(u"VID_") || !pid->starts_with(u"PID_")) return false;
+    record.VID = *vid;
+    record.PID = *pid;
+    record.Serial = *instance;
     return true;
 }
 
-void ApplyPlainSegment(TZtComInfo& record, const String& segment) {
+void ApplyPlainSegment(TZtComInfo& record, std::u16string_view segment) {
     record.VID.clear();
     record.PID.clear();
     record.Serial = segment;
 }
 
-bool HoldsName(const String& deviceId, const String& name) {
+bool HoldsName(std::u16string_view deviceId, const String& name) {
     return Contains(UpperCase(wmi_text::Unescaped(deviceId)), UpperCase(name));
 }
 

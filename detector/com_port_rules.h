@@ -18,9 +18,26 @@ struct PnpEntity {
     std::optional<String> manufacturer;  // escapes undone
 };
 
-// The entities of a query's lines: each begins at its "instance of" header, or where a
-// property comes a second time in text without headers.
+// The entities of a query's lines, one after another: each begins at its "instance of"
+// header, or where a property comes a second time in text without headers.
+class EntityReader {
+public:
+    explicit EntityReader(const TStringList& lines) : lines_(lines) {}
+    // The next entity; false after the last.
+    bool Next(PnpEntity& entity);
+
+private:
+    const TStringList& lines_;
+    int next_ = 0;
+};
 std::vector<PnpEntity> ReadEntities(const TStringList& lines);
+
+// The piece at the index when the text, up to a NUL, is split at every delimiter; none when
+// the split gives fewer pieces.
+std::optional<std::u16string_view> FindPiece(std::u16string_view text, std::u16string_view delimiter,
+                                             int index);
+// The same piece; a missing one throws EStringListError, as the split's list would.
+std::u16string_view Piece(std::u16string_view text, std::u16string_view delimiter, int index);
 
 // The number after the first three characters (COM5 -> 5); 0 when that is not a number.
 std::int32_t PortNumber(std::u16string_view portName);
@@ -34,25 +51,25 @@ void ApplyCaption(TZtComInfo& record, const String& caption);
 
 // A Bluetooth device ID: Serial is its third backslash segment, PortType "Bluetooth".
 bool IsBluetooth(const String& deviceId);
-void ApplyBluetoothDeviceId(TZtComInfo& record, const String& deviceId);
+void ApplyBluetoothDeviceId(TZtComInfo& record, std::u16string_view deviceId);
 
 // The device ID's middle segment, between the first and second (doubled) backslash.
-String MiddleSegment(const String& deviceId);
+std::u16string_view MiddleSegment(std::u16string_view deviceId);
 
 // VID, PID and Serial from a "+" middle segment: VID_0403+PID_6001+FT12AB34A. Returns the
 // third piece whole; Serial is that piece without its last character.
-String ApplyPlusSegment(TZtComInfo& record, const String& segment);
+std::u16string_view ApplyPlusSegment(TZtComInfo& record, std::u16string_view segment);
 
 // USB\VID_xxxx&PID_yyyy[&MI_zz]\<instance>: VID, PID and the instance as Serial. False,
 // and nothing changed, for a device ID of another shape.
-bool ApplyUsbDeviceId(TZtComInfo& record, const String& deviceId);
+bool ApplyUsbDeviceId(TZtComInfo& record, std::u16string_view deviceId);
 
 // Serial is the whole segment; no VID or PID.
-void ApplyPlainSegment(TZtComInfo& record, const String& segment);
+void ApplyPlainSegment(TZtComInfo& record, std::u16string_view segment);
 
 // Whether the device ID holds the name, letter case aside: WMI writes instances in capitals
 // while interface names may carry them in small letters.
-bool HoldsName(const String& deviceId, const String& name);
+bool HoldsName(std::u16string_view deviceId, const String& name);
 
 bool IsFt232R(const TZtComInfo& record);
 

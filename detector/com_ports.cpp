@@ -60,7 +60,7 @@ void ApplyInventoryDeviceId(TZtComInfo& record, const String& deviceId) {
         ApplyBluetoothDeviceId(record, deviceId);
         return;
     }
-    const String segment = MiddleSegment(deviceId);
+    const std::u16string_view segment = MiddleSegment(deviceId);
     if (Contains(segment, u"+")) {
         ApplyPlusSegment(record, segment);
     } else if (!ApplyUsbDeviceId(record, deviceId)) {
@@ -109,11 +109,10 @@ std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
     std::int32_t count = 0;
     try {
         Ft232RSerials listed = ListedFt232RSerials();
-        const std::vector<PnpEntity> entities = ReadEntities(lines);
-        for (const PnpEntity& entity : entities) {
+        EntityReader reader(lines);
+        for (PnpEntity entity; reader.Next(entity);) {
             if (!entity.caption) continue;
             ZtComInfo.resize(static_cast<std::size_t>(count));
-            if (count == 0) ZtComInfo.reserve(entities.size());  // one allocation, not one per doubling
             ZtComInfo.emplace_back();
             ++count;
             TZtComInfo& record = ZtComInfo.back();

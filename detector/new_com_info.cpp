@@ -25,11 +25,9 @@ String NewPortQuery(const String& port, const String& arrivalName) {
 }
 
 // VID and PID of an "&" middle segment (VID_1A86&PID_7523); empty for another shape.
-std::pair<String, String> AmpersandIds(const String& segment) {
+std::pair<String, String> AmpersandIds(std::u16string_view segment) {
     if (!Contains(segment, u"&")) return {};
-    TStringList pieces;
-    TZtUsbDetector::SplitStr(segment, u"&", pieces);
-    return {pieces[0], pieces[1]};
+    return {String(Piece(segment, u"&", 0)), String(Piece(segment, u"&", 1))};
 }
 
 bool IsPortEntity(const PnpEntity& entity) { return entity.caption && NamesComPort(*entity.caption); }
@@ -87,9 +85,9 @@ private:
             return false;  // a Bluetooth link is not the USB device that arrived
         }
         if (!Contains(deviceId, u"+") && !Contains(deviceId, u"&")) return false;  // ACPI\\PNP0501\\1
-        const String segment = MiddleSegment(deviceId);
+        const std::u16string_view segment = MiddleSegment(deviceId);
         if (Contains(segment, u"+")) {
-            const String third = ApplyPlusSegment(record, segment);
+            const std::u16string_view third = ApplyPlusSegment(record, segment);
             return HoldsName(third, arrivalName_);
         }
         if (Contains(segment, u"&")) {

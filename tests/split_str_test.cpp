@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "detector/com_port_rules.h"
+#include "host/exception.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -22,8 +24,8 @@ struct SplitCase {
     std::vector<String> pieces;
 };
 
-TEST(SplitStr, GivesThePiecesBetweenDelimiters) {
-    const SplitCase cases[] = {
+const std::vector<SplitCase>& SplitCases() {
+    static const std::vector<SplitCase> cases = {
         {"plain", u"a:b:c", u":", {u"a", u"b", u"c"}},
         {"no delimiter", u"abc", u":", {u"abc"}},
         {"empty source", u"", u":", {u""}},
@@ -37,17 +39,32 @@ TEST(SplitStr, GivesThePiecesBetweenDelimiters) {
         {"case-sensitive", u"aXbxc", u"x", {u"aXb", u"c"}},
         {"empty delimiter", u"a:b", u"", {u"a:b"}},
         {"no trimming", u" a : b ", u":", {u" a ", u" b "}},
+        {"up to a NUL", String(u"COM3\0COM4:x", 11), u":", {u"COM3"}},
+        {"NUL delimiter", String(u"COM3\0COM4:x", 11), String(1, u'\0'), {u"COM3"}},
+        {"NUL first", String(u"\0a", 2), u":", {u""}},
     };
-    for (const SplitCase& c : cases) {
+    return cases;
+}
+
+TEST(SplitStr, GivesThePiecesBetweenDelimiters) {
+    for (const SplitCase& c : SplitCases()) {
         EXPECT_EQ(Split(c.source, c.delimiter), c.pieces) << c.what;
     }
 }
 
-TEST(SplitStr, StopsAtTheFirstNul) {
-    const String withNul(u"COM3\0COM4:x", 11);
-    EXPECT_EQ(Split(withNul, u":"), std::vector<String>{u"COM3"});
-    EXPECT_EQ(Split(withNul, String(1, u'\0')), std::vector<String>{u"COM3"});
-    EXPECT_EQ(Split(String(u"\0a", 2), u":"), std::vector<String>{u""});
+// The device-ID rules take single pieces without building the list; they must see the same
+// pieces, and a piece the split would not give throws as the list's index does.
+TEST(SplitStr, OnePieceIsThePieceOfTheSplit) {
+    using zt_usb_detector::com_rules::FindPiece;
+    using zt_usb_detector::com_rules::Piece;
+    for (const SplitCase& c : SplitCases()) {
+        const int count = static_cast<int>(c.pieces.size());
+        for (int i = 0; i < count; ++i) {
+            EXPECT_EQ(String(Piece(c.source, c.delimiter, i)), c.pieces[i]) << c.what;
+        }
+        EXPECT_FALSE(FindPiece(c.source, c.delimiter, count)) << c.what;
+        EXPECT_THROW(Piece(c.source, c.delimiter, count), zt::host::EStringListError) << c.what;
+    }
 }
 
 TEST(SplitStr, IsReachableThroughTheComponent) {
