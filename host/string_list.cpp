@@ -15,6 +15,10 @@ int TStringList::AddObject(const String& text, std::intptr_t object) {
 
 void TStringList::Clear() { entries_.clear(); }
 
+void TStringList::SetCapacity(int capacity) {
+    if (capacity > 0) entries_.reserve(static_cast<std::size_t>(capacity));
+}
+
 int TStringList::Count() const { return static_cast<int>(entries_.size()); }
 
 const TStringList::Entry& TStringList::At(int index) const {
@@ -70,13 +74,10 @@ void TStringList::SetText(const String& text) {
 }
 
 void TStringList::AddLines(std::u16string_view text) {
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find_first_of(u"\r\n", start);
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = LineEnd(text, start);
         entries_.push_back({String(text.substr(start, end - start)), 0});
-        if (end == std::u16string_view::npos) return;
-        start = end + 1;
-        if (text[end] == u'\r' && start < text.size() && text[start] == u'\n') ++start;
+        start = NextLineStart(text, end);
     }
 }
 

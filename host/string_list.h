@@ -15,6 +15,8 @@ public:
     int AddObject(const String& text, std::intptr_t object);
     void Clear();
     int Count() const;
+    // Room for this many entries, so that a list filled in one go is allocated once.
+    void SetCapacity(int capacity);
 
     // Positions count from 0; a position outside the list throws EStringListError.
     const String& Strings(int index) const;

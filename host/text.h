@@ -28,6 +28,17 @@ inline bool Contains(std::u16string_view text, std::u16string_view part) {
     return text.find(part) != std::u16string_view::npos;
 }
 
+// Lines end at CR LF, LF or CR. The end of the line that starts at `start` (the text's size
+// for the last), and where the line after a line ending at `end` starts.
+inline std::size_t LineEnd(std::u16string_view text, std::size_t start) {
+    while (start < text.size() && text[start] != u'\r' && text[start] != u'\n') ++start;
+    return start;
+}
+inline std::size_t NextLineStart(std::u16string_view text, std::size_t end) {
+    const bool crLf = end + 1 < text.size() && text[end] == u'\r' && text[end + 1] == u'\n';
+    return end + (crLf ? 2 : 1);
+}
+
 // Without leading and trailing blanks and control characters.
 String Trim(std::u16string_view text);
 // A decimal integer with an optional sign, or the default when the text is not one.

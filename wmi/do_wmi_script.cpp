@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cstdint>
 #include <utility>
 
 #include "wmi/ZtWmiU.h"
@@ -9,6 +11,18 @@ namespace {
 WmiBackend& InstalledBackend() {
     static WmiBackend backend = PlatformWmiBackend();
     return backend;
+}
+
+// At most the entries the texts make: each text's lines and the one its closing break may add.
+int LineCount(const std::vector<String>& texts) {
+    std::size_t count = 0;
+    for (const String& text : texts) {
+        for (std::size_t start = 0; start < text.size(); ++count) {
+            start = zt::host::NextLineStart(text, zt::host::LineEnd(text, start));
+        }
+        ++count;
+    }
+    return static_cast<int>(std::min<std::size_t>(count, INT32_MAX));
 }
 
 }  // namespace
@@ -25,6 +39,7 @@ void DoWmiScript(const String& query, TStringList& list) {
         // Each object text is followed by a line break. Split text by text: joining a large
         // answer into one text first costs more than the split itself.
         TStringList lines;
+        lines.SetCapacity(LineCount(*texts));
         for (const String& text : *texts) {
             lines.AddLines(text);
             // The break ends the text's last line, or after a break is an empty line.
