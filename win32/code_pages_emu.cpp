@@ -81,6 +81,7 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
 std::u16string DecodeUtf8(const unsigned char* bytes, std::size_t count) {
     static constexpr char32_t kLowest[] = {0, 0, 0x80, 0x800, 0x10000};
     std::u16string out;
+    out.reserve(count);  // never more units than bytes
     std::size_t i = 0;
     while (i < count) {
         const std::size_t length = Utf8SequenceLength(bytes[i]);
