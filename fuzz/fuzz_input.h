@@ -76,7 +76,9 @@ inline host::String WideText(std::span<const std::uint8_t> bytes) {
     return host::FromUtf8(AsText(bytes));
 }
 
-// WMI answers taken from the input: query k gets answer k modulo their count.
+// WMI answers taken from the input: query k gets answer k, queries past the last answer get
+// no objects. Each answer serves one query, so a run's work grows with its input only: a
+// walk whose answers were served again for every object it finds would multiply them.
 class WmiAnswers {
 public:
     explicit WmiAnswers(std::string_view text) {
@@ -91,7 +93,10 @@ public:
 
     // Answers for the package's queries, for the life of the object.
     ZtWmiU::WmiBackend Backend() {
-        return [this](const host::String&) { return answers_[next_++ % answers_.size()]; };
+        return [this](const host::String&) -> std::optional<std::vector<host::String>> {
+            if (next_ == answers_.size()) return std::vector<host::String>{};
+            return std::move(answers_[next_++]);
+        };
     }
 
 private:
