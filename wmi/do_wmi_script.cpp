@@ -34,16 +34,17 @@ WmiBackend SetWmiBackend(WmiBackend backend) {
 
 void DoWmiScript(const String& query, TStringList& list) {
     try {
-        const auto texts = InstalledBackend() ? InstalledBackend()(query) : std::nullopt;
+        auto texts = InstalledBackend() ? InstalledBackend()(query) : std::nullopt;
         if (!texts) return;
         // Each object text is followed by a line break. Split text by text: joining a large
         // answer into one text first costs more than the split itself.
         TStringList lines;
         lines.SetCapacity(LineCount(*texts));
-        for (const String& text : *texts) {
+        for (String& text : *texts) {
             lines.AddLines(text);
             // The break ends the text's last line, or after a break is an empty line.
             if (text.empty() || text.back() == u'\r' || text.back() == u'\n') lines.Add(String());
+            String().swap(text);  // its memory, still in the cache, takes the next text's lines
         }
         list = std::move(lines);
     } catch (...) {
