@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <thread>
@@ -14,6 +15,8 @@
 #include "host/application.h"
 #include "host/dialogs.h"
 #include "tools/ztusbmon/real_system.h"
+#include "tools/ztusbmon/recorder.h"
+#include "tools/ztusbmon/redaction.h"
 #include "tools/ztusbmon/report.h"
 #include "tools/ztusbmon/world.h"
 #include "wmi/ZtWmiU.h"
@@ -34,6 +37,8 @@ Commands:
   ftdi             FTDI devices through the D2XX library
   watch            every event as it happens, until Ctrl+C (--once: stop after the script)
   demo             a simulated workstation on which a script plugs and unplugs devices
+  record           the serial-port map and WMI instances the package reads, as a world file
+                   (-o FILE: into the file; --redact: serials, labels and machine name made up)
 
 Options:
   --json           one JSON object per line, for scripts
@@ -51,7 +56,9 @@ struct UsageError : std::runtime_error {
 struct Options {
     std::string command;
     std::string worldFile;
+    std::string outputFile;
     bool json = false;
+    bool redact = false;
     bool names = false;
     bool details = false;
     bool once = false;
@@ -61,6 +68,7 @@ struct Options {
 bool Allows(const std::string& command, const std::string& option) {
     if (option == "--names" || option == "--details") return command == "ports";
     if (option == "--once") return command == "watch";
+    if (option == "-o" || option == "--redact") return command == "record";
     return false;
 }
 
@@ -75,6 +83,11 @@ Options Parse(int argc, char** argv) {
         } else if (arg == "--world") {
             if (++i == argc) throw UsageError("--world needs a file");
             options.worldFile = argv[i];
+        } else if (arg == "-o") {
+            if (++i == argc) throw UsageError("-o needs a file");
+            options.outputFile = argv[i];
+        } else if (arg == "--redact") {
+            options.redact = true;
         } else if (arg == "--names" || arg == "--details" || arg == "--once") {
             options.names = options.names || arg == "--names";
             options.details = options.details || arg == "--details";
@@ -88,16 +101,18 @@ Options Parse(int argc, char** argv) {
         }
     }
     if (options.help) return options;
-    static const char* commands[] = {"ports", "volumes", "usbasp", "ftdi", "watch", "demo"};
+    static const char* commands[] = {"ports", "volumes", "usbasp", "ftdi", "watch", "demo", "record"};
     if (options.command.empty()) throw UsageError("no command given");
     if (std::find(std::begin(commands), std::end(commands), options.command) == std::end(commands)) {
         throw UsageError("unknown command " + options.command);
     }
-    for (const char* option : {"--names", "--details", "--once"}) {
-        const bool given = (std::strcmp(option, "--names") == 0 && options.names) ||
-                           (std::strcmp(option, "--details") == 0 && options.details) ||
-                           (std::strcmp(option, "--once") == 0 && options.once);
-        if (given && !Allows(options.command, option)) {
+    const std::pair<const char*, bool> given[] = {{"--names", options.names},
+                                                  {"--details", options.details},
+                                                  {"--once", options.once},
+                                                  {"-o", !options.outputFile.empty()},
+                                                  {"--redact", options.redact}};
+    for (const auto& [option, present] : given) {
+        if (present && !Allows(options.command, option)) {
             throw UsageError(std::string(option) + " does not go with " + options.command);
         }
     }
@@ -129,6 +144,7 @@ public:
         if (c == "usbasp") return Usbasp();
         if (c == "ftdi") return Ftdi();
         if (c == "watch") return Watch();
+        if (c == "record") return Record();
         return Demo();
     }
 
@@ -222,6 +238,22 @@ private:
         report_.Heading("");
         report_.Heading("After:");
         Inventories();
+        return 0;
+    }
+
+    int Record() {
+        ztusbmon::Json recording = ztusbmon::RecordMachine();
+        if (options_.redact) ztusbmon::Redact(recording);
+        const std::string text = recording.dump(2) + "\n";
+        if (options_.outputFile.empty()) {
+            std::fwrite(text.data(), 1, text.size(), stdout);
+            return 0;
+        }
+        std::ofstream file(options_.outputFile, std::ios::binary);
+        if (!(file << text)) {
+            std::fprintf(stderr, "ztusbmon: %s cannot be written\n", options_.outputFile.c_str());
+            return 1;
+        }
         return 0;
     }
 
