@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -14,6 +15,7 @@
 #include "detector/zt_usb_detector.h"
 #include "host/application.h"
 #include "host/dialogs.h"
+#include "tools/ztusbmon/broadcast_recorder.h"
 #include "tools/ztusbmon/real_system.h"
 #include "tools/ztusbmon/recorder.h"
 #include "tools/ztusbmon/redaction.h"
@@ -38,7 +40,8 @@ Commands:
   watch            every event as it happens, until Ctrl+C (--once: stop after the script)
   demo             a simulated workstation on which a script plugs and unplugs devices
   record           the serial-port map and WMI instances the package reads, as a world file
-                   (-o FILE: into the file; --redact: serials, labels and machine name made up)
+                   (-o FILE: into the file; --redact: serials, labels and machine name made up;
+                   --watch: and every broadcast until Ctrl+C, or with --once after the script)
 
 Options:
   --json           one JSON object per line, for scripts
@@ -59,6 +62,7 @@ struct Options {
     std::string outputFile;
     bool json = false;
     bool redact = false;
+    bool watch = false;
     bool names = false;
     bool details = false;
     bool once = false;
@@ -67,8 +71,8 @@ struct Options {
 
 bool Allows(const std::string& command, const std::string& option) {
     if (option == "--names" || option == "--details") return command == "ports";
-    if (option == "--once") return command == "watch";
-    if (option == "-o" || option == "--redact") return command == "record";
+    if (option == "--once") return command == "watch" || command == "record";
+    if (option == "-o" || option == "--redact" || option == "--watch") return command == "record";
     return false;
 }
 
@@ -88,6 +92,8 @@ Options Parse(int argc, char** argv) {
             options.outputFile = argv[i];
         } else if (arg == "--redact") {
             options.redact = true;
+        } else if (arg == "--watch") {
+            options.watch = true;
         } else if (arg == "--names" || arg == "--details" || arg == "--once") {
             options.names = options.names || arg == "--names";
             options.details = options.details || arg == "--details";
@@ -110,13 +116,15 @@ Options Parse(int argc, char** argv) {
                                                   {"--details", options.details},
                                                   {"--once", options.once},
                                                   {"-o", !options.outputFile.empty()},
-                                                  {"--redact", options.redact}};
+                                                  {"--redact", options.redact},
+                                                  {"--watch", options.watch}};
     for (const auto& [option, present] : given) {
         if (present && !Allows(options.command, option)) {
             throw UsageError(std::string(option) + " does not go with " + options.command);
         }
     }
     if (options.names && options.details) throw UsageError("--names and --details exclude each other");
+    if (options.command == "record" && options.once && !options.watch) throw UsageError("--once goes with record --watch");
     return options;
 }
 
@@ -196,24 +204,32 @@ private:
         return 0;
     }
 
-    // Steps of the world's script, each followed by the message loop's work.
-    void RunScript() {
+    // Steps of the world's script, each followed by the message loop's work and then by
+    // what the caller does after it.
+    void RunScript(const std::function<void()>& afterStep = [] {}) {
         if (!world_) return;
         for (const auto& step : world_->script) {
             ztusbmon::Perform(station_, *world_, step);
             zt::host::ProcessMessages();
+            afterStep();
+        }
+    }
+
+    // The script, then with --once the end; otherwise the message loop until Ctrl+C.
+    void RunUntilInterrupted(const std::function<void()>& afterStep = [] {}) {
+        RunScript(afterStep);
+        if (options_.once) return;
+        std::signal(SIGINT, OnInterrupt);
+        while (!interrupted) {
+            zt::host::ProcessMessages();
+            afterStep();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
     }
 
     int Watch() {
         report_.Attach(detector_);
-        RunScript();
-        if (options_.once) return 0;
-        std::signal(SIGINT, OnInterrupt);
-        while (!interrupted) {
-            zt::host::ProcessMessages();
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+        RunUntilInterrupted();
         return 0;
     }
 
@@ -243,6 +259,11 @@ private:
 
     int Record() {
         ztusbmon::Json recording = ztusbmon::RecordMachine();
+        if (options_.watch) {
+            ztusbmon::BroadcastRecorder recorder(recording);
+            RunUntilInterrupted([&] { recorder.Collect(); });
+            recording["broadcasts"] = recorder.Broadcasts();
+        }
         if (options_.redact) ztusbmon::Redact(recording);
         const std::string text = recording.dump(2) + "\n";
         if (options_.outputFile.empty()) {

@@ -1,7 +1,6 @@
 #include "tools/ztusbmon/recording.h"
 
 #include <algorithm>
-#include <map>
 
 #include "sim/object_text.h"
 #include "sim/registry.h"
@@ -23,11 +22,6 @@ struct RegistryType {
 constexpr RegistryType kRegistryTypes[] = {
     {"REG_SZ", 1, true},      {"REG_EXPAND_SZ", 2, true}, {"REG_BINARY", 3, false},
     {"REG_DWORD", 4, false},  {"REG_MULTI_SZ", 7, false},
-};
-
-const std::map<std::string, std::uint32_t> kEvents = {
-    {"arrival", 0x8000},        {"query_remove", 0x8001},   {"query_remove_failed", 0x8002},
-    {"remove_pending", 0x8003}, {"remove_complete", 0x8004},
 };
 
 std::string Member(const std::string& at, const std::string& name) {
@@ -218,8 +212,10 @@ zt::sim::RecordedDepartures ReadDepartures(const Reader& reader, const std::stri
 
 std::uint32_t ReadEvent(const Reader& reader, const std::string& at) {
     if (reader.Has(at) && reader.At(at).is_string()) {
-        const auto event = kEvents.find(reader.At(at).get<std::string>());
-        if (event != kEvents.end()) return event->second;
+        const std::string name = reader.At(at).get<std::string>();
+        for (const NamedEvent& event : kNamedEvents) {
+            if (name == event.name) return event.code;
+        }
     }
     if (reader.Has(at) && reader.At(at).is_number_unsigned() && reader.At(at).get<std::uint64_t>() <= 0xFFFF) {
         return reader.At(at).get<std::uint32_t>();

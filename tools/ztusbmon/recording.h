@@ -16,6 +16,8 @@
 //                            "instances": [{"class": "Win32_PnPEntity", "key": "..."}]}}]
 // }
 //
+// Broadcasts 0 ms after the one before are replayed together with it, before the message
+// loop runs again, as they were received in one turn of it.
 // Properties are as WMI gives them: strings, 64-bit numbers as strings, other numbers,
 // true/false, lists of those. A record is {"port": name}, {"volume": unit mask} or
 // {"device_interface": name, "class_guid": "{a5dcbf10-6530-11d2-901f-00c04fb951ed}"}.
@@ -28,6 +30,16 @@
 namespace ztusbmon {
 
 constexpr std::uint64_t kRecordingVersion = 1;
+
+// The device-change events by the names a recording gives them.
+struct NamedEvent {
+    const char* name;
+    std::uint32_t code;
+};
+inline constexpr NamedEvent kNamedEvents[] = {
+    {"arrival", 0x8000},        {"query_remove", 0x8001},   {"query_remove_failed", 0x8002},
+    {"remove_pending", 0x8003}, {"remove_complete", 0x8004},
+};
 
 // Reads the recorded parts of the document and checks them as the machine would hold them:
 // known properties of their type, unique keys, links between present instances, departures

@@ -206,6 +206,10 @@ World ParseWorld(const std::string& text, const std::string& fileName) {
         world.script.push_back(ReadStep(reader, world, "/script/" + std::to_string(i), present));
     }
     for (std::size_t i = 0; i < world.recorded.broadcasts.size(); ++i) {
+        if (i > 0 && world.recorded.broadcasts[i].afterMs == 0) {
+            ++world.script.back().broadcasts;
+            continue;
+        }
         world.script.push_back({WorldStep::Action::Replay, i, 0, reader.LineOf("/broadcasts/" + std::to_string(i))});
     }
     return world;
@@ -252,9 +256,11 @@ void Perform(zt::sim::Workstation& station, const World& world, const WorldStep&
         return;
     }
     if (step.action == WorldStep::Action::Replay) {
-        const auto& broadcast = world.recorded.broadcasts[step.device];
-        std::this_thread::sleep_for(std::chrono::milliseconds(broadcast.afterMs));
-        AtLine(world, step.line, [&] { station.Replay(broadcast); });
+        const auto& broadcasts = world.recorded.broadcasts;
+        std::this_thread::sleep_for(std::chrono::milliseconds(broadcasts[step.device].afterMs));
+        for (std::size_t i = step.device; i < step.device + step.broadcasts; ++i) {
+            AtLine(world, step.line, [&] { station.Replay(broadcasts[i]); });
+        }
         return;
     }
     const auto& device = world.devices[step.device].device;

@@ -43,6 +43,9 @@ struct WorldStep {
     std::size_t device;  // index into the devices, for plug and unplug; of the broadcast to replay
     int pauseMs;
     int line;
+    // Broadcasts replayed together, before the message loop runs again: the first and those
+    // that followed it 0 ms later.
+    std::size_t broadcasts = 1;
 };
 
 struct World {
