@@ -31,9 +31,10 @@ std::string NameAt(const std::uint8_t* bytes, std::uint32_t size, std::uint32_t 
 
 std::string GuidText(const win32::GUID& guid) {
     char text[39];
-    std::snprintf(text, sizeof text, "{%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x}", guid.Data1, guid.Data2,
-                  guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4],
-                  guid.Data4[5], guid.Data4[6], guid.Data4[7]);
+    const auto u = [](auto part) { return static_cast<unsigned>(part); };
+    std::snprintf(text, sizeof text, "{%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x}", u(guid.Data1), u(guid.Data2),
+                  u(guid.Data3), u(guid.Data4[0]), u(guid.Data4[1]), u(guid.Data4[2]), u(guid.Data4[3]),
+                  u(guid.Data4[4]), u(guid.Data4[5]), u(guid.Data4[6]), u(guid.Data4[7]));
     return text;
 }
 
@@ -109,9 +110,13 @@ Json Changes(const Json& before, const Json& after) {
     }
     // A link is new when it was not there, or when an end of it went and came back.
     const auto oldLinks = ByKey(before, "associations", linkKey);
+    const auto isKeyOf = [](const std::string& instanceKey, const std::string& key) {
+        return instanceKey.size() > key.size() && instanceKey.ends_with(key) &&
+               instanceKey[instanceKey.size() - key.size() - 1] == '.';
+    };
     const auto touches = [&](const Json& link) {
         return std::any_of(gone.begin(), gone.end(), [&](const std::string& key) {
-            return key.ends_with("." + link.value("antecedent", "")) || key.ends_with("." + link.value("dependent", ""));
+            return isKeyOf(key, link.value("antecedent", "")) || isKeyOf(key, link.value("dependent", ""));
         });
     };
     for (const Json& link : after.value("associations", Json::array())) {

@@ -25,9 +25,17 @@ constexpr RegistryType kRegistryTypes[] = {
 };
 
 std::string Member(const std::string& at, const std::string& name) {
-    std::string escaped;  // as a JSON pointer writes ~ and /
-    for (const char c : name) escaped += c == '~' ? "~0" : c == '/' ? "~1" : std::string(1, c);
-    return at + "/" + escaped;
+    std::string path = at + "/";  // with ~ and / written as a JSON pointer writes them
+    for (const char c : name) {
+        if (c == '~') {
+            path += "~0";
+        } else if (c == '/') {
+            path += "~1";
+        } else {
+            path += c;
+        }
+    }
+    return path;
 }
 
 std::string Item(const std::string& list, std::size_t index) { return list + "/" + std::to_string(index); }
@@ -77,7 +85,7 @@ bool IsDigits(const std::string& text) {
 
 // A known property's value as the repository takes it; the type must be the one WMI gives.
 String KnownValue(const Reader& reader, const std::string& at, const CimProperty& property, const Json& value) {
-    const std::string name = "\"" + Reader::Name(at) + "\": ";
+    const std::string name = std::string(1, '"').append(Reader::Name(at)).append("\": ");
     switch (property.type) {
         case CimType::String:
             if (!value.is_string()) reader.Fail(at, name + "a text");
