@@ -160,11 +160,12 @@ std::string KeyOf(const Instance& instance) {
     return key != instance.properties.end() && key->is_string() ? key->get<std::string>() : std::string();
 }
 
-// Instances once each, in the order they were first reached.
+// Instances once each, in the order they were first reached; one without a key could not
+// be told from another, nor loaded.
 class Collection {
 public:
     void Add(const Instance& instance) {
-        if (!seen_.insert(instance.className + "." + KeyOf(instance)).second) return;
+        if (KeyOf(instance).empty() || !seen_.insert(instance.className + "." + KeyOf(instance)).second) return;
         instances.push_back({{"class", instance.className}, {"properties", instance.properties}});
     }
     void Link(const std::string& association, const std::string& antecedent, const std::string& dependent) {
