@@ -77,6 +77,9 @@ constexpr std::array<CimClass, 6> kClasses = {{
     {u"Win32_LogicalDiskToPartition", kAssociation, u"Win32_DiskPartition", u"Win32_LogicalDisk"},
 }};
 
+static_assert(std::all_of(kClasses.begin(), kClasses.end(),
+                          [](const CimClass& c) { return c.properties.size() <= kMaxCimProperties; }));
+
 }  // namespace
 
 const CimProperty* CimClass::Find(std::u16string_view propertyName) const {

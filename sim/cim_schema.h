@@ -13,6 +13,9 @@ using host::String;
 // How a value is written in object text: strings and 64-bit numbers quoted, the rest bare.
 enum class CimType { String, UInt64, UInt32, UInt16, Boolean };
 
+// No class has more properties than this; instances keep their values in a table of it.
+constexpr std::size_t kMaxCimProperties = 32;
+
 struct CimProperty {
     const char16_t* name;
     CimType type;

@@ -11,6 +11,9 @@ namespace zt::sim {
 
 constexpr std::u16string_view kSerialCommKey = u"HARDWARE\\DEVICEMAP\\SERIALCOMM";
 
+// A text as the registry holds a REG_SZ value: UTF-16, with its terminating null.
+std::vector<win32::BYTE> RegistryText(std::u16string_view text);
+
 // Throws std::logic_error where the registry is not emulated.
 void SetRegistryValue(std::u16string_view keyPath, std::u16string_view valueName,
                       win32::DWORD type, const std::vector<win32::BYTE>& data);

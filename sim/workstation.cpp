@@ -1,7 +1,5 @@
 #include "sim/workstation.h"
 
-#include <cstring>
-
 #include "sim/broadcast.h"
 #include "sim/registry.h"
 #include "win32/broadcast_records.h"
@@ -15,12 +13,6 @@ const String& KeyOf(const CimRepository::Values& entity) {
     }
     static const String none;
     return none;
-}
-
-std::vector<win32::BYTE> RegistryText(const String& text) {
-    std::vector<win32::BYTE> bytes((text.size() + 1) * sizeof(char16_t), 0);
-    std::memcpy(bytes.data(), text.data(), text.size() * sizeof(char16_t));
-    return bytes;
 }
 
 template <typename Device>
@@ -111,6 +103,35 @@ void Workstation::Unplug(const StorageDevice& device) {
     Detach(device);
     AnnounceVolumes(DBT_DEVICEREMOVECOMPLETE, device);
     AnnounceInterface(DBT_DEVICEREMOVECOMPLETE, device);
+}
+
+}  // namespace zt::sim
+
+namespace zt::sim {
+
+void Workstation::Attach(const RecordedArrivals& arrivals) {
+    for (const RecordedInstance& instance : arrivals.instances) {
+        cim_.Add(instance.className, instance.values, instance.written);
+    }
+    for (const RecordedLink& link : arrivals.links) {
+        cim_.Associate(link.association, link.antecedentKey, link.dependentKey);
+    }
+    if (!RegistryIsSimulated()) return;
+    for (const RecordedRegistryValue& value : arrivals.serialPorts) {
+        SetRegistryValue(kSerialCommKey, value.name, value.type, value.data);
+    }
+}
+
+void Workstation::Detach(const RecordedDepartures& departures) {
+    for (const RecordedInstanceKey& instance : departures.instances) cim_.Remove(instance.className, instance.key);
+    if (!RegistryIsSimulated()) return;
+    for (const String& name : departures.serialPorts) DeleteRegistryValue(kSerialCommKey, name);
+}
+
+void Workstation::Replay(const RecordedBroadcast& broadcast) {
+    Detach(broadcast.went);
+    Attach(broadcast.came);
+    BroadcastDeviceChange(broadcast.event, broadcast.record);
 }
 
 }  // namespace zt::sim

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "sim/cim_repository.h"
+#include "sim/recorded_world.h"
 #include "sim/serial_devices.h"
 #include "sim/storage_devices.h"
 
@@ -32,8 +33,15 @@ public:
     void Plug(const StorageDevice& device);
     void Unplug(const StorageDevice& device);
 
+    // A recorded machine: what it held, then each broadcast after what came and went with it
+    // (the caller waits the time between). Throws std::invalid_argument as Add and
+    // Associate do.
+    void Attach(const RecordedArrivals& arrivals);
+    void Replay(const RecordedBroadcast& broadcast);
+
 private:
     void Detach(const SerialDevice& device);
+    void Detach(const RecordedDepartures& departures);
     void Detach(const StorageDevice& device);
 
     CimRepository cim_;

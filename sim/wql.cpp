@@ -82,7 +82,7 @@ struct Condition {
                 for (const Condition& c : operands) if (!c.Holds(object)) return false;
                 return true;
             default: {
-                const auto& value = object.Value(*property);
+                const auto value = object.Value(*property);
                 if (!value) return false;
                 return kind == Like ? WqlLike(*value, literal) : host::SameText(*value, literal);
             }
@@ -124,9 +124,9 @@ private:
         std::unique_ptr<Condition> where;
         if (Accept(u"WHERE")) where = std::make_unique<Condition>(Disjunction(cimClass));
         ExpectEnd();
-        for (const CimObject& object : repository_.Instances(cimClass)) {
+        repository_.ForEachInstance(cimClass, [&](const CimObject& object) {
             if (!where || where->Holds(object)) texts.push_back(RenderObjectText(object, selected));
-        }
+        });
     }
 
     void RunAssociators(std::vector<String>& texts) {
@@ -150,7 +150,7 @@ private:
         if (object == nullptr || association == nullptr) return;
         for (const CimObject* associated : repository_.Associators(*object, *association)) {
             texts.push_back(RenderObjectText(
-                *associated, std::vector<bool>(associated->cimClass->properties.size(), true)));
+                *associated, std::vector<bool>(associated->Class().properties.size(), true)));
         }
     }
 

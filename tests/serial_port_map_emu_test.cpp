@@ -129,3 +129,39 @@ TEST_F(SerialPortMap, EveryChannelOfAMultiChannelChipComesAndGoes) {
 }
 
 }  // namespace
+
+namespace {
+
+// The value names of the serial-port map in enumeration order, with their data's first letter.
+std::vector<String> Enumerated() {
+    std::vector<String> found;
+    zt::win32::HKEY key = nullptr;
+    if (zt::win32::RegOpenKeyExW(HKEY_LOCAL_MACHINE, ZT_WTEXT("HARDWARE\\DEVICEMAP\\SERIALCOMM"), 0, KEY_READ, &key) != 0) {
+        return found;
+    }
+    for (zt::win32::DWORD index = 0;; ++index) {
+        zt::win32::WCHAR name[64];
+        zt::win32::BYTE data[64];
+        zt::win32::DWORD nameLength = 64;
+        zt::win32::DWORD dataSize = 64;
+        if (zt::win32::RegEnumValueW(key, index, name, &nameLength, nullptr, nullptr, data, &dataSize) != 0) break;
+        found.push_back(String(name, name + nameLength) + u"=" + static_cast<char16_t>(data[0]));
+    }
+    zt::win32::RegCloseKey(key);
+    return found;
+}
+
+}  // namespace
+
+// Values keep the order they were first set in: setting one again, in any letter case,
+// changes it in place; removing one keeps the order of the rest, and it can come back.
+TEST_F(SerialPortMap, ValuesKeepTheirOrderThroughChangesAndRemovals) {
+    for (const char16_t* name : {u"\\Device\\A", u"\\Device\\B", u"\\Device\\C", u"\\Device\\D"}) Port(name, u"1");
+    Port(u"\\DEVICE\\c", u"2");
+    EXPECT_TRUE(zt::sim::DeleteRegistryValue(kSerialCommKey, u"\\device\\b"));
+    EXPECT_FALSE(zt::sim::DeleteRegistryValue(kSerialCommKey, u"\\Device\\B"));
+    EXPECT_EQ(Enumerated(), (std::vector<String>{u"\\Device\\A=1", u"\\Device\\C=2", u"\\Device\\D=1"}));
+    Port(u"\\Device\\B", u"3");
+    Port(u"\\Device\\d", u"4");
+    EXPECT_EQ(Enumerated(), (std::vector<String>{u"\\Device\\A=1", u"\\Device\\C=2", u"\\Device\\D=4", u"\\Device\\B=3"}));
+}

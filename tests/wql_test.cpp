@@ -5,6 +5,7 @@
 
 #include "host/string_list.h"
 #include "sim/cim_repository.h"
+#include "sim/object_text.h"
 #include "sim/wql_like.h"
 
 namespace {
@@ -219,12 +220,71 @@ TEST_F(SimulatedWmi, NestingIsBoundedNotRecursedWithoutLimit) {
 
 TEST_F(SimulatedWmi, RepositoryRefusesBadInstances) {
     EXPECT_THROW(cim.Add(u"Win32_Nothing", {{u"DeviceID", u"x"}}), std::invalid_argument);
-    EXPECT_THROW(cim.Add(u"Win32_LogicalDisk", {{u"Bogus", u"x"}, {u"DeviceID", u"G:"}}), std::invalid_argument);
     EXPECT_THROW(cim.Add(u"Win32_LogicalDisk", {{u"VolumeName", u"no key"}}), std::invalid_argument);
     EXPECT_THROW(cim.Add(u"Win32_LogicalDisk", {{u"DeviceID", u"e:"}}), std::invalid_argument);
     EXPECT_THROW(cim.Add(u"Win32_LogicalDisk", {{u"DeviceID", u"G:"}, {u"Size", u"12 GB"}}), std::invalid_argument);
     EXPECT_THROW(cim.Associate(u"Win32_LogicalDiskToPartition", u"Disk #9", u"E:"), std::invalid_argument);
     EXPECT_THROW(cim.Associate(u"Win32_LogicalDisk", u"E:", u"E:"), std::invalid_argument);
+}
+
+// A machine's WMI gives properties the simulator's schema lacks: they are written back, in
+// name order among the known ones, by SELECT * and ASSOCIATORS OF; a property list still
+// selects only what it names.
+TEST_F(SimulatedWmi, PropertiesTheSchemaDoesNotKnowAreKeptInNameOrder) {
+    cim.Add(u"Win32_LogicalDisk", {{u"DeviceID", u"G:"}, {u"Bogus", u"a \\ \"b\""}, {u"Size", u"5"}},
+            {{u"zLast", u"TRUE"}, {u"CompatibleID", u"{\"USB\\\\Class_08\", \"USB\\\\Class_FF\"}"},
+             {u"Access", u"7"}});
+    cim.Associate(u"Win32_LogicalDiskToPartition", u"Disk #1, Partition #1", u"G:");
+    const String expected = u"\ninstance of Win32_LogicalDisk\n{\n"
+                            u"\tAccess = 7;\n"
+                            u"\tBogus = \"a \\\\ \\\"b\\\"\";\n"
+                            u"\tCompatibleID = {\"USB\\\\Class_08\", \"USB\\\\Class_FF\"};\n"
+                            u"\tDeviceID = \"G:\";\n"
+                            u"\tSize = \"5\";\n"
+                            u"\tzLast = TRUE;\n};\n";
+    EXPECT_EQ(Run(u"SELECT * FROM Win32_LogicalDisk WHERE DeviceID = \"G:\""), std::vector<String>{expected});
+    EXPECT_EQ(Run(u"ASSOCIATORS OF {Win32_DiskPartition.DeviceID=\"Disk #1, Partition #1\"} WHERE AssocClass = Win32_LogicalDiskToPartition").back(),
+              expected);
+    EXPECT_EQ(Run(u"SELECT Size FROM Win32_LogicalDisk WHERE DeviceID = \"G:\""),
+              std::vector<String>{u"\ninstance of Win32_LogicalDisk\n{\n\tDeviceID = \"G:\";\n\tSize = \"5\";\n};\n"});
+}
+
+// Many devices come and go in a long session: the instances and links that stay keep their
+// order and their associations however many others were removed before them.
+TEST(CimRepository, RemovalsKeepTheRestIntact) {
+    CimRepository cim;
+    const auto drive = [](int n) { return u"\\\\.\\PHYSICALDRIVE" + zt::host::FromAnsi(std::to_string(n)); };
+    const auto partition = [](int n) { return u"Disk #" + zt::host::FromAnsi(std::to_string(n)) + u", Partition #0"; };
+    for (int n = 0; n < 10; ++n) {
+        cim.Add(u"Win32_DiskDrive", {{u"DeviceID", drive(n)}});
+        cim.Add(u"Win32_DiskPartition", {{u"DeviceID", partition(n)}});
+        cim.Associate(u"Win32_DiskDriveToDiskPartition", drive(n), partition(n));
+    }
+    for (const int n : {2, 3, 5, 6, 8, 9}) ASSERT_TRUE(cim.Remove(u"Win32_DiskPartition", partition(n)));
+    for (const int n : {0, 8}) ASSERT_TRUE(cim.Remove(u"Win32_DiskDrive", drive(n)));
+    cim.Add(u"Win32_DiskPartition", {{u"DeviceID", partition(2)}});
+    cim.Associate(u"Win32_DiskDriveToDiskPartition", drive(2), partition(2));
+    const auto keys = [&](const String& wql) {
+        std::vector<String> found;
+        const auto texts = cim.Query(wql).value();
+        for (const String& text : texts) found.push_back(text.substr(text.find(u"DeviceID")));
+        return found;
+    };
+    EXPECT_EQ(keys(u"SELECT DeviceID FROM Win32_DiskPartition"),
+              (std::vector<String>{u"DeviceID = \"Disk #0, Partition #0\";\n};\n", u"DeviceID = \"Disk #1, Partition #0\";\n};\n",
+                                   u"DeviceID = \"Disk #4, Partition #0\";\n};\n", u"DeviceID = \"Disk #7, Partition #0\";\n};\n",
+                                   u"DeviceID = \"Disk #2, Partition #0\";\n};\n"}));
+    struct Walk {
+        int drive;
+        std::size_t partitions;
+    };
+    for (const Walk walk : {Walk{0, 0}, Walk{1, 1}, Walk{2, 1}, Walk{4, 1}, Walk{7, 1}, Walk{8, 0}}) {
+        const String wql = u"ASSOCIATORS OF {Win32_DiskDrive.DeviceID=" + zt::sim::WrittenString(drive(walk.drive)) +
+                           u"} WHERE AssocClass = Win32_DiskDriveToDiskPartition";
+        EXPECT_EQ(cim.Query(wql).value().size(), walk.partitions) << walk.drive;
+    }
+    // A removed partition's drive no longer leads to it; the partition back to its drive.
+    EXPECT_TRUE(cim.Query(u"ASSOCIATORS OF {Win32_DiskPartition.DeviceID=\"Disk #0, Partition #0\"} WHERE AssocClass = Win32_DiskDriveToDiskPartition").value().empty());
 }
 
 TEST(WqlLike, FollowsWmiPatternRules) {

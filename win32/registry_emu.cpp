@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 
 namespace zt::win32 {
 namespace {
@@ -15,9 +16,16 @@ struct Value {
     std::vector<BYTE> data;
 };
 
+// A key's values in the order they were set, with an index by upper-cased name so that
+// setting one stays cheap in a large map.
+struct Key {
+    std::vector<Value> values;
+    std::unordered_map<std::u16string, std::size_t> byName;
+};
+
 struct Registry {
     std::mutex mutex;
-    std::map<std::u16string, std::vector<Value>> keys;  // by upper-cased path
+    std::map<std::u16string, Key> keys;  // by upper-cased path
     std::map<HKEY, std::u16string> openKeys;
     std::uintptr_t nextHandle = 0x1000;
 };
@@ -35,8 +43,6 @@ std::u16string Folded(std::u16string_view text) {
     }
     return folded;
 }
-
-bool SameName(std::u16string_view a, std::u16string_view b) { return Folded(a) == Folded(b); }
 
 std::size_t Length(LPCWSTR text) { return std::char_traits<char16_t>::length(text); }
 
@@ -63,8 +69,8 @@ LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWO
     const auto open = registry.openKeys.find(key);
     if (open == registry.openKeys.end()) return ERROR_INVALID_HANDLE;
     const auto found = registry.keys.find(open->second);
-    if (found == registry.keys.end() || index >= found->second.size()) return ERROR_NO_MORE_ITEMS;
-    const Value& value = found->second[index];
+    if (found == registry.keys.end() || index >= found->second.values.size()) return ERROR_NO_MORE_ITEMS;
+    const Value& value = found->second.values[index];
     if (name == nullptr || nameLength == nullptr || *nameLength < value.name.size() + 1) {
         return ERROR_MORE_DATA;
     }
@@ -91,14 +97,13 @@ void emulated::SetRegistryValue(std::u16string_view keyPath, std::u16string_view
                                 DWORD type, const std::vector<BYTE>& data) {
     Registry& registry = TheRegistry();
     std::lock_guard lock(registry.mutex);
-    auto& values = registry.keys[Folded(keyPath)];
-    const auto found = std::find_if(values.begin(), values.end(),
-                                    [&](const Value& v) { return SameName(v.name, valueName); });
-    if (found != values.end()) {
-        found->type = type;
-        found->data = data;
+    Key& key = registry.keys[Folded(keyPath)];
+    const auto [found, added] = key.byName.emplace(Folded(valueName), key.values.size());
+    if (added) {
+        key.values.push_back({std::u16string(valueName), type, data});
     } else {
-        values.push_back({std::u16string(valueName), type, data});
+        key.values[found->second].type = type;
+        key.values[found->second].data = data;
     }
 }
 
@@ -107,7 +112,16 @@ bool emulated::DeleteRegistryValue(std::u16string_view keyPath, std::u16string_v
     std::lock_guard lock(registry.mutex);
     const auto key = registry.keys.find(Folded(keyPath));
     if (key == registry.keys.end()) return false;
-    return std::erase_if(key->second, [&](const Value& v) { return SameName(v.name, valueName); }) > 0;
+    Key& values = key->second;
+    const auto found = values.byName.find(Folded(valueName));
+    if (found == values.byName.end()) return false;
+    const std::size_t removed = found->second;
+    values.byName.erase(found);
+    values.values.erase(values.values.begin() + static_cast<std::ptrdiff_t>(removed));
+    for (auto& [name, index] : values.byName) {
+        if (index > removed) --index;
+    }
+    return true;
 }
 
 bool emulated::DeleteRegistryKey(std::u16string_view keyPath) {

@@ -5,6 +5,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -13,7 +15,10 @@
 #include "detector/zt_usb_detector.h"
 #include "host/application.h"
 #include "host/dialogs.h"
+#include "tools/ztusbmon/broadcast_recorder.h"
 #include "tools/ztusbmon/real_system.h"
+#include "tools/ztusbmon/recorder.h"
+#include "tools/ztusbmon/redaction.h"
 #include "tools/ztusbmon/report.h"
 #include "tools/ztusbmon/world.h"
 #include "wmi/ZtWmiU.h"
@@ -34,6 +39,9 @@ Commands:
   ftdi             FTDI devices through the D2XX library
   watch            every event as it happens, until Ctrl+C (--once: stop after the script)
   demo             a simulated workstation on which a script plugs and unplugs devices
+  record           the serial-port map and WMI instances the package reads, as a world file
+                   (-o FILE: into the file; --redact: serials, labels and machine name made up;
+                   --watch: and every broadcast until Ctrl+C, or with --once after the script)
 
 Options:
   --json           one JSON object per line, for scripts
@@ -51,7 +59,10 @@ struct UsageError : std::runtime_error {
 struct Options {
     std::string command;
     std::string worldFile;
+    std::string outputFile;
     bool json = false;
+    bool redact = false;
+    bool watch = false;
     bool names = false;
     bool details = false;
     bool once = false;
@@ -60,7 +71,8 @@ struct Options {
 
 bool Allows(const std::string& command, const std::string& option) {
     if (option == "--names" || option == "--details") return command == "ports";
-    if (option == "--once") return command == "watch";
+    if (option == "--once") return command == "watch" || command == "record";
+    if (option == "-o" || option == "--redact" || option == "--watch") return command == "record";
     return false;
 }
 
@@ -75,6 +87,13 @@ Options Parse(int argc, char** argv) {
         } else if (arg == "--world") {
             if (++i == argc) throw UsageError("--world needs a file");
             options.worldFile = argv[i];
+        } else if (arg == "-o") {
+            if (++i == argc) throw UsageError("-o needs a file");
+            options.outputFile = argv[i];
+        } else if (arg == "--redact") {
+            options.redact = true;
+        } else if (arg == "--watch") {
+            options.watch = true;
         } else if (arg == "--names" || arg == "--details" || arg == "--once") {
             options.names = options.names || arg == "--names";
             options.details = options.details || arg == "--details";
@@ -88,20 +107,24 @@ Options Parse(int argc, char** argv) {
         }
     }
     if (options.help) return options;
-    static const char* commands[] = {"ports", "volumes", "usbasp", "ftdi", "watch", "demo"};
+    static const char* commands[] = {"ports", "volumes", "usbasp", "ftdi", "watch", "demo", "record"};
     if (options.command.empty()) throw UsageError("no command given");
     if (std::find(std::begin(commands), std::end(commands), options.command) == std::end(commands)) {
         throw UsageError("unknown command " + options.command);
     }
-    for (const char* option : {"--names", "--details", "--once"}) {
-        const bool given = (std::strcmp(option, "--names") == 0 && options.names) ||
-                           (std::strcmp(option, "--details") == 0 && options.details) ||
-                           (std::strcmp(option, "--once") == 0 && options.once);
-        if (given && !Allows(options.command, option)) {
+    const std::pair<const char*, bool> given[] = {{"--names", options.names},
+                                                  {"--details", options.details},
+                                                  {"--once", options.once},
+                                                  {"-o", !options.outputFile.empty()},
+                                                  {"--redact", options.redact},
+                                                  {"--watch", options.watch}};
+    for (const auto& [option, present] : given) {
+        if (present && !Allows(options.command, option)) {
             throw UsageError(std::string(option) + " does not go with " + options.command);
         }
     }
     if (options.names && options.details) throw UsageError("--names and --details exclude each other");
+    if (options.command == "record" && options.once && !options.watch) throw UsageError("--once goes with record --watch");
     return options;
 }
 
@@ -129,6 +152,7 @@ public:
         if (c == "usbasp") return Usbasp();
         if (c == "ftdi") return Ftdi();
         if (c == "watch") return Watch();
+        if (c == "record") return Record();
         return Demo();
     }
 
@@ -180,24 +204,32 @@ private:
         return 0;
     }
 
-    // Steps of the world's script, each followed by the message loop's work.
-    void RunScript() {
+    // Steps of the world's script, each followed by the message loop's work and then by
+    // what the caller does after it.
+    void RunScript(const std::function<void()>& afterStep = [] {}) {
         if (!world_) return;
         for (const auto& step : world_->script) {
             ztusbmon::Perform(station_, *world_, step);
             zt::host::ProcessMessages();
+            afterStep();
+        }
+    }
+
+    // The script, then with --once the end; otherwise the message loop until Ctrl+C.
+    void RunUntilInterrupted(const std::function<void()>& afterStep = [] {}) {
+        RunScript(afterStep);
+        if (options_.once) return;
+        std::signal(SIGINT, OnInterrupt);
+        while (!interrupted) {
+            zt::host::ProcessMessages();
+            afterStep();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
     }
 
     int Watch() {
         report_.Attach(detector_);
-        RunScript();
-        if (options_.once) return 0;
-        std::signal(SIGINT, OnInterrupt);
-        while (!interrupted) {
-            zt::host::ProcessMessages();
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+        RunUntilInterrupted();
         return 0;
     }
 
@@ -222,6 +254,27 @@ private:
         report_.Heading("");
         report_.Heading("After:");
         Inventories();
+        return 0;
+    }
+
+    int Record() {
+        ztusbmon::Json recording = ztusbmon::RecordMachine();
+        if (options_.watch) {
+            ztusbmon::BroadcastRecorder recorder(recording);
+            RunUntilInterrupted([&] { recorder.Collect(); });
+            recording["broadcasts"] = recorder.Broadcasts();
+        }
+        if (options_.redact) ztusbmon::Redact(recording);
+        const std::string text = recording.dump(2) + "\n";
+        if (options_.outputFile.empty()) {
+            std::fwrite(text.data(), 1, text.size(), stdout);
+            return 0;
+        }
+        std::ofstream file(options_.outputFile, std::ios::binary);
+        if (!(file << text)) {
+            std::fprintf(stderr, "ztusbmon: %s cannot be written\n", options_.outputFile.c_str());
+            return 1;
+        }
         return 0;
     }
 

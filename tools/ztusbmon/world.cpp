@@ -1,206 +1,15 @@
 #include "tools/ztusbmon/world.h"
 
-#include <charconv>
+#include "tools/ztusbmon/recording.h"
+
 #include <chrono>
 #include <fstream>
-#include <iterator>
 #include <map>
-#include <nlohmann/json.hpp>
 #include <sstream>
 #include <thread>
 
 namespace ztusbmon {
 namespace {
-
-using Json = nlohmann::json;
-using zt::host::FromUtf8;
-
-// Characters of the text with the line of the last one that was not blank, so that every
-// value of the document can be given the line it stands on.
-class LineCountingIterator {
-public:
-    using iterator_category = std::input_iterator_tag;
-    using value_type = char;
-    using difference_type = std::ptrdiff_t;
-    using pointer = const char*;
-    using reference = const char&;
-
-    LineCountingIterator(const char* at, const char* end, int* line) : at_(at), end_(end), line_(line) {}
-    reference operator*() const { return *at_; }
-    LineCountingIterator& operator++() {
-        if (*at_ == '\n') ++newlines_;
-        ++at_;
-        const bool blank = at_ == end_ || *at_ == ' ' || *at_ == '\t' || *at_ == '\r' || *at_ == '\n';
-        if (!blank) *line_ = newlines_ + 1;
-        return *this;
-    }
-    bool operator==(const LineCountingIterator& other) const { return at_ == other.at_; }
-    bool operator!=(const LineCountingIterator& other) const { return at_ != other.at_; }
-
-private:
-    const char* at_;
-    const char* end_;
-    int* line_;
-    int newlines_ = 0;
-};
-
-// The line of every value, in a tree shaped like the document, so that memory grows with
-// the document and not with its depth times its size.
-struct LineTree {
-    int line = 1;
-    std::vector<LineTree> items;               // of an array
-    std::map<std::string, LineTree> members;   // of an object
-
-    // The line of the deepest value on the path ("/devices/3/port"); a missing member is
-    // reported at its object's line.
-    int LineOf(const std::string& path) const {
-        const LineTree* node = this;
-        std::size_t at = path.empty() ? std::string::npos : 1;
-        while (at != std::string::npos && at <= path.size()) {
-            const std::size_t slash = path.find('/', at);
-            const std::string segment = path.substr(at, slash == std::string::npos ? slash : slash - at);
-            const LineTree* next = node->Child(segment);
-            if (next == nullptr) break;
-            node = next;
-            at = slash == std::string::npos ? slash : slash + 1;
-        }
-        return node->line;
-    }
-
-private:
-    const LineTree* Child(const std::string& segment) const {
-        if (const auto found = members.find(segment); found != members.end()) return &found->second;
-        std::size_t index = 0;
-        const char* end = segment.data() + segment.size();
-        const auto [stop, error] = std::from_chars(segment.data(), end, index);
-        return error == std::errc() && stop == end && index < items.size() ? &items[index] : nullptr;
-    }
-};
-
-// Builds the document and notes the line of every value. World files are a few levels
-// deep; deeper nesting is refused before it costs anything.
-class PositionedDom : public nlohmann::json_sax<Json> {
-public:
-    static constexpr std::size_t kMaxDepth = 32;
-
-    explicit PositionedDom(Json& root, const int* line) : dom_(root, true), line_(line) {}
-
-    LineTree lines;
-    bool tooDeep = false;
-
-    bool null() override { return Value() && dom_.null(); }
-    bool boolean(bool v) override { return Value() && dom_.boolean(v); }
-    bool number_integer(number_integer_t v) override { return Value() && dom_.number_integer(v); }
-    bool number_unsigned(number_unsigned_t v) override { return Value() && dom_.number_unsigned(v); }
-    bool number_float(number_float_t v, const string_t& s) override {
-        return Value() && dom_.number_float(v, s);
-    }
-    bool string(string_t& v) override { return Value() && dom_.string(v); }
-    bool binary(binary_t& v) override { return Value() && dom_.binary(v); }
-    bool start_object(std::size_t n) override { return Open(false) && dom_.start_object(n); }
-    bool key(string_t& k) override {
-        key_ = k;
-        return dom_.key(k);
-    }
-    bool end_object() override {
-        open_.pop_back();
-        return dom_.end_object();
-    }
-    bool start_array(std::size_t n) override { return Open(true) && dom_.start_array(n); }
-    bool end_array() override {
-        open_.pop_back();
-        return dom_.end_array();
-    }
-    bool parse_error(std::size_t position, const std::string& token,
-                     const nlohmann::detail::exception& e) override {
-        return dom_.parse_error(position, token, e);
-    }
-
-private:
-    // The node of the value that starts now: the root, the next item or the keyed member.
-    LineTree& NewNode() {
-        if (open_.empty()) return lines;
-        const Frame& parent = open_.back();
-        return parent.array ? parent.node->items.emplace_back() : parent.node->members[key_];
-    }
-    bool Value() {
-        NewNode().line = *line_;
-        return true;
-    }
-    bool Open(bool array) {
-        if (open_.size() == kMaxDepth) {
-            tooDeep = true;
-            return false;
-        }
-        LineTree& node = NewNode();
-        node.line = *line_;
-        open_.push_back({&node, array});  // siblings come only after it closes: the address holds
-        return true;
-    }
-
-    struct Frame {
-        LineTree* node;
-        bool array;
-    };
-
-    nlohmann::detail::json_sax_dom_parser<Json> dom_;
-    const int* line_;
-    std::vector<Frame> open_;
-    std::string key_;
-};
-
-// Reads the document's values, naming the line of anything that is not as expected.
-class Reader {
-public:
-    Reader(const Json& root, const LineTree& lines, std::string fileName)
-        : root_(root), lines_(lines), fileName_(std::move(fileName)) {}
-
-    [[noreturn]] void Fail(const std::string& path, const std::string& expected) const {
-        throw WorldError(fileName_ + ":" + std::to_string(LineOf(path)) + ": expected " + expected);
-    }
-
-    int LineOf(const std::string& path) const { return lines_.LineOf(path); }
-
-    const Json& At(const std::string& path) const { return root_.at(Json::json_pointer(path)); }
-    bool Has(const std::string& path) const { return root_.contains(Json::json_pointer(path)); }
-
-    const Json& Array(const std::string& path, bool required) const {
-        static const Json empty = Json::array();
-        if (!Has(path)) {
-            if (required) Fail(path, "\"" + Name(path) + "\": a list");
-            return empty;
-        }
-        if (!At(path).is_array()) Fail(path, "\"" + Name(path) + "\" to be a list");
-        return At(path);
-    }
-
-    zt::host::String Text(const std::string& path, const std::string& example) const {
-        if (!Has(path) || !At(path).is_string() || At(path).get<std::string>().empty()) {
-            Fail(path, "\"" + Name(path) + "\": a text such as " + example);
-        }
-        return FromUtf8(At(path).get<std::string>());
-    }
-
-    std::uint64_t Number(const std::string& path) const {
-        if (!Has(path) || !At(path).is_number_unsigned()) {
-            Fail(path, "\"" + Name(path) + "\": a whole number of 0 or more");
-        }
-        return At(path).get<std::uint64_t>();
-    }
-
-    bool Flag(const std::string& path) const {
-        if (!Has(path)) return false;
-        if (!At(path).is_boolean()) Fail(path, "\"" + Name(path) + "\" to be true or false");
-        return At(path).get<bool>();
-    }
-
-private:
-    static std::string Name(const std::string& path) { return path.substr(path.rfind('/') + 1); }
-
-    const Json& root_;
-    const LineTree& lines_;
-    std::string fileName_;
-};
 
 // A volume without a letter is a partition that holds none (EFI system, recovery): its size
 // is all it needs.
@@ -368,29 +177,20 @@ constexpr char kDefaultWorld[] = R"({
 }  // namespace
 
 World ParseWorld(const std::string& text, const std::string& fileName) {
-    Json root;
-    int line = 1;
-    PositionedDom dom(root, &line);
-    const char* end = text.data() + text.size();
-    try {
-        Json::sax_parse(LineCountingIterator(text.data(), end, &line),
-                        LineCountingIterator(end, end, &line), &dom);
-        if (dom.tooDeep) {
-            throw WorldError(fileName + ":" + std::to_string(line) + ": expected at most " +
-                             std::to_string(PositionedDom::kMaxDepth) + " levels of nesting");
-        }
-    } catch (const Json::exception& e) {
-        // "[json.exception.parse_error.101] parse error at line 3, column 5: ..." -> what follows
-        const std::string message = e.what();
-        const auto colon = message.find(": ", message.find("column"));
-        throw WorldError(fileName + ":" + std::to_string(line) + ": " +
-                         (colon == std::string::npos ? message : message.substr(colon + 2)));
-    }
-    const Reader reader(root, dom.lines, fileName);
+    const Document document = ParseDocument(text, fileName);
+    const Json& root = document.root;
+    const Reader reader(document, fileName);
     if (!root.is_object()) reader.Fail("", "an object with \"devices\" and \"script\"");
     World world;
     world.fileName = fileName;
-    const Json& devices = reader.Array("/devices", true);
+    const bool recorded = reader.Has("/version");
+    if (recorded) {
+        if (!reader.At("/version").is_number_unsigned() || reader.Number("/version") != kRecordingVersion) {
+            reader.Fail("/version", "\"version\": " + std::to_string(kRecordingVersion));
+        }
+        world.recorded = ReadRecording(reader);
+    }
+    const Json& devices = reader.Array("/devices", !recorded);
     for (std::size_t i = 0; i < devices.size(); ++i) {
         world.devices.push_back(ReadDevice(reader, "/devices/" + std::to_string(i)));
         for (std::size_t j = 0; j + 1 < world.devices.size(); ++j) {
@@ -404,6 +204,13 @@ World ParseWorld(const std::string& text, const std::string& fileName) {
     const Json& script = reader.Array("/script", false);
     for (std::size_t i = 0; i < script.size(); ++i) {
         world.script.push_back(ReadStep(reader, world, "/script/" + std::to_string(i), present));
+    }
+    for (std::size_t i = 0; i < world.recorded.broadcasts.size(); ++i) {
+        if (i > 0 && world.recorded.broadcasts[i].afterMs == 0) {
+            ++world.script.back().broadcasts;
+            continue;
+        }
+        world.script.push_back({WorldStep::Action::Replay, i, 0, reader.LineOf("/broadcasts/" + std::to_string(i))});
     }
     return world;
 }
@@ -436,6 +243,7 @@ void AtLine(const World& world, int line, Change change) {
 }  // namespace
 
 void Populate(zt::sim::Workstation& station, const World& world) {
+    station.Attach(world.recorded.present);  // checked as it was read
     for (const WorldDevice& device : world.devices) {
         if (!device.attached) continue;
         AtLine(world, device.line, [&] { std::visit([&](const auto& d) { station.Attach(d); }, device.device); });
@@ -445,6 +253,14 @@ void Populate(zt::sim::Workstation& station, const World& world) {
 void Perform(zt::sim::Workstation& station, const World& world, const WorldStep& step) {
     if (step.action == WorldStep::Action::Pause) {
         std::this_thread::sleep_for(std::chrono::milliseconds(step.pauseMs));
+        return;
+    }
+    if (step.action == WorldStep::Action::Replay) {
+        const auto& broadcasts = world.recorded.broadcasts;
+        std::this_thread::sleep_for(std::chrono::milliseconds(broadcasts[step.device].afterMs));
+        for (std::size_t i = step.device; i < step.device + step.broadcasts; ++i) {
+            AtLine(world, step.line, [&] { station.Replay(broadcasts[i]); });
+        }
         return;
     }
     const auto& device = world.devices[step.device].device;

@@ -17,6 +17,9 @@
 // (serial), usb_stick, external_disk (serial, disk, volumes), stick_without_serial (instance,
 // disk_instance, disk, volumes), card_reader (serial, disk, slots: lists of volumes) and
 // fixed_disk (disk, volumes). A volume without a letter is a partition that holds none.
+//
+// A file with "version" may hold a recorded machine (recording.h) beside or instead of the
+// devices; its broadcasts replay after the script.
 
 #include <stdexcept>
 #include <string>
@@ -24,6 +27,7 @@
 #include <vector>
 
 #include "sim/workstation.h"
+#include "tools/ztusbmon/json_reader.h"
 
 namespace ztusbmon {
 
@@ -35,21 +39,20 @@ struct WorldDevice {
 };
 
 struct WorldStep {
-    enum class Action { Plug, Unplug, Pause } action;
-    std::size_t device;  // index into the devices, for plug and unplug
+    enum class Action { Plug, Unplug, Pause, Replay } action;
+    std::size_t device;  // index into the devices, for plug and unplug; of the broadcast to replay
     int pauseMs;
     int line;
+    // Broadcasts replayed together, before the message loop runs again: the first and those
+    // that followed it 0 ms later.
+    std::size_t broadcasts = 1;
 };
 
 struct World {
     std::vector<WorldDevice> devices;
+    zt::sim::RecordedWorld recorded;  // the recorded form: a machine as it was read
     std::vector<WorldStep> script;
     std::string fileName;
-};
-
-// "FILE:LINE: what was expected".
-class WorldError : public std::runtime_error {
-    using std::runtime_error::runtime_error;
 };
 
 World ParseWorld(const std::string& text, const std::string& fileName);

@@ -1,0 +1,180 @@
+#include "tools/ztusbmon/broadcast_recorder.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+#include "tools/ztusbmon/recorder.h"
+#include "tools/ztusbmon/recording.h"
+#include "win32/broadcast_records.h"
+
+namespace ztusbmon {
+namespace {
+
+namespace win32 = zt::win32;
+
+// No record the system sends comes near this; a larger size is not believed.
+constexpr std::uint32_t kLongestRecord = 8192;
+constexpr std::int64_t kLongestPauseMs = 60000;  // as a world file allows
+
+std::string NameAt(const std::uint8_t* bytes, std::uint32_t size, std::uint32_t offset) {
+    zt::host::String name;
+    for (std::uint32_t at = offset; at + 1 < size; at += 2) {
+        const auto c = static_cast<char16_t>(bytes[at] | bytes[at + 1] << 8);
+        if (c == u'\0') break;
+        name += c;
+    }
+    return zt::host::ToUtf8(name);
+}
+
+std::string GuidText(const win32::GUID& guid) {
+    char text[39];
+    const auto u = [](auto part) { return static_cast<unsigned>(part); };
+    std::snprintf(text, sizeof text, "{%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x}", u(guid.Data1), u(guid.Data2),
+                  u(guid.Data3), u(guid.Data4[0]), u(guid.Data4[1]), u(guid.Data4[2]), u(guid.Data4[3]),
+                  u(guid.Data4[4]), u(guid.Data4[5]), u(guid.Data4[6]), u(guid.Data4[7]));
+    return text;
+}
+
+// The record's fields as a recording writes them; null for a kind a replay cannot send.
+Json RecordFields(const std::uint8_t* bytes) {
+    win32::DEV_BROADCAST_HDR header;
+    std::memcpy(&header, bytes, sizeof header);
+    const std::uint32_t size = std::min(header.dbch_size, kLongestRecord);
+    if (size < sizeof header) return nullptr;
+    switch (header.dbch_devicetype) {
+        case DBT_DEVTYP_PORT:
+            return {{"port", NameAt(bytes, size, sizeof header)}};
+        case DBT_DEVTYP_VOLUME: {
+            if (size < offsetof(win32::TDEV_BROADCAST_VOLUME, dbcv_flags)) return nullptr;
+            std::uint32_t mask = 0;
+            std::memcpy(&mask, bytes + offsetof(win32::TDEV_BROADCAST_VOLUME, dbcv_unitmask), sizeof mask);
+            return {{"volume", mask}};
+        }
+        case DBT_DEVTYP_DEVICEINTERFACE: {
+            const std::size_t nameOffset = offsetof(win32::DEV_BROADCAST_DEVICEINTERFACE, dbcc_name);
+            if (size < nameOffset) return nullptr;
+            win32::GUID guid;
+            std::memcpy(&guid, bytes + offsetof(win32::DEV_BROADCAST_DEVICEINTERFACE, dbcc_classguid), sizeof guid);
+            return {{"device_interface", NameAt(bytes, size, static_cast<std::uint32_t>(nameOffset))},
+                    {"class_guid", GuidText(guid)}};
+        }
+        default:
+            return nullptr;
+    }
+}
+
+std::string InstanceKey(const Json& instance) {
+    return instance.value("class", "") + "." + instance["properties"].value("DeviceID", "");
+}
+
+// The members of a list by a key, for comparing two recordings.
+template <typename Key>
+std::map<std::string, Json> ByKey(const Json& recording, const char* list, Key key) {
+    std::map<std::string, Json> items;
+    for (const Json& item : recording.value(list, Json::array())) items.emplace(key(item), item);
+    return items;
+}
+
+}  // namespace
+
+Json Changes(const Json& before, const Json& after) {
+    Json came = {{"serial_ports", Json::array()}, {"instances", Json::array()}, {"associations", Json::array()}};
+    Json went = {{"serial_ports", Json::array()}, {"instances", Json::array()}};
+    const auto portName = [](const Json& value) { return value.value("name", ""); };
+    const auto linkKey = [](const Json& link) { return link.dump(); };
+    const auto oldPorts = ByKey(before, "serial_ports", portName);
+    const auto newPorts = ByKey(after, "serial_ports", portName);
+    for (const auto& [name, value] : oldPorts) {
+        const auto now = newPorts.find(name);
+        if (now == newPorts.end() || now->second != value) went["serial_ports"].push_back(name);
+    }
+    for (const auto& [name, value] : newPorts) {
+        const auto then = oldPorts.find(name);
+        if (then == oldPorts.end() || then->second != value) came["serial_ports"].push_back(value);
+    }
+    const auto oldInstances = ByKey(before, "instances", InstanceKey);
+    const auto newInstances = ByKey(after, "instances", InstanceKey);
+    std::vector<std::string> gone;
+    for (const auto& [key, instance] : oldInstances) {
+        const auto now = newInstances.find(key);
+        if (now != newInstances.end() && now->second == instance) continue;
+        gone.push_back(key);
+        went["instances"].push_back({{"class", instance["class"]}, {"key", instance["properties"]["DeviceID"]}});
+    }
+    for (const Json& instance : after.value("instances", Json::array())) {
+        const auto then = oldInstances.find(InstanceKey(instance));
+        if (then == oldInstances.end() || then->second != instance) came["instances"].push_back(instance);
+    }
+    // A link is new when it was not there, or when an end of it went and came back.
+    const auto oldLinks = ByKey(before, "associations", linkKey);
+    const auto isKeyOf = [](const std::string& instanceKey, const std::string& key) {
+        return instanceKey.size() > key.size() && instanceKey.ends_with(key) &&
+               instanceKey[instanceKey.size() - key.size() - 1] == '.';
+    };
+    const auto touches = [&](const Json& link) {
+        return std::any_of(gone.begin(), gone.end(), [&](const std::string& key) {
+            return isKeyOf(key, link.value("antecedent", "")) || isKeyOf(key, link.value("dependent", ""));
+        });
+    };
+    for (const Json& link : after.value("associations", Json::array())) {
+        if (!oldLinks.count(linkKey(link)) || touches(link)) came["associations"].push_back(link);
+    }
+    return {{"came", came}, {"went", went}};
+}
+
+BroadcastRecorder::BroadcastRecorder(Json snapshot) : snapshot_(std::move(snapshot)) {
+    window_ = zt::host::AllocateHWnd([this](zt::host::TMessage& message) { OnMessage(message); });
+    win32::DEV_BROADCAST_DEVICEINTERFACE filter{};
+    filter.dbcc_size = sizeof filter;
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    filter.dbcc_classguid = win32::GUID_DEVINTERFACE_USB_DEVICE;
+    if (window_ != nullptr) {
+        notification_ = win32::RegisterDeviceNotificationW(window_, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+    }
+}
+
+BroadcastRecorder::~BroadcastRecorder() {
+    if (notification_ != nullptr) win32::UnregisterDeviceNotification(notification_);
+    if (window_ == nullptr) return;
+    zt::host::FreeObjectInstance(window_);
+    win32::DestroyWindow(window_);
+}
+
+void BroadcastRecorder::OnMessage(zt::host::TMessage& message) {
+    if (message.Msg != WM_DEVICECHANGE || message.LParam == 0) {
+        message.Result = win32::DefWindowProcW(window_, message.Msg, message.WParam, message.LParam);
+        return;
+    }
+    const auto event = static_cast<std::uint32_t>(message.WParam);
+    const auto named = std::find_if(std::begin(kNamedEvents), std::end(kNamedEvents),
+                                    [&](const NamedEvent& e) { return e.code == event; });
+    Json record = RecordFields(reinterpret_cast<const std::uint8_t*>(message.LParam));
+    if (record.is_null()) return;
+    Json broadcast = {{"event", named == std::end(kNamedEvents) ? Json(event) : Json(named->name)}, {"record", record}};
+    received_.push_back({std::chrono::steady_clock::now(), std::move(broadcast)});
+}
+
+void BroadcastRecorder::Collect() {
+    if (received_.empty()) return;
+    Json now = RecordMachine();
+    Json changes = Changes(snapshot_, now);
+    snapshot_ = std::move(now);
+    // Those received in one turn of the message loop replay together: 0 ms after the first,
+    // which comes at least 1 ms after the turn before.
+    for (std::size_t i = 0; i < received_.size(); ++i) {
+        const Received& received = received_[i];
+        const auto gap = std::chrono::duration_cast<std::chrono::milliseconds>(received.at - last_).count();
+        last_ = received.at;
+        Json broadcast = {{"after_ms", i == 0 ? std::clamp<std::int64_t>(gap, 1, kLongestPauseMs) : 0}};
+        broadcast.update(received.broadcast);
+        broadcast.update(changes);  // with the first of them; the rest found nothing new
+        changes = Json::object();
+        broadcasts_.push_back(std::move(broadcast));
+    }
+    received_.clear();
+}
+
+}  // namespace ztusbmon

@@ -1,0 +1,48 @@
+#pragma once
+// `ztusbmon record --watch`: the broadcasts the machine sends, each with the time since the
+// one before and the instances and registry values that came or went with it.
+
+#include <chrono>
+#include <vector>
+
+#include "host/window_binding.h"
+#include "tools/ztusbmon/json_reader.h"
+
+namespace ztusbmon {
+
+class BroadcastRecorder {
+public:
+    // Listens on a hidden window of this thread, device interfaces of USB devices included;
+    // the snapshot is the machine as recorded before the first broadcast.
+    explicit BroadcastRecorder(Json snapshot);
+    ~BroadcastRecorder();
+    BroadcastRecorder(const BroadcastRecorder&) = delete;
+    BroadcastRecorder& operator=(const BroadcastRecorder&) = delete;
+
+    // Records the broadcasts received since the last call, the first with what changed
+    // since. Call it from the message loop, never while a broadcast is being handled: it
+    // reads WMI.
+    void Collect();
+
+    const Json& Broadcasts() const { return broadcasts_; }
+
+private:
+    struct Received {
+        std::chrono::steady_clock::time_point at;
+        Json broadcast;  // event and record
+    };
+    void OnMessage(zt::host::TMessage& message);
+
+    Json snapshot_;
+    Json broadcasts_ = Json::array();
+    std::vector<Received> received_;
+    std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+    zt::win32::HWND window_ = nullptr;
+    zt::win32::HDEVNOTIFY notification_ = nullptr;
+};
+
+// What came and went between two recordings of the machine: {"came": {...}, "went": {...}}
+// as a recorded broadcast carries them. An instance whose properties changed went and came.
+Json Changes(const Json& before, const Json& after);
+
+}  // namespace ztusbmon

@@ -1,0 +1,191 @@
+#include "tools/ztusbmon/json_reader.h"
+
+#include <charconv>
+#include <iterator>
+
+namespace ztusbmon {
+namespace {
+
+// Characters of the text with the line of the last one that was not blank, so that every
+// value of the document can be given the line it stands on.
+class LineCountingIterator {
+public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = char;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const char*;
+    using reference = const char&;
+
+    LineCountingIterator(const char* at, const char* end, int* line) : at_(at), end_(end), line_(line) {}
+    reference operator*() const { return *at_; }
+    LineCountingIterator& operator++() {
+        if (*at_ == '\n') ++newlines_;
+        ++at_;
+        const bool blank = at_ == end_ || *at_ == ' ' || *at_ == '\t' || *at_ == '\r' || *at_ == '\n';
+        if (!blank) *line_ = newlines_ + 1;
+        return *this;
+    }
+    bool operator==(const LineCountingIterator& other) const { return at_ == other.at_; }
+    bool operator!=(const LineCountingIterator& other) const { return at_ != other.at_; }
+
+private:
+    const char* at_;
+    const char* end_;
+    int* line_;
+    int newlines_ = 0;
+};
+
+// Builds the document and notes the line of every value. World files are a few levels
+// deep; deeper nesting is refused before it costs anything.
+class PositionedDom : public nlohmann::json_sax<Json> {
+public:
+    static constexpr std::size_t kMaxDepth = 32;
+
+    explicit PositionedDom(Json& root, const int* line) : dom_(root, true), line_(line) {}
+
+    LineTree lines;
+    bool tooDeep = false;
+
+    bool null() override { return Value() && dom_.null(); }
+    bool boolean(bool v) override { return Value() && dom_.boolean(v); }
+    bool number_integer(number_integer_t v) override { return Value() && dom_.number_integer(v); }
+    bool number_unsigned(number_unsigned_t v) override { return Value() && dom_.number_unsigned(v); }
+    bool number_float(number_float_t v, const string_t& s) override {
+        return Value() && dom_.number_float(v, s);
+    }
+    bool string(string_t& v) override { return Value() && dom_.string(v); }
+    bool binary(binary_t& v) override { return Value() && dom_.binary(v); }
+    bool start_object(std::size_t n) override { return Open(false) && dom_.start_object(n); }
+    bool key(string_t& k) override {
+        key_ = k;
+        return dom_.key(k);
+    }
+    bool end_object() override {
+        open_.pop_back();
+        return dom_.end_object();
+    }
+    bool start_array(std::size_t n) override { return Open(true) && dom_.start_array(n); }
+    bool end_array() override {
+        open_.pop_back();
+        return dom_.end_array();
+    }
+    bool parse_error(std::size_t position, const std::string& token,
+                     const nlohmann::detail::exception& e) override {
+        return dom_.parse_error(position, token, e);
+    }
+
+private:
+    // The node of the value that starts now: the root, the next item or the keyed member.
+    LineTree& NewNode() {
+        if (open_.empty()) return lines;
+        const Frame& parent = open_.back();
+        return parent.array ? parent.node->items.emplace_back() : parent.node->members[key_];
+    }
+    bool Value() {
+        NewNode().line = *line_;
+        return true;
+    }
+    bool Open(bool array) {
+        if (open_.size() == kMaxDepth) {
+            tooDeep = true;
+            return false;
+        }
+        LineTree& node = NewNode();
+        node.line = *line_;
+        open_.push_back({&node, array});  // siblings come only after it closes: the address holds
+        return true;
+    }
+
+    struct Frame {
+        LineTree* node;
+        bool array;
+    };
+
+    nlohmann::detail::json_sax_dom_parser<Json> dom_;
+    const int* line_;
+    std::vector<Frame> open_;
+    std::string key_;
+};
+
+}  // namespace
+
+int LineTree::LineOf(const std::string& path) const {
+    const LineTree* node = this;
+    std::size_t at = path.empty() ? std::string::npos : 1;
+    while (at != std::string::npos && at <= path.size()) {
+        const std::size_t slash = path.find('/', at);
+        const std::string segment = path.substr(at, slash == std::string::npos ? slash : slash - at);
+        const LineTree* next = node->Child(segment);
+        if (next == nullptr) break;
+        node = next;
+        at = slash == std::string::npos ? slash : slash + 1;
+    }
+    return node->line;
+}
+
+const LineTree* LineTree::Child(const std::string& segment) const {
+    if (const auto found = members.find(segment); found != members.end()) return &found->second;
+    std::size_t index = 0;
+    const char* end = segment.data() + segment.size();
+    const auto [stop, error] = std::from_chars(segment.data(), end, index);
+    return error == std::errc() && stop == end && index < items.size() ? &items[index] : nullptr;
+}
+
+Document ParseDocument(const std::string& text, const std::string& fileName) {
+    Document document;
+    int line = 1;
+    PositionedDom dom(document.root, &line);
+    const char* end = text.data() + text.size();
+    try {
+        Json::sax_parse(LineCountingIterator(text.data(), end, &line),
+                        LineCountingIterator(end, end, &line), &dom);
+        if (dom.tooDeep) {
+            throw WorldError(fileName + ":" + std::to_string(line) + ": expected at most " +
+                             std::to_string(PositionedDom::kMaxDepth) + " levels of nesting");
+        }
+    } catch (const Json::exception& e) {
+        // "[json.exception.parse_error.101] parse error at line 3, column 5: ..." -> what follows
+        const std::string message = e.what();
+        const auto colon = message.find(": ", message.find("column"));
+        throw WorldError(fileName + ":" + std::to_string(line) + ": " +
+                         (colon == std::string::npos ? message : message.substr(colon + 2)));
+    }
+    document.lines = std::move(dom.lines);
+    return document;
+}
+
+void Reader::Fail(const std::string& path, const std::string& expected) const {
+    throw WorldError(fileName_ + ":" + std::to_string(LineOf(path)) + ": expected " + expected);
+}
+
+const Json& Reader::Array(const std::string& path, bool required) const {
+    static const Json empty = Json::array();
+    if (!Has(path)) {
+        if (required) Fail(path, "\"" + Name(path) + "\": a list");
+        return empty;
+    }
+    if (!At(path).is_array()) Fail(path, "\"" + Name(path) + "\" to be a list");
+    return At(path);
+}
+
+zt::host::String Reader::Text(const std::string& path, const std::string& example) const {
+    if (!Has(path) || !At(path).is_string() || At(path).get<std::string>().empty()) {
+        Fail(path, "\"" + Name(path) + "\": a text such as " + example);
+    }
+    return zt::host::FromUtf8(At(path).get<std::string>());
+}
+
+std::uint64_t Reader::Number(const std::string& path) const {
+    if (!Has(path) || !At(path).is_number_unsigned()) {
+        Fail(path, "\"" + Name(path) + "\": a whole number of 0 or more");
+    }
+    return At(path).get<std::uint64_t>();
+}
+
+bool Reader::Flag(const std::string& path) const {
+    if (!Has(path)) return false;
+    if (!At(path).is_boolean()) Fail(path, "\"" + Name(path) + "\" to be true or false");
+    return At(path).get<bool>();
+}
+
+}  // namespace ztusbmon

@@ -1,0 +1,305 @@
+#include "tools/ztusbmon/recording.h"
+
+#include <algorithm>
+
+#include "sim/object_text.h"
+#include "sim/registry.h"
+#include "win32/api.h"
+
+namespace ztusbmon {
+namespace {
+
+using zt::host::String;
+using zt::sim::CimProperty;
+using zt::sim::CimType;
+
+struct RegistryType {
+    const char* name;
+    zt::win32::DWORD type;
+    bool text;  // data as a text; otherwise hex bytes
+};
+
+constexpr RegistryType kRegistryTypes[] = {
+    {"REG_SZ", 1, true},      {"REG_EXPAND_SZ", 2, true}, {"REG_BINARY", 3, false},
+    {"REG_DWORD", 4, false},  {"REG_MULTI_SZ", 7, false},
+};
+
+std::string Member(const std::string& at, const std::string& name) {
+    std::string path = at + "/";  // with ~ and / written as a JSON pointer writes them
+    for (const char c : name) {
+        if (c == '~') {
+            path += "~0";
+        } else if (c == '/') {
+            path += "~1";
+        } else {
+            path += c;
+        }
+    }
+    return path;
+}
+
+std::string Item(const std::string& list, std::size_t index) { return list + "/" + std::to_string(index); }
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::vector<zt::win32::BYTE> HexBytes(const Reader& reader, const std::string& at) {
+    const std::string hex = reader.Has(at) && reader.At(at).is_string() ? reader.At(at).get<std::string>() : "-";
+    std::vector<zt::win32::BYTE> bytes;
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int high = HexDigit(hex[i]);
+        const int low = i + 1 < hex.size() ? HexDigit(hex[i + 1]) : -1;
+        if (high < 0 || low < 0) reader.Fail(at, "\"hex\": bytes as pairs of hex digits, such as \"0a00\"");
+        bytes.push_back(static_cast<zt::win32::BYTE>(high * 16 + low));
+    }
+    return bytes;
+}
+
+zt::sim::RecordedRegistryValue ReadRegistryValue(const Reader& reader, const std::string& at) {
+    const String name = reader.Text(at + "/name", "\"\\\\Device\\\\VCP0\"");
+    const std::string typeName = zt::host::ToUtf8(reader.Text(at + "/type", "\"REG_SZ\""));
+    const auto type = std::find_if(std::begin(kRegistryTypes), std::end(kRegistryTypes),
+                                   [&](const RegistryType& t) { return typeName == t.name; });
+    if (type == std::end(kRegistryTypes)) {
+        reader.Fail(at + "/type", "\"type\": REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD or REG_MULTI_SZ");
+    }
+    if (type->text) return {name, type->type, zt::sim::RegistryText(reader.Text(at + "/data", "\"COM3\""))};
+    return {name, type->type, HexBytes(reader, at + "/hex")};
+}
+
+bool IsScalar(const Json& value) { return value.is_string() || value.is_number_integer() || value.is_boolean(); }
+
+String ScalarText(const Json& value) {
+    if (value.is_string()) return zt::sim::WrittenString(zt::host::FromUtf8(value.get<std::string>()));
+    if (value.is_boolean()) return value.get<bool>() ? u"TRUE" : u"FALSE";
+    return zt::host::FromUtf8(value.dump());
+}
+
+bool IsDigits(const std::string& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A known property's value as the repository takes it; the type must be the one WMI gives.
+String KnownValue(const Reader& reader, const std::string& at, const CimProperty& property, const Json& value) {
+    const std::string name = std::string(1, '"').append(Reader::Name(at)).append("\": ");
+    switch (property.type) {
+        case CimType::String:
+            if (!value.is_string()) reader.Fail(at, name + "a text");
+            return zt::host::FromUtf8(value.get<std::string>());
+        case CimType::UInt64:  // WMI gives 64-bit numbers as texts
+            if (!value.is_string() || !IsDigits(value.get<std::string>())) {
+                reader.Fail(at, name + "a number written as a text, such as \"16008523776\"");
+            }
+            return zt::host::FromUtf8(value.get<std::string>());
+        case CimType::Boolean:
+            if (!value.is_boolean()) reader.Fail(at, name + "true or false");
+            return value.get<bool>() ? u"TRUE" : u"FALSE";
+        default:
+            if (!value.is_number_unsigned()) reader.Fail(at, name + "a whole number of 0 or more");
+            return zt::host::FromUtf8(value.dump());
+    }
+}
+
+bool IsPropertyName(const std::string& name) {
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+    });
+}
+
+const zt::sim::CimClass& InstanceClass(const Reader& reader, const std::string& at) {
+    const zt::sim::CimClass* cimClass = zt::sim::FindCimClass(reader.Text(at, "\"Win32_PnPEntity\""));
+    if (cimClass == nullptr || cimClass->IsAssociation()) {
+        reader.Fail(at, "\"class\": Win32_PnPEntity, Win32_DiskDrive, Win32_DiskPartition or Win32_LogicalDisk");
+    }
+    return *cimClass;
+}
+
+const zt::sim::CimClass& AssociationClass(const Reader& reader, const std::string& at) {
+    const zt::sim::CimClass* cimClass = zt::sim::FindCimClass(reader.Text(at, "\"Win32_LogicalDiskToPartition\""));
+    if (cimClass == nullptr || !cimClass->IsAssociation()) {
+        reader.Fail(at, "\"class\": Win32_DiskDriveToDiskPartition or Win32_LogicalDiskToPartition");
+    }
+    return *cimClass;
+}
+
+zt::sim::RecordedInstance ReadInstance(const Reader& reader, const std::string& at) {
+    const zt::sim::CimClass& cimClass = InstanceClass(reader, at + "/class");
+    const std::string list = at + "/properties";
+    if (!reader.Has(list) || !reader.At(list).is_object()) reader.Fail(list, "\"properties\": an object");
+    zt::sim::RecordedInstance instance{cimClass.name, {}, {}};
+    for (const auto& [name, value] : reader.At(list).items()) {
+        const std::string path = Member(list, name);
+        if (value.is_null()) continue;  // WMI leaves null properties out
+        if (const CimProperty* property = cimClass.Find(zt::host::FromUtf8(name))) {
+            instance.values.emplace_back(property->name, KnownValue(reader, path, *property, value));
+            continue;
+        }
+        const bool scalars = value.is_array() && std::all_of(value.begin(), value.end(), IsScalar);
+        if (!IsPropertyName(name)) reader.Fail(path, "a property name of letters, digits and _");
+        if (!IsScalar(value) && !scalars) reader.Fail(path, "\"" + name + "\": a text, number, true, false or a list of those");
+        instance.written.push_back({zt::host::FromUtf8(name), ObjectTextValue(value)});
+    }
+    if (!reader.Has(Member(list, zt::host::ToUtf8(cimClass.Key().name)))) {
+        reader.Fail(list, "\"" + zt::host::ToUtf8(cimClass.Key().name) + "\": the instance's key");
+    }
+    return instance;
+}
+
+zt::sim::RecordedLink ReadLink(const Reader& reader, const std::string& at) {
+    return {AssociationClass(reader, at + "/class").name, reader.Text(at + "/antecedent", "\"Disk #1, Partition #0\""),
+            reader.Text(at + "/dependent", "\"E:\"")};
+}
+
+template <typename Element, typename ReadOne>
+std::vector<Element> ReadList(const Reader& reader, const std::string& at, ReadOne readOne) {
+    std::vector<Element> items;
+    const Json& list = reader.Array(at, false);
+    for (std::size_t i = 0; i < list.size(); ++i) items.push_back(readOne(reader, Item(at, i)));
+    return items;
+}
+
+// The repository a recording builds, held as it goes so that every instance, link and
+// departure is checked at its own line.
+class Checker {
+public:
+    explicit Checker(const Reader& reader) : reader_(reader) {}
+
+    void Arrive(const std::string& at, const zt::sim::RecordedArrivals& arrivals) {
+        for (std::size_t i = 0; i < arrivals.instances.size(); ++i) {
+            const auto& instance = arrivals.instances[i];
+            Check(Item(at + "/instances", i), "an instance whose key no present one has",
+                  [&] { cim_.Add(instance.className, instance.values, instance.written); });
+        }
+        for (std::size_t i = 0; i < arrivals.links.size(); ++i) {
+            const auto& link = arrivals.links[i];
+            Check(Item(at + "/associations", i), "\"antecedent\" and \"dependent\": keys of present instances",
+                  [&] { cim_.Associate(link.association, link.antecedentKey, link.dependentKey); });
+        }
+    }
+
+    void Depart(const std::string& at, const zt::sim::RecordedDepartures& departures) {
+        for (std::size_t i = 0; i < departures.instances.size(); ++i) {
+            const auto& instance = departures.instances[i];
+            if (!cim_.Remove(instance.className, instance.key)) {
+                reader_.Fail(Item(at + "/instances", i) + "/key", "the key of a present instance");
+            }
+        }
+    }
+
+private:
+    template <typename Change>
+    void Check(const std::string& at, const std::string& expected, Change change) {
+        try {
+            change();
+        } catch (const std::invalid_argument& e) {
+            reader_.Fail(at, expected + " (" + e.what() + ")");
+        }
+    }
+
+    const Reader& reader_;
+    zt::sim::CimRepository cim_;
+};
+
+zt::sim::RecordedArrivals ReadArrivals(const Reader& reader, const std::string& at) {
+    return {ReadList<zt::sim::RecordedRegistryValue>(reader, at + "/serial_ports", ReadRegistryValue),
+            ReadList<zt::sim::RecordedInstance>(reader, at + "/instances", ReadInstance),
+            ReadList<zt::sim::RecordedLink>(reader, at + "/associations", ReadLink)};
+}
+
+zt::sim::RecordedDepartures ReadDepartures(const Reader& reader, const std::string& at) {
+    return {ReadList<String>(reader, at + "/serial_ports",
+                             [](const Reader& r, const std::string& item) { return r.Text(item, "\"\\\\Device\\\\VCP0\""); }),
+            ReadList<zt::sim::RecordedInstanceKey>(reader, at + "/instances", [](const Reader& r, const std::string& item) {
+                return zt::sim::RecordedInstanceKey{InstanceClass(r, item + "/class").name, r.Text(item + "/key", "\"E:\"")};
+            })};
+}
+
+std::uint32_t ReadEvent(const Reader& reader, const std::string& at) {
+    if (reader.Has(at) && reader.At(at).is_string()) {
+        const std::string name = reader.At(at).get<std::string>();
+        for (const NamedEvent& event : kNamedEvents) {
+            if (name == event.name) return event.code;
+        }
+    }
+    if (reader.Has(at) && reader.At(at).is_number_unsigned() && reader.At(at).get<std::uint64_t>() <= 0xFFFF) {
+        return reader.At(at).get<std::uint32_t>();
+    }
+    reader.Fail(at, "\"event\": arrival, query_remove, query_remove_failed, remove_pending, remove_complete "
+                    "or a number");
+}
+
+// "{a5dcbf10-6530-11d2-901f-00c04fb951ed}"
+zt::win32::GUID ReadGuid(const Reader& reader, const std::string& at) {
+    const std::string text = zt::host::ToUtf8(reader.Text(at, "\"{a5dcbf10-6530-11d2-901f-00c04fb951ed}\""));
+    constexpr std::size_t kDashes[] = {9, 14, 19, 24};
+    std::vector<int> digits;
+    for (std::size_t i = 1; i + 1 < text.size(); ++i) {
+        if (std::find(std::begin(kDashes), std::end(kDashes), i) != std::end(kDashes) && text[i] == '-') continue;
+        digits.push_back(HexDigit(text[i]));
+    }
+    const bool valid = text.size() == 38 && text.front() == '{' && text.back() == '}' &&
+                       std::none_of(digits.begin(), digits.end(), [](int d) { return d < 0; }) && digits.size() == 32;
+    if (!valid) reader.Fail(at, "\"class_guid\": a GUID such as \"{a5dcbf10-6530-11d2-901f-00c04fb951ed}\"");
+    const auto value = [&](std::size_t from, std::size_t count) {
+        std::uint64_t v = 0;
+        for (std::size_t i = from; i < from + count; ++i) v = v * 16 + static_cast<std::uint64_t>(digits[i]);
+        return v;
+    };
+    zt::win32::GUID guid{};
+    guid.Data1 = static_cast<std::uint32_t>(value(0, 8));
+    guid.Data2 = static_cast<std::uint16_t>(value(8, 4));
+    guid.Data3 = static_cast<std::uint16_t>(value(12, 4));
+    for (std::size_t i = 0; i < 8; ++i) guid.Data4[i] = static_cast<std::uint8_t>(value(16 + 2 * i, 2));
+    return guid;
+}
+
+zt::sim::Record ReadRecord(const Reader& reader, const std::string& at) {
+    if (reader.Has(at + "/port")) return zt::sim::PortRecord(reader.Text(at + "/port", "\"COM5\""));
+    if (reader.Has(at + "/volume")) {
+        const std::uint64_t mask = reader.Number(at + "/volume");
+        if (mask == 0 || mask >= (1u << 26)) reader.Fail(at + "/volume", "\"volume\": a unit mask, one bit per letter A to Z");
+        return zt::sim::VolumeRecord(static_cast<std::uint32_t>(mask));
+    }
+    if (reader.Has(at + "/device_interface")) {
+        return zt::sim::DeviceInterfaceRecord(reader.Text(at + "/device_interface", "\"\\\\\\\\?\\\\USB#...\""),
+                                              ReadGuid(reader, at + "/class_guid"));
+    }
+    reader.Fail(at, "\"record\": {\"port\": name}, {\"volume\": unit mask} or "
+                    "{\"device_interface\": name, \"class_guid\": GUID}");
+}
+
+zt::sim::RecordedBroadcast ReadBroadcast(const Reader& reader, const std::string& at) {
+    const std::uint64_t afterMs = reader.Has(at + "/after_ms") ? reader.Number(at + "/after_ms") : 0;
+    if (afterMs > 60000) reader.Fail(at + "/after_ms", "\"after_ms\": at most 60000");
+    return {static_cast<std::uint32_t>(afterMs), ReadEvent(reader, at + "/event"), ReadRecord(reader, at + "/record"),
+            ReadArrivals(reader, at + "/came"), ReadDepartures(reader, at + "/went")};
+}
+
+}  // namespace
+
+String ObjectTextValue(const Json& value) {
+    if (!value.is_array()) return ScalarText(value);
+    String text = u"{";
+    for (std::size_t i = 0; i < value.size(); ++i) text += (i == 0 ? u"" : u", ") + ScalarText(value[i]);
+    return text + u"}";
+}
+
+zt::sim::RecordedWorld ReadRecording(const Reader& reader) {
+    Checker checker(reader);
+    zt::sim::RecordedWorld world{ReadArrivals(reader, ""), {}};
+    checker.Arrive("", world.present);
+    const Json& broadcasts = reader.Array("/broadcasts", false);
+    for (std::size_t i = 0; i < broadcasts.size(); ++i) {
+        const std::string at = Item("/broadcasts", i);
+        world.broadcasts.push_back(ReadBroadcast(reader, at));
+        checker.Depart(at + "/went", world.broadcasts.back().went);
+        checker.Arrive(at + "/came", world.broadcasts.back().came);
+    }
+    return world;
+}
+
+}  // namespace ztusbmon

@@ -1,0 +1,52 @@
+#pragma once
+// The recorded form of a world file: a machine as `ztusbmon record` read it.
+//
+// {
+//   "version": 1,
+//   "machine": "DESKTOP-7Q2M4KD",
+//   "serial_ports": [{"name": "\\Device\\VCP0", "type": "REG_SZ", "data": "COM3"}],
+//   "instances": [{"class": "Win32_PnPEntity", "properties": {"Caption": "USB Serial Port (COM3)",
+//                  "ConfigManagerErrorCode": 0, "HardwareID": ["FTDIBUS\\COMPORT&VID_0403&PID_6001"],
+//                  "DeviceID": "FTDIBUS\\VID_0403+PID_6001+A50285BIA\\0000", "Present": true}}],
+//   "associations": [{"class": "Win32_LogicalDiskToPartition",
+//                     "antecedent": "Disk #1, Partition #0", "dependent": "E:"}],
+//   "broadcasts": [{"after_ms": 1200, "event": "arrival", "record": {"port": "COM5"},
+//                   "came": {"serial_ports": [...], "instances": [...], "associations": [...]},
+//                   "went": {"serial_ports": ["\\Device\\VCP1"],
+//                            "instances": [{"class": "Win32_PnPEntity", "key": "..."}]}}]
+// }
+//
+// Broadcasts 0 ms after the one before are replayed together with it, before the message
+// loop runs again, as they were received in one turn of it.
+// Properties are as WMI gives them: strings, 64-bit numbers as strings, other numbers,
+// true/false, lists of those. A record is {"port": name}, {"volume": unit mask} or
+// {"device_interface": name, "class_guid": "{a5dcbf10-6530-11d2-901f-00c04fb951ed}"}.
+// Registry values of other types than REG_SZ and REG_EXPAND_SZ carry "hex" bytes instead
+// of "data".
+
+#include "sim/recorded_world.h"
+#include "tools/ztusbmon/json_reader.h"
+
+namespace ztusbmon {
+
+constexpr std::uint64_t kRecordingVersion = 1;
+
+// The device-change events by the names a recording gives them.
+struct NamedEvent {
+    const char* name;
+    std::uint32_t code;
+};
+inline constexpr NamedEvent kNamedEvents[] = {
+    {"arrival", 0x8000},        {"query_remove", 0x8001},   {"query_remove_failed", 0x8002},
+    {"remove_pending", 0x8003}, {"remove_complete", 0x8004},
+};
+
+// Reads the recorded parts of the document and checks them as the machine would hold them:
+// known properties of their type, unique keys, links between present instances, departures
+// of what is present.
+zt::sim::RecordedWorld ReadRecording(const Reader& reader);
+
+// A property's value as WMI gives it, written as object text writes it.
+zt::host::String ObjectTextValue(const Json& value);
+
+}  // namespace ztusbmon
