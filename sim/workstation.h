@@ -32,9 +32,12 @@ public:
     void Plug(const StorageDevice& device);
     void Unplug(const StorageDevice& device);
 
-private:
+    // Gone without broadcasts, as Attach comes without them: for a world that announces
+    // changes of its own.
     void Detach(const SerialDevice& device);
     void Detach(const StorageDevice& device);
+
+private:
 
     CimRepository cim_;
 };
