@@ -11,5 +11,6 @@ MachineWorld::MachineWorld(MountTable, std::filesystem::path) {}
 MachineWorld::~MachineWorld() = default;
 bool MachineWorld::Available() const { return false; }
 void MachineWorld::Refresh() {}
+void MachineWorld::Listen() {}
 
 }  // namespace zt::sim

@@ -14,6 +14,7 @@ bool UseRealSystem() {
         std::fprintf(stderr, "ztusbmon: udev is not available here (no USB devices in /sys): no devices to list\n");
     }
     ZtWmiU::SetWmiBackend(machine.Station().WmiBackend());
+    machine.Listen();  // for watch: plugs reach the message loop
     return true;
 }
 
