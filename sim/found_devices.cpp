@@ -104,25 +104,33 @@ void AddUsbEntity(const FoundUsbDevice& device, const String& instance, SerialDe
     }
 }
 
-String PortDeviceId(const FoundUsbDevice& device, const String& instance, const FoundTty& tty) {
+// Several ports may share one interface (multi-port chips): the second and later of them get
+// their place appended, so that each keeps a device ID of its own.
+String PortDeviceId(const FoundUsbDevice& device, const String& instance, const FoundTty& tty,
+                    unsigned place) {
     const String hardware = Hardware(device);
+    const String apart = place == 0 ? String() : u"&" + Hex(place, "%u");
     if (IsFtdi(device)) {
-        return FtdiPortId(hardware, instance, static_cast<char16_t>(u'A' + std::min(tty.interfaceNumber, 25u)));
+        return FtdiPortId(hardware, instance + apart,
+                          static_cast<char16_t>(u'A' + std::min(tty.interfaceNumber, 25u)));
     }
     if (IsComposite(device)) {
         return UsbDeviceId(hardware + u"&MI_" + Hex(tty.interfaceNumber & 0xFFu, "%02X"),
-                           InterfaceInstance(device, tty.interfaceNumber));
+                           InterfaceInstance(device, tty.interfaceNumber) + apart);
     }
-    return UsbDeviceId(hardware, instance);
+    return UsbDeviceId(hardware, instance + apart);
 }
 
-void AddPort(const FoundUsbDevice& device, const String& instance, const FoundTty& tty,
-             SerialDevice& mirrored) {
-    mirrored.ports.push_back({tty.port, host::FromUtf8(tty.node)});
-    mirrored.entities.push_back(PortEntity(DisplayText(device.product, u"USB Serial Device"), tty.port,
-                                           PortDeviceId(device, instance, tty),
-                                           DisplayText(device.manufacturer, u"(Standard port types)"),
-                                           IsFtdi(device) ? u"FTSER2K" : u"usbser"));
+void AddPorts(const FoundUsbDevice& device, const String& instance, SerialDevice& mirrored) {
+    std::map<unsigned, unsigned> portsOnInterface;
+    for (const FoundTty& tty : device.ttys) {
+        const unsigned place = portsOnInterface[tty.interfaceNumber]++;
+        mirrored.ports.push_back({tty.port, host::FromUtf8(tty.node)});
+        mirrored.entities.push_back(PortEntity(DisplayText(device.product, u"USB Serial Device"), tty.port,
+                                               PortDeviceId(device, instance, tty, place),
+                                               DisplayText(device.manufacturer, u"(Standard port types)"),
+                                               IsFtdi(device) ? u"FTSER2K" : u"usbser"));
+    }
 }
 
 Volume MirrorVolume(const FoundPartition& partition) {
@@ -170,7 +178,7 @@ MirroredDevice MirrorDevice(const FoundUsbDevice& device, const String& instance
     MirroredDevice mirrored;
     mirrored.serial.interfaceName = UsbDeviceInterfaceName(Hardware(device), instance);
     AddUsbEntity(device, instance, mirrored.serial);
-    for (const FoundTty& tty : device.ttys) AddPort(device, instance, tty, mirrored.serial);
+    AddPorts(device, instance, mirrored.serial);
     for (const FoundDisk& disk : device.disks) {
         mirrored.storage.drives.push_back(MirrorDisk(device, instance, disk));
     }

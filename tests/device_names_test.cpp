@@ -7,6 +7,7 @@
 
 #include "sim/device_names.h"
 #include "sim/found_devices.h"
+#include "sim/workstation.h"
 
 namespace {
 
@@ -116,6 +117,26 @@ TEST_F(NamesFile, DevicesWithTheSameSerialGetDistinctInstances) {
     EXPECT_TRUE(second.starts_with(u"USB\\VID_1A86&PID_7523\\5&")) << zt::host::ToUtf8(second);
     EXPECT_EQ(mirrored.at("a").serial.ports[0].name, u"COM1");
     EXPECT_EQ(mirrored.at("b").serial.ports[0].name, u"COM2");
+}
+
+}  // namespace
+
+namespace {
+
+// A four-port chip on one interface (such chips exist): four ports, four device IDs.
+TEST_F(NamesFile, PortsSharingAnInterfaceKeepDeviceIdsOfTheirOwn) {
+    zt::sim::FoundUsbDevice hub{"1-3", "9710", "7840", "MCS01", "MosChip", "USB-Serial", 1, {}, {}};
+    for (const char* node : {"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB2", "/dev/ttyUSB3"}) {
+        hub.ttys.push_back({node, 0, {}});
+    }
+    DeviceNames names(file);
+    zt::sim::Workstation station;
+    const auto mirrored = zt::sim::MirrorDevices({{"hub", hub}}, names);
+    station.Attach(mirrored.at("hub").serial);  // throws on a device ID twice
+    const auto ports = station.Cim().Query(u"SELECT DeviceID FROM Win32_PnPEntity");
+    ASSERT_TRUE(ports);
+    EXPECT_EQ(ports->size(), 4u);
+    EXPECT_EQ(mirrored.at("hub").serial.ports.size(), 4u);
 }
 
 }  // namespace
