@@ -256,10 +256,11 @@ int main(int argc, char** argv) {
     });
     try {
         std::optional<World> world;
+        ztusbmon::RealSystemHandle system;  // outlives the monitor
         if (!options.worldFile.empty()) {
             world = ztusbmon::LoadWorld(options.worldFile);
         } else if (options.command == "demo" ||
-                   (ReadsDevices(options.command) && !ztusbmon::UseRealSystem())) {
+                   (ReadsDevices(options.command) && !(system = ztusbmon::UseRealSystem()))) {
             world = ztusbmon::DefaultWorld();
         }
         return Monitor(options, std::move(world)).Run();
