@@ -104,8 +104,8 @@ void AddUsbEntity(const FoundUsbDevice& device, const String& instance, SerialDe
     }
 }
 
-// Several ports may share one interface (multi-port chips): the second and later of them get
-// their place appended, so that each keeps a device ID of its own.
+// Several ports may come out with one device ID (ports sharing an interface, FTDI interfaces
+// past Z): the second and later get their place appended, so that each has one of its own.
 String PortDeviceId(const FoundUsbDevice& device, const String& instance, const FoundTty& tty,
                     unsigned place) {
     const String hardware = Hardware(device);
@@ -122,9 +122,9 @@ String PortDeviceId(const FoundUsbDevice& device, const String& instance, const 
 }
 
 void AddPorts(const FoundUsbDevice& device, const String& instance, SerialDevice& mirrored) {
-    std::map<unsigned, unsigned> portsOnInterface;
+    std::map<String, unsigned> portsWithId;
     for (const FoundTty& tty : device.ttys) {
-        const unsigned place = portsOnInterface[tty.interfaceNumber]++;
+        const unsigned place = portsWithId[PortDeviceId(device, instance, tty, 0)]++;
         mirrored.ports.push_back({tty.port, host::FromUtf8(tty.node)});
         mirrored.entities.push_back(PortEntity(DisplayText(device.product, u"USB Serial Device"), tty.port,
                                                PortDeviceId(device, instance, tty, place),

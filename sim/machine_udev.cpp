@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "host/application.h"
 #include "sim/machine.h"
 #include "sim/machine_mirror.h"
 #include "sim/udev_scan.h"
@@ -64,7 +65,14 @@ struct MachineWorld::Udev {
                 changed = true;
             }
         }
-        if (changed) mirror.Update(Read());
+        if (!changed) return;
+        // Out of the host's message loop nothing may escape: the failure is the host's to
+        // show, and the next event reads the machine afresh.
+        try {
+            mirror.Update(Read());
+        } catch (...) {
+            host::HandleException(nullptr);
+        }
     }
 
     udev* context;

@@ -123,20 +123,27 @@ TEST_F(NamesFile, DevicesWithTheSameSerialGetDistinctInstances) {
 
 namespace {
 
-// A four-port chip on one interface (such chips exist): four ports, four device IDs.
-TEST_F(NamesFile, PortsSharingAnInterfaceKeepDeviceIdsOfTheirOwn) {
-    zt::sim::FoundUsbDevice hub{"1-3", "9710", "7840", "MCS01", "MosChip", "USB-Serial", 1, {}, {}};
-    for (const char* node : {"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB2", "/dev/ttyUSB3"}) {
-        hub.ttys.push_back({node, 0, {}});
+// Ports whose device IDs would coincide: four on one interface (such chips exist), and FTDI
+// interfaces past the channel letter Z (a device may say anything). Each keeps its own.
+TEST_F(NamesFile, PortsThatWouldShareADeviceIdKeepOnesOfTheirOwn) {
+    struct Case {
+        const char* vendor;
+        std::vector<unsigned> interfaces;
+    };
+    for (const Case& c : {Case{"9710", {0, 0, 0, 0}}, Case{"0403", {26, 27, 25}}}) {
+        zt::sim::FoundUsbDevice chip{"1-3", c.vendor, "7840", "MCS01", "Maker", "USB-Serial", 1, {}, {}};
+        for (const unsigned interfaceNumber : c.interfaces) {
+            chip.ttys.push_back({"/dev/ttyUSB" + std::to_string(chip.ttys.size()), interfaceNumber, {}});
+        }
+        DeviceNames names(file);
+        zt::sim::Workstation station;
+        const auto mirrored = zt::sim::MirrorDevices({{"chip", chip}}, names);
+        ASSERT_NO_THROW(station.Attach(mirrored.at("chip").serial)) << c.vendor;  // throws on an ID twice
+        const auto ports = station.Cim().Query(u"SELECT DeviceID FROM Win32_PnPEntity WHERE PNPClass = \"Ports\"");
+        ASSERT_TRUE(ports);
+        EXPECT_EQ(ports->size(), c.interfaces.size()) << c.vendor;
+        station.Detach(mirrored.at("chip").serial);
     }
-    DeviceNames names(file);
-    zt::sim::Workstation station;
-    const auto mirrored = zt::sim::MirrorDevices({{"hub", hub}}, names);
-    station.Attach(mirrored.at("hub").serial);  // throws on a device ID twice
-    const auto ports = station.Cim().Query(u"SELECT DeviceID FROM Win32_PnPEntity");
-    ASSERT_TRUE(ports);
-    EXPECT_EQ(ports->size(), 4u);
-    EXPECT_EQ(mirrored.at("hub").serial.ports.size(), 4u);
 }
 
 }  // namespace
