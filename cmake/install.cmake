@@ -14,8 +14,15 @@ foreach(folder win32 host detector wmi d2xx sim)
 endforeach()
 install(EXPORT ZtUsbDetectorTargets NAMESPACE ZtUsbDetector:: DESTINATION ${ZT_CONFIG_DIR})
 
+set(ZT_CONFIG_DEPENDENCIES "")
+if(ZT_MACHINE STREQUAL "udev")
+  set(ZT_CONFIG_DEPENDENCIES "include(CMakeFindDependencyMacro)
+find_dependency(PkgConfig)
+pkg_check_modules(LIBUDEV REQUIRED IMPORTED_TARGET libudev)")
+endif()
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/ZtUsbDetectorConfig.cmake.in [[
 @PACKAGE_INIT@
+@ZT_CONFIG_DEPENDENCIES@
 include("${CMAKE_CURRENT_LIST_DIR}/ZtUsbDetectorTargets.cmake")
 check_required_components(ZtUsbDetector)
 ]])

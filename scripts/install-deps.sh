@@ -5,7 +5,8 @@
 #   Wine and clang with libFuzzer.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev nlohmann-json3-dev)
+packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev nlohmann-json3-dev pkg-config
+          libudev-dev umockdev libumockdev-dev)
 case "${1:-all}" in
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     all) packages+=(g++-mingw-w64-x86-64 mingw-w64 wine64 wine clang libclang-rt-14-dev) ;;

@@ -3,58 +3,10 @@
 #include <stdexcept>
 
 #include "sim/broadcast.h"
+#include "sim/pnp_entities.h"
 
 namespace zt::sim {
 namespace {
-
-using host::UpperCase;
-
-String PortNumberText(const String& port) { return port.size() > 3 ? port.substr(3) : port; }
-
-SerialPort Port(const String& name, const String& registryPrefix) {
-    return {name, registryPrefix + PortNumberText(name)};
-}
-
-struct DeviceClass {
-    const char16_t* guid;
-    const char16_t* name;
-};
-constexpr DeviceClass kPorts = {u"{4d36e978-e325-11ce-bfc1-08002be10318}", u"Ports"};
-constexpr DeviceClass kUsb = {u"{36fc9e60-c465-11cf-8056-444553540000}", u"USB"};
-
-CimRepository::Values Entity(const DeviceClass& deviceClass, const String& caption,
-                             const String& description, const String& deviceId,
-                             const String& manufacturer, const String& service) {
-    return {{u"Caption", caption},          {u"ClassGuid", deviceClass.guid},
-            {u"Description", description},  {u"DeviceID", deviceId},
-            {u"Manufacturer", manufacturer}, {u"Name", caption},
-            {u"PNPClass", deviceClass.name}, {u"PNPDeviceID", deviceId},
-            {u"Present", u"TRUE"},          {u"Service", service},
-            {u"Status", u"OK"}};
-}
-
-// A port's caption names its port: "USB Serial Port (COM5)".
-CimRepository::Values PortEntity(const String& description, const String& port,
-                                 const String& deviceId, const String& manufacturer,
-                                 const String& service) {
-    return Entity(kPorts, description + u" (" + port + u")", description, deviceId, manufacturer,
-                  service);
-}
-
-CimRepository::Values UsbEntity(const String& description, const String& deviceId,
-                                const String& manufacturer, const String& service) {
-    return Entity(kUsb, description, description, deviceId, manufacturer, service);
-}
-
-String UsbDeviceId(const String& hardware, const String& instance) {
-    return u"USB\\" + hardware + u"\\" + UpperCase(instance);
-}
-
-String FtdiPortId(const String& hardware, const String& serial, char16_t channel) {
-    String plus = hardware;
-    plus[8] = u'+';  // VID_0403&PID_6001 -> VID_0403+PID_6001
-    return u"FTDIBUS\\" + plus + u"+" + UpperCase(serial) + channel + u"\\0000";
-}
 
 struct UsbSerialModel {
     const char16_t* hardware;
@@ -82,7 +34,7 @@ const UsbSerialModel& ModelOf(UsbSerialChip chip) {
 SerialDevice FtdiAdapter(const String& serial, const String& port) {
     const String hardware = u"VID_0403&PID_6001";
     return {UsbDeviceInterfaceName(hardware, serial),
-            {Port(port, u"\\Device\\VCP")},
+            {NumberedPort(port, u"\\Device\\VCP")},
             {PortEntity(u"USB Serial Port", port, FtdiPortId(hardware, serial, u'A'), u"FTDI",
                         u"FTSER2K"),
              UsbEntity(u"USB Serial Converter", UsbDeviceId(hardware, serial), u"FTDI", u"FTDIBUS")}};
@@ -98,7 +50,7 @@ SerialDevice FtdiMultiChannel(const String& serial, const std::vector<String>& p
                                    u"(Standard USB Host Controller)", u"usbccgp")}};
     for (std::size_t i = 0; i < ports.size(); ++i) {
         const char16_t channel = static_cast<char16_t>(u'A' + i);
-        device.ports.push_back(Port(ports[i], u"\\Device\\VCP"));
+        device.ports.push_back(NumberedPort(ports[i], u"\\Device\\VCP"));
         device.entities.push_back(PortEntity(u"USB Serial Port", ports[i],
                                              FtdiPortId(hardware, serial, channel), u"FTDI",
                                              u"FTSER2K"));
@@ -109,7 +61,7 @@ SerialDevice FtdiMultiChannel(const String& serial, const std::vector<String>& p
 SerialDevice UsbSerialAdapter(UsbSerialChip chip, const String& instance, const String& port) {
     const UsbSerialModel& model = ModelOf(chip);
     return {UsbDeviceInterfaceName(model.hardware, instance),
-            {Port(port, model.registryPrefix)},
+            {NumberedPort(port, model.registryPrefix)},
             {PortEntity(model.description, port, UsbDeviceId(model.hardware, instance),
                         model.manufacturer, model.service)}};
 }
@@ -121,7 +73,7 @@ SerialDevice Ch340Adapter(const String& instance, const String& port) {
 SerialDevice CompositeCdcDevice(const String& serial, const String& instance, const String& port) {
     const String hardware = u"VID_2E8A&PID_000A";
     return {UsbDeviceInterfaceName(hardware, serial),
-            {Port(port, u"\\Device\\USBSER00")},
+            {NumberedPort(port, u"\\Device\\USBSER00")},
             {UsbEntity(u"USB Composite Device", UsbDeviceId(hardware, serial),
                        u"(Standard USB Host Controller)", u"usbccgp"),
              PortEntity(u"USB Serial Device", port, UsbDeviceId(hardware + u"&MI_00", instance),
@@ -130,10 +82,10 @@ SerialDevice CompositeCdcDevice(const String& serial, const String& instance, co
 
 SerialDevice BluetoothLink(const String& instance, const String& port) {
     return {{},
-            {Port(port, u"\\Device\\BthModem")},
+            {NumberedPort(port, u"\\Device\\BthModem")},
             {PortEntity(u"Standard Serial over Bluetooth link", port,
                         u"BTHENUM\\{00001101-0000-1000-8000-00805F9B34FB}_LOCALMFG&0000\\" +
-                            UpperCase(instance),
+                            host::UpperCase(instance),
                         u"Microsoft", u"BTHMODEM")}};
 }
 

@@ -39,10 +39,13 @@ public:
     void Attach(const RecordedArrivals& arrivals);
     void Replay(const RecordedBroadcast& broadcast);
 
-private:
+    // Gone without broadcasts, as Attach comes without them: for a world that announces
+    // changes of its own.
     void Detach(const SerialDevice& device);
-    void Detach(const RecordedDepartures& departures);
     void Detach(const StorageDevice& device);
+
+private:
+    void Detach(const RecordedDepartures& departures);
 
     CimRepository cim_;
 };

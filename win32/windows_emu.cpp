@@ -1,6 +1,7 @@
 // Emulated windows, per-thread message queues and device-notification subscriptions.
 #include "win32/api.h"
 #include "win32/device_notification_ledger.h"
+#include "win32/message_sources_emu.h"
 
 #include <algorithm>
 #include <atomic>
@@ -25,6 +26,7 @@ struct Window {
 struct Queue {
     std::deque<MSG> posted;
     std::optional<int> quitCode;  // set by PostQuitMessage
+    std::map<std::uint64_t, emulated::MessageSource> sources;
 };
 
 // Handles count up, so an ordered map also enumerates windows in creation order.
@@ -34,6 +36,7 @@ struct World {
     std::map<HWND, Window> windows;
     std::map<DWORD, Queue> queues;
     std::uintptr_t nextHandle = 0x10000;
+    std::uint64_t nextSource = 0;
 };
 
 World& TheWorld() {
@@ -52,6 +55,26 @@ WNDPROC ProcedureOf(HWND window) {
     std::lock_guard lock(world.mutex);
     const auto found = world.windows.find(window);
     return found == world.windows.end() ? nullptr : found->second.procedure;
+}
+
+// Lets the calling thread's message sources add to its queue; not again from inside one.
+void PollMessageSources() {
+    thread_local bool polling = false;
+    if (polling) return;
+    std::vector<emulated::MessageSource> sources;
+    {
+        World& world = TheWorld();
+        std::lock_guard lock(world.mutex);
+        for (const auto& [id, source] : world.queues[GetCurrentThreadId()].sources) sources.push_back(source);
+    }
+    polling = true;
+    try {
+        for (const auto& poll : sources) poll();
+    } catch (...) {
+        polling = false;
+        throw;
+    }
+    polling = false;
 }
 
 // Copies as much of the text as fits before a NUL into a buffer of `units` units (at least
@@ -214,6 +237,7 @@ LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL PeekMessageW(MSG* message, HWND, UINT, UINT, UINT removeFlags) {
+    PollMessageSources();
     World& world = TheWorld();
     std::lock_guard lock(world.mutex);
     Queue& queue = world.queues[GetCurrentThreadId()];
@@ -280,4 +304,21 @@ BOOL UnregisterDeviceNotification(HDEVNOTIFY notification) {
     return ledger::Remove(notification) ? TRUE : FALSE;
 }
 
+namespace emulated {
+
+std::uint64_t AddMessageSource(MessageSource poll) {
+    World& world = TheWorld();
+    std::lock_guard lock(world.mutex);
+    const std::uint64_t id = ++world.nextSource;
+    world.queues[GetCurrentThreadId()].sources.emplace(id, std::move(poll));
+    return id;
+}
+
+void RemoveMessageSource(std::uint64_t source) {
+    World& world = TheWorld();
+    std::lock_guard lock(world.mutex);
+    for (auto& [thread, queue] : world.queues) queue.sources.erase(source);
+}
+
+}  // namespace emulated
 }  // namespace zt::win32

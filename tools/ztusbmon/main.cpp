@@ -48,8 +48,8 @@ Options:
   --world FILE     a simulated workstation and plug/unplug script in JSON (see the README)
   --help           this text
 
-On Windows the commands read the system; elsewhere, and with --world, a simulated
-workstation stands in.
+On Windows the commands read the system, on Linux this machine's devices through udev;
+elsewhere, and with --world, a simulated workstation stands in.
 )";
 
 struct UsageError : std::runtime_error {
@@ -127,6 +127,9 @@ Options Parse(int argc, char** argv) {
     if (options.command == "record" && options.once && !options.watch) throw UsageError("--once goes with record --watch");
     return options;
 }
+
+// The commands that list or watch the machine's devices; ftdi asks the D2XX library.
+bool ReadsDevices(const std::string& command) { return command != "ftdi"; }
 
 std::atomic<bool> interrupted{false};
 
@@ -306,9 +309,11 @@ int main(int argc, char** argv) {
     });
     try {
         std::optional<World> world;
+        ztusbmon::RealSystemHandle system;  // outlives the monitor
         if (!options.worldFile.empty()) {
             world = ztusbmon::LoadWorld(options.worldFile);
-        } else if (options.command == "demo" || !ztusbmon::UseRealSystem()) {
+        } else if (options.command == "demo" ||
+                   (ReadsDevices(options.command) && !(system = ztusbmon::UseRealSystem()))) {
             world = ztusbmon::DefaultWorld();
         }
         return Monitor(options, std::move(world)).Run();

@@ -2,6 +2,10 @@
 
 namespace ztusbmon {
 
-bool UseRealSystem() { return false; }
+struct RealSystem {};
+
+void RealSystemDeleter::operator()(RealSystem* system) const { delete system; }
+
+RealSystemHandle UseRealSystem() { return nullptr; }
 
 }  // namespace ztusbmon

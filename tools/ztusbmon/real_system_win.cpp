@@ -4,10 +4,15 @@
 
 namespace ztusbmon {
 
+struct RealSystem {};
+
+void RealSystemDeleter::operator()(RealSystem* system) const { delete system; }
+
 // The package never initialises COM itself: the host, this program, does.
-bool UseRealSystem() {
+RealSystemHandle UseRealSystem() {
     const HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    return SUCCEEDED(result) || result == RPC_E_CHANGED_MODE;
+    if (!SUCCEEDED(result) && result != RPC_E_CHANGED_MODE) return nullptr;
+    return RealSystemHandle(new RealSystem);
 }
 
 }  // namespace ztusbmon

@@ -1,0 +1,35 @@
+#pragma once
+// Which file systems are mounted where, and how full they are: the system's own, or one a
+// test gives.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zt::sim {
+
+struct MountedFileSystem {
+    std::string device;  // /dev/sdb1
+    std::string mountPoint;
+};
+
+struct FileSystemSpace {
+    std::uint64_t size;
+    std::uint64_t free;  // what the user may still write
+};
+
+struct MountTable {
+    std::function<std::vector<MountedFileSystem>()> mounted;
+    std::function<std::optional<FileSystemSpace>(const std::string& mountPoint)> space;
+};
+
+// /proc/self/mounts and statvfs.
+MountTable SystemMountTable();
+
+// The lines of a mounts file (/proc/self/mounts): device and mount point, with the octal
+// escapes (\040 for a blank) undone.
+std::vector<MountedFileSystem> ParseMounts(const std::string& text);
+
+}  // namespace zt::sim

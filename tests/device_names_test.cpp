@@ -1,0 +1,149 @@
+// COM numbers and drive letters given as Windows gives them, kept in a state file, and the
+// names Windows gives file systems and volume serials.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "sim/device_names.h"
+#include "sim/found_devices.h"
+#include "sim/workstation.h"
+
+namespace {
+
+using zt::host::String;
+using zt::sim::DeviceNames;
+
+class NamesFile : public ::testing::Test {
+protected:
+    NamesFile()
+        : file(std::filesystem::temp_directory_path() /
+               ("zt-names-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())) /
+               "device-names") {
+        std::filesystem::remove_all(file.parent_path());
+    }
+    ~NamesFile() override { std::filesystem::remove_all(file.parent_path()); }
+
+    std::filesystem::path file;
+};
+
+TEST_F(NamesFile, ComNumbersStayWithTheirDevicesAcrossRestartsAndNewOnesTakeTheLowestFree) {
+    {
+        DeviceNames names(file);
+        EXPECT_EQ(names.ComPort("ftdi"), u"COM1");
+        EXPECT_EQ(names.ComPort("ch340"), u"COM2");
+        EXPECT_EQ(names.ComPort("ftdi"), u"COM1");
+    }
+    std::ofstream(file, std::ios::app) << "com\t4\tpico\n";
+    DeviceNames names(file);
+    EXPECT_EQ(names.ComPort("ch340"), u"COM2");
+    EXPECT_EQ(names.ComPort("cp210x"), u"COM3");
+    EXPECT_EQ(names.ComPort("another"), u"COM5");  // COM4 is the absent Pico's
+}
+
+TEST_F(NamesFile, LettersAreKeptUnlessTakenAndRunOutAfterZ) {
+    {
+        DeviceNames names(file);
+        EXPECT_EQ(names.DriveLetters({"stick", "disk"}), (std::vector<String>{u"D:", u"E:"}));
+    }
+    DeviceNames names(file);
+    // The disk keeps E: although it comes first now; the newcomer takes the lowest free.
+    EXPECT_EQ(names.DriveLetters({"new", "disk"}), (std::vector<String>{u"D:", u"E:"}));
+    EXPECT_EQ(names.DriveLetters({"stick", "new"}), (std::vector<String>{u"D:", u"E:"}));
+    std::vector<std::string> many;
+    for (int i = 0; i < 24; ++i) many.push_back("volume" + std::to_string(i));
+    const std::vector<String> letters = names.DriveLetters(many);
+    EXPECT_EQ(letters[22], u"Z:");
+    EXPECT_EQ(letters[23], u"");  // D: to Z: are 23 letters
+}
+
+// The state file is the user's: damaged lines are passed over, and a key that would break a
+// line (it comes from a device) is used but not written.
+TEST_F(NamesFile, DamagedLinesAndUnstorableKeysLeaveTheFileReadable) {
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file) << "com\tx\tbad\ncom\t0\tzero\nletter\tC:\tsystem\nletter\tC\tsystem\n"
+                           "nonsense\ncom\t7\tkept\nletter\tQ\tkeptvolume\n";
+    {
+        DeviceNames names(file);
+        EXPECT_EQ(names.ComPort("kept"), u"COM7");
+        EXPECT_EQ(names.ComPort("bad"), u"COM1");
+        EXPECT_EQ(names.ComPort("line\nbreak"), u"COM2");
+        EXPECT_EQ(names.DriveLetters({"system", "keptvolume"}), (std::vector<String>{u"D:", u"Q:"}));
+    }
+    DeviceNames names(file);
+    EXPECT_EQ(names.ComPort("bad"), u"COM1");
+    EXPECT_EQ(names.ComPort("kept"), u"COM7");
+    EXPECT_EQ(names.ComPort("line\nbreak"), u"COM2");  // not kept: the lowest free again
+}
+
+TEST(WindowsNames, FileSystemsAndVolumeSerialsAreNamedAsWindowsShowsThem) {
+    struct Case {
+        const char* type;
+        const char* version;
+        const char16_t* fileSystem;
+    };
+    for (const Case& c : {Case{"vfat", "FAT32", u"FAT32"}, Case{"vfat", "FAT16", u"FAT"},
+                          Case{"vfat", "FAT12", u"FAT"}, Case{"exfat", "1.0", u"exFAT"},
+                          Case{"ntfs", "", u"NTFS"}, Case{"ntfs3", "", u"NTFS"},
+                          Case{"iso9660", "Joliet Extension", u"CDFS"}, Case{"ext4", "1.0", u"EXT4"},
+                          Case{"a b\\c", "", u"A_B_C"}}) {
+        EXPECT_EQ(zt::sim::WindowsFileSystem(c.type, c.version), c.fileSystem) << c.type;
+    }
+    struct Serial {
+        const char* uuid;
+        const char16_t* shown;
+    };
+    for (const Serial& s : {Serial{"1a2b-3c4d", u"1A2B3C4D"}, Serial{"0123456789ABCDEF", u"89ABCDEF"},
+                            Serial{"", u""}, Serial{"3f1c2a44-9d1e-4d4b-8c55-0d9b1f7d1e2a", u""},
+                            Serial{"12-34", u""}}) {
+        EXPECT_EQ(zt::sim::VolumeSerial(s.uuid), s.shown) << s.uuid;
+    }
+}
+
+// Two adapters with the same serial (cheap clones share one) must not collide: Windows makes
+// an instance for the second from the port it sits in.
+TEST_F(NamesFile, DevicesWithTheSameSerialGetDistinctInstances) {
+    const zt::sim::FoundUsbDevice clone{"1-1", "1a86", "7523", "0001", "", "USB Serial", 1,
+                                        {{"/dev/ttyUSB0", 0, {}}}, {}};
+    zt::sim::FoundUsbDevice twin = clone;
+    twin.location = "1-2";
+    twin.ttys[0].node = "/dev/ttyUSB1";
+    DeviceNames names(file);
+    const auto mirrored = zt::sim::MirrorDevices({{"a", clone}, {"b", twin}}, names);
+    ASSERT_EQ(mirrored.size(), 2u);
+    const String first = mirrored.at("a").serial.entities[0][3].second;
+    const String second = mirrored.at("b").serial.entities[0][3].second;
+    EXPECT_EQ(first, u"USB\\VID_1A86&PID_7523\\0001");
+    EXPECT_TRUE(second.starts_with(u"USB\\VID_1A86&PID_7523\\5&")) << zt::host::ToUtf8(second);
+    EXPECT_EQ(mirrored.at("a").serial.ports[0].name, u"COM1");
+    EXPECT_EQ(mirrored.at("b").serial.ports[0].name, u"COM2");
+}
+
+}  // namespace
+
+namespace {
+
+// Ports whose device IDs would coincide: four on one interface (such chips exist), and FTDI
+// interfaces past the channel letter Z (a device may say anything). Each keeps its own.
+TEST_F(NamesFile, PortsThatWouldShareADeviceIdKeepOnesOfTheirOwn) {
+    struct Case {
+        const char* vendor;
+        std::vector<unsigned> interfaces;
+    };
+    for (const Case& c : {Case{"9710", {0, 0, 0, 0}}, Case{"0403", {26, 27, 25}}}) {
+        zt::sim::FoundUsbDevice chip{"1-3", c.vendor, "7840", "MCS01", "Maker", "USB-Serial", 1, {}, {}};
+        for (const unsigned interfaceNumber : c.interfaces) {
+            chip.ttys.push_back({"/dev/ttyUSB" + std::to_string(chip.ttys.size()), interfaceNumber, {}});
+        }
+        DeviceNames names(file);
+        zt::sim::Workstation station;
+        const auto mirrored = zt::sim::MirrorDevices({{"chip", chip}}, names);
+        ASSERT_NO_THROW(station.Attach(mirrored.at("chip").serial)) << c.vendor;  // throws on an ID twice
+        const auto ports = station.Cim().Query(u"SELECT DeviceID FROM Win32_PnPEntity WHERE PNPClass = \"Ports\"");
+        ASSERT_TRUE(ports);
+        EXPECT_EQ(ports->size(), c.interfaces.size()) << c.vendor;
+        station.Detach(mirrored.at("chip").serial);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,71 @@
+#pragma once
+// A machine made of umockdev device descriptions (tests/udev/*.umockdev), for tests run
+// under umockdev-wrapper: udev answers from the testbed, mounts from a table the test gives.
+
+#include <gtest/gtest.h>
+#include <umockdev.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "sim/machine.h"
+
+namespace zt::testing {
+
+class UdevMachine {
+public:
+    UdevMachine() : testbed_(umockdev_testbed_new()) {
+        gchar* root = umockdev_testbed_get_root_dir(testbed_);
+        namesFile_ = std::filesystem::path(root).parent_path() /
+                     ("names-" + std::filesystem::path(root).filename().string());
+        g_free(root);
+        std::filesystem::remove(namesFile_);
+    }
+    ~UdevMachine() {
+        std::filesystem::remove(namesFile_);
+        g_object_unref(testbed_);
+    }
+    UdevMachine(const UdevMachine&) = delete;
+    UdevMachine& operator=(const UdevMachine&) = delete;
+
+    // Adds the devices of tests/udev/<name>.umockdev.
+    void Load(const std::string& name) {
+        GError* error = nullptr;
+        const std::string file = std::string(ZT_UDEV_DEVICES) + "/" + name + ".umockdev";
+        if (!umockdev_testbed_add_from_file(testbed_, file.c_str(), &error)) {
+            ADD_FAILURE() << file << ": " << (error ? error->message : "unreadable");
+            if (error) g_error_free(error);
+        }
+    }
+
+    // Mounts a partition's node at a mount point holding `size` bytes, `free` of them free.
+    void Mount(const std::string& node, const std::string& mountPoint, std::uint64_t size,
+               std::uint64_t free) {
+        mounts_[node] = {mountPoint, {size, free}};
+    }
+
+    sim::MountTable Mounts() {
+        return {[this] {
+                    std::vector<sim::MountedFileSystem> mounted;
+                    for (const auto& [node, mount] : mounts_) mounted.push_back({node, mount.first});
+                    return mounted;
+                },
+                [this](const std::string& mountPoint) -> std::optional<sim::FileSystemSpace> {
+                    for (const auto& [node, mount] : mounts_) {
+                        if (mount.first == mountPoint) return mount.second;
+                    }
+                    return std::nullopt;
+                }};
+    }
+
+    UMockdevTestbed* Testbed() { return testbed_; }
+    const std::filesystem::path& NamesFile() const { return namesFile_; }
+
+private:
+    UMockdevTestbed* testbed_;
+    std::filesystem::path namesFile_;
+    std::map<std::string, std::pair<std::string, sim::FileSystemSpace>> mounts_;
+};
+
+}  // namespace zt::testing
