@@ -142,10 +142,13 @@ void TZtUsbDetector::RemoveFt232RPort(const String& portName) {
 void TZtUsbDetector::VolumeChanged(std::uint32_t unitMask, std::int32_t inout) {
     const std::uint32_t drives = unitMask & kDriveBits;
     if (drives == 0) return;
-    const auto letter = static_cast<char16_t>(u'A' + std::countr_zero(drives));
+    // One broadcast may carry several volumes (a stick with two partitions): each is reported,
+    // or the host would never hear of the others coming or going.
     const auto alive = Alive();
-    DoVolumeDetect(String(1, letter), inout);
-    if (!alive) return;  // the handler freed the component
+    for (std::uint32_t rest = drives; rest != 0; rest &= rest - 1) {
+        DoVolumeDetect(String(1, static_cast<char16_t>(u'A' + std::countr_zero(rest))), inout);
+        if (!alive) return;  // the handler freed the component
+    }
     const int listed = FLastArrivalAName->Count();
     if (inout == 1 && listed > 0) {
         PostRequest("DoNewVolInfo:" + ToAnsi((*FLastArrivalAName)[listed - 1]), drives);

@@ -103,12 +103,13 @@ TEST_F(DeviceChange, PortEntryIsGoneBeforeTheComHandlerRuns) {
     EXPECT_EQ(countSeen, 0);
 }
 
-TEST_F(DeviceChange, VolumeReportsTheLowestDriveLetterOnly) {
+TEST_F(DeviceChange, VolumeReportsEveryDriveLetterOfTheMaskInOrder) {
     detector.Decode(kArrival, zt::sim::VolumeRecord(0x10));
     detector.Decode(kArrival, zt::sim::VolumeRecord(0x30));
-    detector.Decode(kRemoval, zt::sim::VolumeRecord(1u << 25));
+    detector.Decode(kRemoval, zt::sim::VolumeRecord((1u << 25) | 0x30));
     detector.Decode(kArrival, zt::sim::VolumeRecord(0xFC000000u | 0x1));  // bits above Z ignored
-    EXPECT_EQ(events, (std::vector<std::string>{"volume E 1", "volume E 1", "volume Z 0",
+    EXPECT_EQ(events, (std::vector<std::string>{"volume E 1", "volume E 1", "volume F 1",
+                                                "volume E 0", "volume F 0", "volume Z 0",
                                                 "volume A 1"}));
 }
 

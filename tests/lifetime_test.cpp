@@ -146,6 +146,12 @@ const HandlerCase kHandlerCases[] = {
      [](sim::Workstation& s) {
          s.Plug(sim::UsbStick(u"STICK1", 1, {{u"E:", u"FAT32", 100, 50, u"S", u"1"}}));
      }},
+    {"volume arrival of a stick with two volumes in one broadcast",
+     [](TZtUsbDetector& d, Handler h) { Arm(d.OnVolumeDetect, h); },
+     [](sim::Workstation& s) {
+         s.Plug(sim::UsbStick(u"STICK3", 3, {{u"G:", u"FAT32", 100, 50, u"S", u"3"},
+                                             {u"H:", u"NTFS", 200, 80, u"T", u"4"}}));
+     }},
     {"new port details", [](TZtUsbDetector& d, Handler h) { Arm(d.OnNewComInfo, h); },
      [](sim::Workstation& s) { s.Plug(sim::FtdiAdapter(u"FT2", u"COM6")); }},
     {"new volume details", [](TZtUsbDetector& d, Handler h) { Arm(d.OnNewVolInfo, h); },

@@ -114,8 +114,8 @@ TEST_F(MachineEvents, AStickIsHeardDeviceFirstAndItsVolumesAsTheyAreMounted) {
     EXPECT_EQ(log, (std::vector<std::string>{"volume E 1", "volinfo D: STICK", "volinfo E: DATA"}));
     log.clear();
     Unplug("1-6");
-    PumpUntil(2);
-    EXPECT_EQ(log, (std::vector<std::string>{"volume D 0",
+    PumpUntil(3);
+    EXPECT_EQ(log, (std::vector<std::string>{"volume D 0", "volume E 0",
                                              "usb 4C530001230419115453 VID_0781 PID_5567 0"}));
 }
 
