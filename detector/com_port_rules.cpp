@@ -1,7 +1,6 @@
 #include "detector/com_port_rules.h"
 
 #include "detector/wmi_text.h"
-#include "host/exception.h"
 
 namespace zt_usb_detector::com_rules {
 namespace {
@@ -50,23 +49,6 @@ std::vector<PnpEntity> ReadEntities(const TStringList& lines) {
     EntityReader reader(lines);
     for (PnpEntity entity; reader.Next(entity);) entities.push_back(std::move(entity));
     return entities;
-}
-
-std::optional<std::u16string_view> FindPiece(std::u16string_view text, std::u16string_view delimiter,
-                                             int index) {
-    std::u16string_view rest = text.substr(0, text.find(u'\0'));
-    for (int piece = 0;; ++piece) {
-        const std::size_t at = delimiter.empty() ? std::u16string_view::npos : rest.find(delimiter);
-        if (piece == index) return rest.substr(0, at);
-        if (at == std::u16string_view::npos) return std::nullopt;
-        rest.remove_prefix(at + delimiter.size());
-    }
-}
-
-std::u16string_view Piece(std::u16string_view text, std::u16string_view delimiter, int index) {
-    if (const auto piece = FindPiece(text, delimiter, index)) return *piece;
-    throw zt::host::EStringListError(u"List index out of bounds (" +
-                                     zt::host::FromAnsi(std::to_string(index)) + u")");
 }
 
 std::int32_t PortNumber(std::u16string_view portName) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "detector/pieces.h"
 #include "detector/zt_usb_detector.h"
 
 namespace zt_usb_detector::com_rules {
@@ -31,13 +32,6 @@ private:
     int next_ = 0;
 };
 std::vector<PnpEntity> ReadEntities(const TStringList& lines);
-
-// The piece at the index when the text, up to a NUL, is split at every delimiter; none when
-// the split gives fewer pieces.
-std::optional<std::u16string_view> FindPiece(std::u16string_view text, std::u16string_view delimiter,
-                                             int index);
-// The same piece; a missing one throws EStringListError, as the split's list would.
-std::u16string_view Piece(std::u16string_view text, std::u16string_view delimiter, int index);
 
 // The number after the first three characters (COM5 -> 5); 0 when that is not a number.
 std::int32_t PortNumber(std::u16string_view portName);

@@ -112,7 +112,7 @@ std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
         EntityReader reader(lines);
         for (PnpEntity entity; reader.Next(entity);) {
             if (!entity.caption) continue;
-            ZtComInfo.resize(static_cast<std::size_t>(count));
+            if (count == 0) ZtComInfo.clear();  // the earlier scan's records stay until one is found
             ZtComInfo.emplace_back();
             ++count;
             TZtComInfo& record = ZtComInfo.back();

@@ -9,12 +9,14 @@ namespace zt_usb_detector {
 Ft232RSerials::Ft232RSerials(const std::vector<TFT232RLIST>& list, std::size_t count) : list_(list) {
     Resize(count);
     for (std::size_t i = 0; i < count; ++i) {
-        if (!Contains(list_[i].Serial)) Place(i, Hash(list_[i].Serial));
+        const std::size_t hash = Hash(list_[i].Serial);
+        if (!Contains(list_[i].Serial, hash)) Place(i, hash);
     }
 }
 
-bool Ft232RSerials::Contains(const String& serial) const {
-    const std::size_t hash = Hash(serial);
+bool Ft232RSerials::Contains(const String& serial) const { return Contains(serial, Hash(serial)); }
+
+bool Ft232RSerials::Contains(const String& serial, std::size_t hash) const {
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t at = hash & mask; slots_[at].position != kEmpty; at = (at + 1) & mask) {
         const Slot& slot = slots_[at];

@@ -31,6 +31,7 @@ private:
     };
 
     static std::size_t Hash(const String& serial);
+    bool Contains(const String& serial, std::size_t hash) const;
     void Place(std::size_t position, std::size_t hash);
     void Resize(std::size_t entries);
 

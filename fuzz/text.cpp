@@ -1,6 +1,6 @@
 // Text handling that every inquiry leans on: splitting (whole and piece by piece), the string
 // list's whole text, and the conversions between UTF-16, UTF-8 and the system code page.
-#include "detector/com_port_rules.h"
+#include "detector/pieces.h"
 #include "detector/zt_usb_detector.h"
 #include "fuzz/fuzz_input.h"
 
@@ -15,10 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zt::fuzz::Require(pieces.Count() >= 1, "a split gives at least one piece");
     // The device-ID rules take single pieces: they must be the split's.
     for (int i = 0; i < pieces.Count(); ++i) {
-        zt::fuzz::Require(zt_usb_detector::com_rules::Piece(source, delimiter, i) == pieces[i],
+        zt::fuzz::Require(zt_usb_detector::Piece(source, delimiter, i) == pieces[i],
                           "a piece is the split's piece");
     }
-    zt::fuzz::Require(!zt_usb_detector::com_rules::FindPiece(source, delimiter, pieces.Count()),
+    zt::fuzz::Require(!zt_usb_detector::FindPiece(source, delimiter, pieces.Count()),
                       "no piece past the split's last");
 
     // The whole text of a list read back gives the same list.

@@ -124,10 +124,11 @@ String PortDeviceId(const FoundUsbDevice& device, const String& instance, const 
 void AddPorts(const FoundUsbDevice& device, const String& instance, SerialDevice& mirrored) {
     std::map<String, unsigned> portsWithId;
     for (const FoundTty& tty : device.ttys) {
-        const unsigned place = portsWithId[PortDeviceId(device, instance, tty, 0)]++;
+        const String firstId = PortDeviceId(device, instance, tty, 0);
+        const unsigned place = portsWithId[firstId]++;
         mirrored.ports.push_back({tty.port, host::FromUtf8(tty.node)});
         mirrored.entities.push_back(PortEntity(DisplayText(device.product, u"USB Serial Device"), tty.port,
-                                               PortDeviceId(device, instance, tty, place),
+                                               place == 0 ? firstId : PortDeviceId(device, instance, tty, place),
                                                DisplayText(device.manufacturer, u"(Standard port types)"),
                                                IsFtdi(device) ? u"FTSER2K" : u"usbser"));
     }
@@ -145,8 +146,9 @@ Volume MirrorVolume(const FoundPartition& partition) {
 
 // USBSTOR\DISK&VEN_<8>&PROD_<16>&REV_<4>\<instance>&<LUN>, as the SCSI inquiry gives them.
 DiskDrive MirrorDisk(const FoundUsbDevice& device, const String& instance, const FoundDisk& disk) {
+    const bool usableSerial = UsableSerial(device.serial);
     const String diskInstance =
-        UsableSerial(device.serial) ? host::UpperCase(instance)
+        usableSerial ? host::UpperCase(instance)
                                     : u"7&" + Hex(Hash(device.location + "/disk"), "%X");
     const std::string caption = Trimmed(Trimmed(disk.vendor) + " " + Trimmed(disk.model));
     DiskDrive drive{DisplayText(caption, u"USB") + u" USB Device",
@@ -154,7 +156,7 @@ DiskDrive MirrorDisk(const FoundUsbDevice& device, const String& instance, const
                     u"USBSTOR\\DISK&VEN_" + IdPart(disk.vendor, 8) + u"&PROD_" +
                         IdPart(disk.model, 16) + u"&REV_" + IdPart(disk.revision, 4) + u"\\" +
                         diskInstance + u"&" + host::FromAnsi(std::to_string(disk.lun)),
-                    UsableSerial(device.serial) ? host::FromAnsi(device.serial) : String(),
+                    usableSerial ? host::FromAnsi(device.serial) : String(),
                     disk.index,
                     disk.lun,
                     true,

@@ -3,37 +3,13 @@
 #include <algorithm>
 #include <utility>
 
-#include "sim/broadcast.h"
+#include "sim/announcements.h"
 #include "win32/broadcast_records.h"
 
 namespace zt::sim {
 namespace {
 
 const MirroredDevice kNoDevice{};
-
-bool HasPort(const SerialDevice& device, const String& name) {
-    return std::any_of(device.ports.begin(), device.ports.end(),
-                       [&](const SerialPort& port) { return port.name == name; });
-}
-
-void AnnounceInterface(std::uint32_t event, const MirroredDevice& device) {
-    if (device.serial.interfaceName.empty()) return;
-    BroadcastDeviceChange(event, DeviceInterfaceRecord(device.serial.interfaceName,
-                                                       win32::GUID_DEVINTERFACE_USB_DEVICE));
-}
-
-// The ports of `from` that `other` lacks.
-void AnnouncePorts(std::uint32_t event, const MirroredDevice& from, const MirroredDevice& other) {
-    for (const SerialPort& port : from.serial.ports) {
-        if (!HasPort(other.serial, port.name)) BroadcastDeviceChange(event, PortRecord(port.name));
-    }
-}
-
-// The letters of `from` that `other` lacks, in one broadcast as Windows sends them.
-void AnnounceVolumes(std::uint32_t event, const MirroredDevice& from, const MirroredDevice& other) {
-    const std::uint32_t mask = UnitMask(from.storage) & ~UnitMask(other.storage);
-    if (mask != 0) BroadcastDeviceChange(event, VolumeRecord(mask));
-}
 
 const MirroredDevice& Find(const MachineMirror::Devices& devices, const std::string& key) {
     const auto found = devices.find(key);
@@ -66,16 +42,16 @@ void MachineMirror::Update(Devices present) {
     for (const auto& [key, old] : before) {
         const MirroredDevice& now = Find(present_, key);
         const bool gone = now.serial.interfaceName != old.serial.interfaceName;
-        AnnounceVolumes(DBT_DEVICEREMOVECOMPLETE, old, gone ? kNoDevice : now);
-        AnnouncePorts(DBT_DEVICEREMOVECOMPLETE, old, gone ? kNoDevice : now);
-        if (gone) AnnounceInterface(DBT_DEVICEREMOVECOMPLETE, old);
+        AnnounceVolumes(DBT_DEVICEREMOVECOMPLETE, old.storage, (gone ? kNoDevice : now).storage);
+        AnnouncePorts(DBT_DEVICEREMOVECOMPLETE, old.serial, (gone ? kNoDevice : now).serial);
+        if (gone) AnnounceInterface(DBT_DEVICEREMOVECOMPLETE, old.serial.interfaceName);
     }
     for (const auto& [key, now] : present_) {
         const MirroredDevice& old = Find(before, key);
         const bool came = now.serial.interfaceName != old.serial.interfaceName;
-        if (came) AnnounceInterface(DBT_DEVICEARRIVAL, now);
-        AnnouncePorts(DBT_DEVICEARRIVAL, now, came ? kNoDevice : old);
-        AnnounceVolumes(DBT_DEVICEARRIVAL, now, came ? kNoDevice : old);
+        if (came) AnnounceInterface(DBT_DEVICEARRIVAL, now.serial.interfaceName);
+        AnnouncePorts(DBT_DEVICEARRIVAL, now.serial, (came ? kNoDevice : old).serial);
+        AnnounceVolumes(DBT_DEVICEARRIVAL, now.storage, (came ? kNoDevice : old).storage);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "sim/workstation.h"
 
+#include "sim/announcements.h"
 #include "sim/broadcast.h"
 #include "sim/registry.h"
 #include "win32/broadcast_records.h"
@@ -13,21 +14,6 @@ const String& KeyOf(const CimRepository::Values& entity) {
     }
     static const String none;
     return none;
-}
-
-template <typename Device>
-void AnnounceInterface(std::uint32_t event, const Device& device) {
-    if (device.interfaceName.empty()) return;
-    BroadcastDeviceChange(event, DeviceInterfaceRecord(device.interfaceName,
-                                                       win32::GUID_DEVINTERFACE_USB_DEVICE));
-}
-
-void AnnouncePorts(std::uint32_t event, const SerialDevice& device) {
-    for (const SerialPort& port : device.ports) BroadcastDeviceChange(event, PortRecord(port.name));
-}
-
-void AnnounceVolumes(std::uint32_t event, const StorageDevice& device) {
-    if (UnitMask(device) != 0) BroadcastDeviceChange(event, VolumeRecord(UnitMask(device)));
 }
 
 }  // namespace
@@ -52,14 +38,14 @@ void Workstation::Detach(const SerialDevice& device) {
 
 void Workstation::Plug(const SerialDevice& device) {
     Attach(device);
-    AnnounceInterface(DBT_DEVICEARRIVAL, device);
+    AnnounceInterface(DBT_DEVICEARRIVAL, device.interfaceName);
     AnnouncePorts(DBT_DEVICEARRIVAL, device);
 }
 
 void Workstation::Unplug(const SerialDevice& device) {
     Detach(device);
     AnnouncePorts(DBT_DEVICEREMOVECOMPLETE, device);
-    AnnounceInterface(DBT_DEVICEREMOVECOMPLETE, device);
+    AnnounceInterface(DBT_DEVICEREMOVECOMPLETE, device.interfaceName);
 }
 
 }  // namespace zt::sim
@@ -95,14 +81,14 @@ void Workstation::Detach(const StorageDevice& device) {
 
 void Workstation::Plug(const StorageDevice& device) {
     Attach(device);
-    AnnounceInterface(DBT_DEVICEARRIVAL, device);
+    AnnounceInterface(DBT_DEVICEARRIVAL, device.interfaceName);
     AnnounceVolumes(DBT_DEVICEARRIVAL, device);
 }
 
 void Workstation::Unplug(const StorageDevice& device) {
     Detach(device);
     AnnounceVolumes(DBT_DEVICEREMOVECOMPLETE, device);
-    AnnounceInterface(DBT_DEVICEREMOVECOMPLETE, device);
+    AnnounceInterface(DBT_DEVICEREMOVECOMPLETE, device.interfaceName);
 }
 
 }  // namespace zt::sim

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "detector/com_port_rules.h"
+#include "detector/pieces.h"
 #include "host/exception.h"
 #include "tests/test_support.h"
 
@@ -55,8 +55,8 @@ TEST(SplitStr, GivesThePiecesBetweenDelimiters) {
 // The device-ID rules take single pieces without building the list; they must see the same
 // pieces, and a piece the split would not give throws as the list's index does.
 TEST(SplitStr, OnePieceIsThePieceOfTheSplit) {
-    using zt_usb_detector::com_rules::FindPiece;
-    using zt_usb_detector::com_rules::Piece;
+    using zt_usb_detector::FindPiece;
+    using zt_usb_detector::Piece;
     for (const SplitCase& c : SplitCases()) {
         const int count = static_cast<int>(c.pieces.size());
         for (int i = 0; i < count; ++i) {
