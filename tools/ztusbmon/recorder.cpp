@@ -34,17 +34,16 @@ std::string Hex(const win32::BYTE* data, std::size_t size) {
 
 Json RegistryValue(const String& name, win32::DWORD type, const win32::BYTE* data, win32::DWORD size) {
     Json value = {{"name", ToUtf8(name)}};
-    if (type == 1 || type == 2) {  // REG_SZ, REG_EXPAND_SZ: UTF-16 up to the first null
+    const auto known = std::find_if(std::begin(kRegistryTypes), std::end(kRegistryTypes),
+                                    [&](const RegistryType& t) { return t.type == type; });
+    value["type"] = known == std::end(kRegistryTypes) ? "REG_BINARY" : known->name;
+    if (known != std::end(kRegistryTypes) && known->text) {  // UTF-16 up to the first null
         String text(size / sizeof(char16_t), u'\0');
         for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
-        value["type"] = type == 1 ? "REG_SZ" : "REG_EXPAND_SZ";
         value["data"] = ToUtf8(text.substr(0, text.find(u'\0')));
-        return value;
+    } else {
+        value["hex"] = Hex(data, size);
     }
-    static const std::pair<win32::DWORD, const char*> kOthers[] = {{3, "REG_BINARY"}, {4, "REG_DWORD"}, {7, "REG_MULTI_SZ"}};
-    const auto other = std::find_if(std::begin(kOthers), std::end(kOthers), [&](const auto& t) { return t.first == type; });
-    value["type"] = other == std::end(kOthers) ? "REG_BINARY" : other->second;
-    value["hex"] = Hex(data, size);
     return value;
 }
 

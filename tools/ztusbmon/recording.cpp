@@ -13,17 +13,6 @@ using zt::host::String;
 using zt::sim::CimProperty;
 using zt::sim::CimType;
 
-struct RegistryType {
-    const char* name;
-    zt::win32::DWORD type;
-    bool text;  // data as a text; otherwise hex bytes
-};
-
-constexpr RegistryType kRegistryTypes[] = {
-    {"REG_SZ", 1, true},      {"REG_EXPAND_SZ", 2, true}, {"REG_BINARY", 3, false},
-    {"REG_DWORD", 4, false},  {"REG_MULTI_SZ", 7, false},
-};
-
 std::string Member(const std::string& at, const std::string& name) {
     std::string path = at + "/";  // with ~ and / written as a JSON pointer writes them
     for (const char c : name) {

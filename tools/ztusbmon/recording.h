@@ -41,6 +41,18 @@ inline constexpr NamedEvent kNamedEvents[] = {
     {"remove_pending", 0x8003}, {"remove_complete", 0x8004},
 };
 
+// The registry value types a recording names; REG_SZ and REG_EXPAND_SZ carry text, the
+// others hex bytes. A type not listed is written as REG_BINARY.
+struct RegistryType {
+    const char* name;
+    std::uint32_t type;
+    bool text;  // data as a text; otherwise hex bytes
+};
+inline constexpr RegistryType kRegistryTypes[] = {
+    {"REG_SZ", 1, true},      {"REG_EXPAND_SZ", 2, true}, {"REG_BINARY", 3, false},
+    {"REG_DWORD", 4, false},  {"REG_MULTI_SZ", 7, false},
+};
+
 // Reads the recorded parts of the document and checks them as the machine would hold them:
 // known properties of their type, unique keys, links between present instances, departures
 // of what is present.
