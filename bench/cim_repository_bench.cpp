@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "sim/cim_repository.h"
+#include "world/cim_repository.h"
 
 namespace {
 

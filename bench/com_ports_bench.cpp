@@ -9,7 +9,7 @@
 
 #include "detector/zt_usb_detector.h"
 #include "host/application.h"
-#include "sim/cim_repository.h"
+#include "world/cim_repository.h"
 #include "sim/workstation.h"
 #include "bench/served_wmi.h"
 

@@ -12,7 +12,7 @@
 #include "bench/served_wmi.h"
 #include "detector/zt_usb_detector.h"
 #include "host/application.h"
-#include "sim/machine.h"
+#include "udev/machine.h"
 
 namespace {
 

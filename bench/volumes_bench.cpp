@@ -4,7 +4,7 @@
 
 #include "detector/zt_usb_detector.h"
 #include "host/application.h"
-#include "sim/broadcast.h"
+#include "world/broadcast.h"
 #include "sim/workstation.h"
 #include "bench/served_wmi.h"
 

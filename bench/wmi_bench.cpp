@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "sim/cim_repository.h"
+#include "world/cim_repository.h"
 #include "bench/served_wmi.h"
 
 namespace {

@@ -7,7 +7,7 @@ set(ZT_CONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/ZtUsbDetector)
 
 install(TARGETS ztusb ztusb_sim EXPORT ZtUsbDetectorTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-foreach(folder win32 host detector wmi d2xx sim)
+foreach(folder win32 host detector wmi d2xx world sim udev)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/${folder}
           DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ZtUsbDetector
           FILES_MATCHING PATTERN "*.h")

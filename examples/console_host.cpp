@@ -6,7 +6,7 @@
 #include "detector/zt_usb_detector.h"
 #include "host/application.h"
 #include "host/dialogs.h"
-#include "sim/broadcast.h"
+#include "world/broadcast.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "detector/zt_usb_detector.h"
 #include "fuzz/fuzz_input.h"
-#include "sim/broadcast.h"
+#include "world/broadcast.h"
 #include "tools/ztusbmon/world.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // and data, read by the port list with and without names.
 #include "detector/zt_usb_detector.h"
 #include "fuzz/fuzz_input.h"
-#include "sim/registry.h"
+#include "world/registry.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The simulated world's WQL: any statement over a workstation with a port and a stick, and
 // the LIKE matcher on its own (value and pattern apart at the first NUL).
 #include "fuzz/fuzz_input.h"
-#include "sim/wql.h"
-#include "sim/wql_like.h"
+#include "world/wql.h"
+#include "world/wql_like.h"
 #include "sim/workstation.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "sim/broadcast.h"
+#include "world/broadcast.h"
 #include "win32/broadcast_records.h"
 
 namespace zt::sim {

@@ -2,7 +2,7 @@
 // Win32_PnPEntity instances and device IDs as Windows writes them, shared by the device
 // models and by the devices found on a machine.
 
-#include "sim/cim_repository.h"
+#include "world/cim_repository.h"
 #include "sim/serial_devices.h"
 
 namespace zt::sim {

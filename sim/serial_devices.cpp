@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "sim/broadcast.h"
+#include "world/broadcast.h"
 #include "sim/pnp_entities.h"
 
 namespace zt::sim {

@@ -1,6 +1,6 @@
 #include "sim/storage_devices.h"
 
-#include "sim/broadcast.h"
+#include "world/broadcast.h"
 
 namespace zt::sim {
 namespace {

@@ -1,8 +1,8 @@
 #include "sim/workstation.h"
 
 #include "sim/announcements.h"
-#include "sim/broadcast.h"
-#include "sim/registry.h"
+#include "world/broadcast.h"
+#include "world/registry.h"
 #include "win32/broadcast_records.h"
 
 namespace zt::sim {

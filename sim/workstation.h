@@ -5,8 +5,8 @@
 #include <functional>
 #include <optional>
 
-#include "sim/cim_repository.h"
-#include "sim/recorded_world.h"
+#include "world/cim_repository.h"
+#include "world/recorded_world.h"
 #include "sim/serial_devices.h"
 #include "sim/storage_devices.h"
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "sim/device_names.h"
-#include "sim/found_devices.h"
+#include "udev/device_names.h"
+#include "udev/found_devices.h"
 #include "sim/workstation.h"
 
 namespace {

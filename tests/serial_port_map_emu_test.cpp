@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "sim/registry.h"
+#include "world/registry.h"
 #include "sim/workstation.h"
 #include "tests/test_support.h"
 

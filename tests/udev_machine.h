@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "sim/machine.h"
+#include "udev/machine.h"
 
 namespace zt::testing {
 

@@ -4,9 +4,9 @@
 #include <stdexcept>
 
 #include "host/string_list.h"
-#include "sim/cim_repository.h"
-#include "sim/object_text.h"
-#include "sim/wql_like.h"
+#include "world/cim_repository.h"
+#include "world/object_text.h"
+#include "world/wql_like.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <cstdio>
 
-#include "sim/machine.h"
+#include "udev/machine.h"
 #include "tools/ztusbmon/real_system.h"
 #include "wmi/ZtWmiU.h"
 

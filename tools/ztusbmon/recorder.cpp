@@ -5,8 +5,8 @@
 
 #include "detector/wmi_text.h"
 #include "host/string_list.h"
-#include "sim/cim_schema.h"
-#include "sim/object_text.h"
+#include "world/cim_schema.h"
+#include "world/object_text.h"
 #include "tools/ztusbmon/recording.h"
 #include "win32/api.h"
 #include "wmi/ZtWmiU.h"

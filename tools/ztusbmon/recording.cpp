@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "sim/object_text.h"
-#include "sim/registry.h"
+#include "world/object_text.h"
+#include "world/registry.h"
 #include "win32/api.h"
 
 namespace ztusbmon {

@@ -1,4 +1,4 @@
-#include "sim/wql_like.h"
+#include "world/wql_like.h"
 
 #include <cstddef>
 

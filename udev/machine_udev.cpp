@@ -6,9 +6,9 @@
 #include <filesystem>
 
 #include "host/application.h"
-#include "sim/machine.h"
-#include "sim/machine_mirror.h"
-#include "sim/udev_scan.h"
+#include "udev/machine.h"
+#include "udev/machine_mirror.h"
+#include "udev/udev_scan.h"
 #include "win32/message_sources_emu.h"
 
 namespace zt::sim {

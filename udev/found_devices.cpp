@@ -1,11 +1,11 @@
-#include "sim/found_devices.h"
+#include "udev/found_devices.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <set>
 
-#include "sim/broadcast.h"
+#include "world/broadcast.h"
 #include "sim/pnp_entities.h"
 
 namespace zt::sim {

@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "sim/registry.h"
+#include "world/registry.h"
 
 namespace zt::sim {
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "sim/cim_repository.h"
+#include "world/cim_repository.h"
 
 namespace zt::sim {
 

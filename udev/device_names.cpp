@@ -1,4 +1,4 @@
-#include "sim/device_names.h"
+#include "udev/device_names.h"
 
 #include <algorithm>
 #include <cstdlib>

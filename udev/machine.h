@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "sim/device_names.h"
-#include "sim/mount_table.h"
+#include "udev/device_names.h"
+#include "udev/mount_table.h"
 #include "sim/workstation.h"
 
 namespace zt::sim {

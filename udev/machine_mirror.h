@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "sim/found_devices.h"
+#include "udev/found_devices.h"
 #include "sim/workstation.h"
 
 namespace zt::sim {

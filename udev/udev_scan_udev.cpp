@@ -1,4 +1,4 @@
-#include "sim/udev_scan.h"
+#include "udev/udev_scan.h"
 
 #include <libudev.h>
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "sim/cim_schema.h"
+#include "world/cim_schema.h"
 
 namespace zt::sim {
 

@@ -1,4 +1,4 @@
-#include "sim/broadcast.h"
+#include "world/broadcast.h"
 
 #include <cstring>
 #include <stdexcept>

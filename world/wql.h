@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sim/cim_repository.h"
+#include "world/cim_repository.h"
 
 namespace zt::sim {
 

@@ -1,4 +1,4 @@
-#include "sim/cim_schema.h"
+#include "world/cim_schema.h"
 
 #include <algorithm>
 #include <array>

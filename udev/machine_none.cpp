@@ -1,5 +1,5 @@
 // A platform without udev: this machine's devices cannot be read, and the world stays empty.
-#include "sim/machine.h"
+#include "udev/machine.h"
 
 namespace zt::sim {
 

@@ -1,4 +1,4 @@
-#include "sim/machine_mirror.h"
+#include "udev/machine_mirror.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,7 +1,7 @@
 // On Windows the registry is the system's: the simulated world does not write it.
 #include <stdexcept>
 
-#include "sim/registry.h"
+#include "world/registry.h"
 
 namespace zt::sim {
 namespace {

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "sim/mount_table.h"
+#include "udev/mount_table.h"
 
 namespace zt::sim {
 namespace {

@@ -5,8 +5,8 @@
 #include <map>
 #include <string>
 
-#include "sim/found_devices.h"
-#include "sim/mount_table.h"
+#include "udev/found_devices.h"
+#include "udev/mount_table.h"
 
 struct udev;
 

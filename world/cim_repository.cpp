@@ -1,10 +1,10 @@
-#include "sim/cim_repository.h"
+#include "world/cim_repository.h"
 
 #include <algorithm>
 #include <stdexcept>
 
-#include "sim/object_text.h"
-#include "sim/wql.h"
+#include "world/object_text.h"
+#include "world/wql.h"
 
 namespace zt::sim {
 namespace {

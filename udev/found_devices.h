@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/device_names.h"
+#include "udev/device_names.h"
 #include "sim/serial_devices.h"
 #include "sim/storage_devices.h"
 

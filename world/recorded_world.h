@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "sim/broadcast.h"
-#include "sim/cim_repository.h"
+#include "world/broadcast.h"
+#include "world/cim_repository.h"
 
 namespace zt::sim {
 

@@ -1,9 +1,9 @@
-#include "sim/wql.h"
+#include "world/wql.h"
 
 #include <memory>
 
-#include "sim/object_text.h"
-#include "sim/wql_like.h"
+#include "world/object_text.h"
+#include "world/wql_like.h"
 
 namespace zt::sim {
 namespace {

@@ -1,4 +1,4 @@
-#include "sim/registry.h"
+#include "world/registry.h"
 
 #include "win32/registry_emu.h"
 

@@ -1,4 +1,4 @@
-#include "sim/object_text.h"
+#include "world/object_text.h"
 
 #include <algorithm>
 
