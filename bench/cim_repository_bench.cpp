@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "world/cim_repository.h"
+#include "ztusb/world/cim_repository.h"
 
 namespace {
 

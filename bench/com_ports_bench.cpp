@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "detector/zt_usb_detector.h"
-#include "host/application.h"
-#include "world/cim_repository.h"
-#include "sim/workstation.h"
+#include "ztusb/detector/zt_usb_detector.h"
+#include "ztusb/host/application.h"
+#include "ztusb/world/cim_repository.h"
+#include "ztusb/sim/workstation.h"
 #include "bench/served_wmi.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "bench/allocation_counter.h"
-#include "d2xx/D2XXUnit_ZT.h"
+#include "ztusb/d2xx/D2XXUnit_ZT.h"
 #include "tests/d2xx_double/control.h"
 
 namespace {

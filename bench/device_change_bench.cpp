@@ -2,9 +2,9 @@
 // road (decode, post, pump, route).
 #include <benchmark/benchmark.h>
 
-#include "detector/zt_usb_detector.h"
-#include "host/application.h"
-#include "world/broadcast.h"
+#include "ztusb/detector/zt_usb_detector.h"
+#include "ztusb/host/application.h"
+#include "ztusb/world/broadcast.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "bench/served_wmi.h"
-#include "detector/zt_usb_detector.h"
-#include "host/application.h"
-#include "udev/machine.h"
+#include "ztusb/detector/zt_usb_detector.h"
+#include "ztusb/host/application.h"
+#include "ztusb/udev/machine.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Serves WMI from a backend for one benchmark, then puts the previous one back.
 
-#include "wmi/ZtWmiU.h"
+#include "ztusb/wmi/ZtWmiU.h"
 
 class ServedWmi {
 public:

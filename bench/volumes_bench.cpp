@@ -2,10 +2,10 @@
 // of one new-volume inquiry among other listed USB devices.
 #include <benchmark/benchmark.h>
 
-#include "detector/zt_usb_detector.h"
-#include "host/application.h"
-#include "world/broadcast.h"
-#include "sim/workstation.h"
+#include "ztusb/detector/zt_usb_detector.h"
+#include "ztusb/host/application.h"
+#include "ztusb/world/broadcast.h"
+#include "ztusb/sim/workstation.h"
 #include "bench/served_wmi.h"
 
 namespace {

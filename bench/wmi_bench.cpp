@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "world/cim_repository.h"
+#include "ztusb/world/cim_repository.h"
 #include "bench/served_wmi.h"
 
 namespace {

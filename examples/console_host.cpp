@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <string>
 
-#include "detector/zt_usb_detector.h"
-#include "host/application.h"
-#include "host/dialogs.h"
-#include "world/broadcast.h"
+#include "ztusb/detector/zt_usb_detector.h"
+#include "ztusb/host/application.h"
+#include "ztusb/host/dialogs.h"
+#include "ztusb/world/broadcast.h"
 
 namespace {
 

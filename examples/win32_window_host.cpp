@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "detector/zt_usb_detector.h"
+#include "ztusb/detector/zt_usb_detector.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // it cannot.
 #include <cstdio>
 
-#include "wmi/ZtWmiU.h"
+#include "ztusb/wmi/ZtWmiU.h"
 
 #ifdef _WIN32
 #include <objbase.h>

@@ -6,9 +6,9 @@
 // record; the rest is the WMI answers.
 #include <algorithm>
 
-#include "detector/zt_usb_detector.h"
+#include "ztusb/detector/zt_usb_detector.h"
 #include "fuzz/fuzz_input.h"
-#include "world/broadcast.h"
+#include "ztusb/world/broadcast.h"
 
 namespace {
 

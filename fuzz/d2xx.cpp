@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "d2xx/D2XXUnit_ZT.h"
+#include "ztusb/d2xx/D2XXUnit_ZT.h"
 #include "fuzz/fuzz_input.h"
 #include "tests/d2xx_double/double_client.h"
 

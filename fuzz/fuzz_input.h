@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
-#include "host/application.h"
-#include "host/dialogs.h"
-#include "host/text.h"
-#include "wmi/ZtWmiU.h"
+#include "ztusb/host/application.h"
+#include "ztusb/host/dialogs.h"
+#include "ztusb/host/text.h"
+#include "ztusb/wmi/ZtWmiU.h"
 
 namespace zt::fuzz {
 

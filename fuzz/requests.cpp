@@ -3,9 +3,9 @@
 // device that really arrives.
 //
 // Input: per message: kind (1 byte), WParam (8 bytes), LParam (8 bytes).
-#include "detector/zt_usb_detector.h"
+#include "ztusb/detector/zt_usb_detector.h"
 #include "fuzz/fuzz_input.h"
-#include "sim/workstation.h"
+#include "ztusb/sim/workstation.h"
 
 namespace {
 

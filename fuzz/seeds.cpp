@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "detector/zt_usb_detector.h"
+#include "ztusb/detector/zt_usb_detector.h"
 #include "fuzz/fuzz_input.h"
-#include "world/broadcast.h"
+#include "ztusb/world/broadcast.h"
 #include "tools/ztusbmon/world.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // The registry's serial-port map as another program could leave it: any value names, types
 // and data, read by the port list with and without names.
-#include "detector/zt_usb_detector.h"
+#include "ztusb/detector/zt_usb_detector.h"
 #include "fuzz/fuzz_input.h"
-#include "world/registry.h"
+#include "ztusb/world/registry.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Text handling that every inquiry leans on: splitting (whole and piece by piece), the string
 // list's whole text, and the conversions between UTF-16, UTF-8 and the system code page.
-#include "detector/pieces.h"
-#include "detector/zt_usb_detector.h"
+#include "ztusb/detector/pieces.h"
+#include "ztusb/detector/zt_usb_detector.h"
 #include "fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

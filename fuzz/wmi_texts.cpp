@@ -1,6 +1,6 @@
 // WMI object texts, as a device could make them, through every inquiry that reads them: the
 // COM port records, the USBasp check and the volume inventory with its association walk.
-#include "detector/zt_usb_detector.h"
+#include "ztusb/detector/zt_usb_detector.h"
 #include "fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

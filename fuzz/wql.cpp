@@ -1,9 +1,9 @@
 // The simulated world's WQL: any statement over a workstation with a port and a stick, and
 // the LIKE matcher on its own (value and pattern apart at the first NUL).
 #include "fuzz/fuzz_input.h"
-#include "world/wql.h"
-#include "world/wql_like.h"
-#include "sim/workstation.h"
+#include "ztusb/world/wql.h"
+#include "ztusb/world/wql_like.h"
+#include "ztusb/sim/workstation.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // page follows the prefix's locale).
 #include <gtest/gtest.h>
 
-#include "host/text.h"
+#include "ztusb/host/text.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The COM port list from WMI: the line scan and its rules.
 #include <gtest/gtest.h>
 
-#include "sim/workstation.h"
+#include "ztusb/sim/workstation.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Without the D2XX library every function fails with FT_OTHER_ERROR and says why.
 #include <gtest/gtest.h>
 
-#include "d2xx/D2XXUnit_ZT.h"
+#include "ztusb/d2xx/D2XXUnit_ZT.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <functional>
 
-#include "d2xx/D2XXUnit_ZT.h"
-#include "d2xx/d2xx_library.h"
+#include "ztusb/d2xx/D2XXUnit_ZT.h"
+#include "ztusb/d2xx/d2xx_library.h"
 #include "tests/d2xx_double/double_client.h"
 #include "tests/test_support.h"
 

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "udev/device_names.h"
-#include "udev/found_devices.h"
-#include "sim/workstation.h"
+#include "ztusb/udev/device_names.h"
+#include "ztusb/udev/found_devices.h"
+#include "ztusb/sim/workstation.h"
 
 namespace {
 

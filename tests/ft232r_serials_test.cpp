@@ -2,7 +2,7 @@
 // added during the scan are found too, however many there are.
 #include <gtest/gtest.h>
 
-#include "detector/ft232r_serials.h"
+#include "ztusb/detector/ft232r_serials.h"
 
 namespace {
 

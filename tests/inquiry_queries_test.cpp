@@ -1,7 +1,7 @@
 // The WQL text each serial-port inquiry sends, character for character, and how many.
 #include <gtest/gtest.h>
 
-#include "sim/workstation.h"
+#include "ztusb/sim/workstation.h"
 #include "tests/test_support.h"
 
 namespace {

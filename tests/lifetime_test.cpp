@@ -10,8 +10,8 @@
 #include <thread>
 #include <utility>
 
-#include "host/window_binding.h"
-#include "sim/workstation.h"
+#include "ztusb/host/window_binding.h"
+#include "ztusb/sim/workstation.h"
 #include "tests/test_support.h"
 
 namespace {

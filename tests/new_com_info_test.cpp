@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "host/window_binding.h"
-#include "sim/workstation.h"
+#include "ztusb/host/window_binding.h"
+#include "ztusb/sim/workstation.h"
 #include "tests/test_support.h"
 
 namespace {

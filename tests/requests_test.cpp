@@ -1,7 +1,7 @@
 // The request road: posted by a broadcast, delivered by the message loop, routed by text.
 #include <gtest/gtest.h>
 
-#include "host/heap_strings.h"
+#include "ztusb/host/heap_strings.h"
 #include "tests/test_support.h"
 
 namespace {

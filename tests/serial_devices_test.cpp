@@ -2,8 +2,8 @@
 // what the host sees; unplug it again.
 #include <gtest/gtest.h>
 
-#include "host/window_binding.h"
-#include "sim/workstation.h"
+#include "ztusb/host/window_binding.h"
+#include "ztusb/sim/workstation.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "world/registry.h"
-#include "sim/workstation.h"
+#include "ztusb/world/registry.h"
+#include "ztusb/sim/workstation.h"
 #include "tests/test_support.h"
 
 namespace {

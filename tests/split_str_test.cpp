@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "detector/pieces.h"
-#include "host/exception.h"
+#include "ztusb/detector/pieces.h"
+#include "ztusb/host/exception.h"
 #include "tests/test_support.h"
 
 namespace {

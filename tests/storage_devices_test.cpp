@@ -1,8 +1,8 @@
 // The simulated storage models: the objects a drive adds, as Windows writes them.
 #include <gtest/gtest.h>
 
-#include "detector/wmi_text.h"
-#include "sim/workstation.h"
+#include "ztusb/detector/wmi_text.h"
+#include "ztusb/sim/workstation.h"
 
 namespace {
 

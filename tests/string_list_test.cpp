@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "host/exception.h"
-#include "host/string_list.h"
+#include "ztusb/host/exception.h"
+#include "ztusb/host/string_list.h"
 #include "tests/test_support.h"
 
 namespace {

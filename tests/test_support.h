@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "detector/zt_usb_detector.h"
-#include "host/application.h"
-#include "host/dialogs.h"
-#include "world/broadcast.h"
-#include "wmi/ZtWmiU.h"
+#include "ztusb/detector/zt_usb_detector.h"
+#include "ztusb/host/application.h"
+#include "ztusb/host/dialogs.h"
+#include "ztusb/world/broadcast.h"
+#include "ztusb/wmi/ZtWmiU.h"
 
 namespace zt::testing {
 

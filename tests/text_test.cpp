@@ -3,8 +3,8 @@
 #include <utility>
 #include <vector>
 
-#include "host/heap_strings.h"
-#include "host/text.h"
+#include "ztusb/host/heap_strings.h"
+#include "ztusb/host/text.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "udev/machine.h"
+#include "ztusb/udev/machine.h"
 
 namespace zt::testing {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sim/workstation.h"
+#include "ztusb/sim/workstation.h"
 #include "tests/test_support.h"
 
 namespace zt::testing {

@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-#include "wmi/ZtWmiU.h"
+#include "ztusb/wmi/ZtWmiU.h"
 
 namespace zt::testing {
 

@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "host/window_binding.h"
+#include "ztusb/host/window_binding.h"
 #include "tests/test_support.h"
 
 namespace {

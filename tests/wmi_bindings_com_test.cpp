@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 
-#include "wmi/ZtWmiU.h"
+#include "ztusb/wmi/ZtWmiU.h"
 
 namespace {
 

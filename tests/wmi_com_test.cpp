@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "wmi/ZtWmiU.h"
+#include "ztusb/wmi/ZtWmiU.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "tests/test_support.h"
-#include "wmi/ZtWmiU.h"
+#include "ztusb/wmi/ZtWmiU.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "detector/wmi_text.h"
+#include "ztusb/detector/wmi_text.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 
 #include <stdexcept>
 
-#include "host/string_list.h"
-#include "world/cim_repository.h"
-#include "world/object_text.h"
-#include "world/wql_like.h"
+#include "ztusb/host/string_list.h"
+#include "ztusb/world/cim_repository.h"
+#include "ztusb/world/object_text.h"
+#include "ztusb/world/wql_like.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // Plugs a simulated FTDI adapter and expects to hear of it: exit 0 when it did.
 #include <cstdio>
 
-#include "detector/zt_usb_detector.h"
-#include "host/application.h"
-#include "sim/workstation.h"
-#include "wmi/ZtWmiU.h"
+#include "ztusb/detector/zt_usb_detector.h"
+#include "ztusb/host/application.h"
+#include "ztusb/sim/workstation.h"
+#include "ztusb/wmi/ZtWmiU.h"
 
 int main() {
     zt::sim::Workstation station;

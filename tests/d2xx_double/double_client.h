@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tests/d2xx_double/control.h"
-#include "win32/api.h"
+#include "ztusb/win32/api.h"
 
 namespace zt::testing {
 

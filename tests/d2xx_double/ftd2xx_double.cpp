@@ -8,7 +8,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "d2xx/d2xx_api.h"
+#include "ztusb/d2xx/d2xx_api.h"
 #include "tests/d2xx_double/control.h"
 
 // Windows' own DWORD and friends stand beside the library's: name the library's in full.

@@ -8,7 +8,7 @@
 
 #include "tools/ztusbmon/recorder.h"
 #include "tools/ztusbmon/recording.h"
-#include "win32/broadcast_records.h"
+#include "ztusb/win32/broadcast_records.h"
 
 namespace ztusbmon {
 namespace {

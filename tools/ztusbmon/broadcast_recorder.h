@@ -5,7 +5,7 @@
 #include <chrono>
 #include <vector>
 
-#include "host/window_binding.h"
+#include "ztusb/host/window_binding.h"
 #include "tools/ztusbmon/json_reader.h"
 
 namespace ztusbmon {

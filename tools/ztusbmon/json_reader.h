@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/text.h"
+#include "ztusb/host/text.h"
 
 namespace ztusbmon {
 

@@ -11,17 +11,17 @@
 #include <string>
 #include <thread>
 
-#include "d2xx/D2XXUnit_ZT.h"
-#include "detector/zt_usb_detector.h"
-#include "host/application.h"
-#include "host/dialogs.h"
+#include "ztusb/d2xx/D2XXUnit_ZT.h"
+#include "ztusb/detector/zt_usb_detector.h"
+#include "ztusb/host/application.h"
+#include "ztusb/host/dialogs.h"
 #include "tools/ztusbmon/broadcast_recorder.h"
 #include "tools/ztusbmon/real_system.h"
 #include "tools/ztusbmon/recorder.h"
 #include "tools/ztusbmon/redaction.h"
 #include "tools/ztusbmon/report.h"
 #include "tools/ztusbmon/world.h"
-#include "wmi/ZtWmiU.h"
+#include "ztusb/wmi/ZtWmiU.h"
 
 namespace {
 

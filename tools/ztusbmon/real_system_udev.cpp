@@ -1,8 +1,8 @@
 #include <cstdio>
 
-#include "udev/machine.h"
+#include "ztusb/udev/machine.h"
 #include "tools/ztusbmon/real_system.h"
-#include "wmi/ZtWmiU.h"
+#include "ztusb/wmi/ZtWmiU.h"
 
 namespace ztusbmon {
 

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <set>
 
-#include "detector/wmi_text.h"
-#include "host/string_list.h"
-#include "world/cim_schema.h"
-#include "world/object_text.h"
+#include "ztusb/detector/wmi_text.h"
+#include "ztusb/host/string_list.h"
+#include "ztusb/world/cim_schema.h"
+#include "ztusb/world/object_text.h"
 #include "tools/ztusbmon/recording.h"
-#include "win32/api.h"
-#include "wmi/ZtWmiU.h"
+#include "ztusb/win32/api.h"
+#include "ztusb/wmi/ZtWmiU.h"
 
 namespace ztusbmon {
 namespace {

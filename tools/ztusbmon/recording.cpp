@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "world/object_text.h"
-#include "world/registry.h"
-#include "win32/api.h"
+#include "ztusb/world/object_text.h"
+#include "ztusb/world/registry.h"
+#include "ztusb/win32/api.h"
 
 namespace ztusbmon {
 namespace {

@@ -24,7 +24,7 @@
 // Registry values of other types than REG_SZ and REG_EXPAND_SZ carry "hex" bytes instead
 // of "data".
 
-#include "world/recorded_world.h"
+#include "ztusb/world/recorded_world.h"
 #include "tools/ztusbmon/json_reader.h"
 
 namespace ztusbmon {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "d2xx/D2XXUnit_ZT.h"
-#include "detector/zt_usb_detector.h"
+#include "ztusb/d2xx/D2XXUnit_ZT.h"
+#include "ztusb/detector/zt_usb_detector.h"
 
 namespace ztusbmon {
 

@@ -26,7 +26,7 @@
 #include <variant>
 #include <vector>
 
-#include "sim/workstation.h"
+#include "ztusb/sim/workstation.h"
 #include "tools/ztusbmon/json_reader.h"
 
 namespace ztusbmon {

@@ -1,0 +1,87 @@
+// The request road: a request is posted to the component's own window as a heap copy of its
+// text, delivered by the message loop after the message in hand, and routed to an inquiry.
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+
+#include "ztusb/detector/zt_usb_detector.h"
+#include "ztusb/host/dialogs.h"
+#include "ztusb/host/heap_strings.h"
+
+namespace zt_usb_detector {
+namespace {
+
+struct Route {
+    const char16_t* keyword;
+    void (*inquiry)(TZtUsbDetector& detector, const String& argument, zt::win32::LPARAM detail);
+};
+
+}  // namespace
+
+void TZtUsbDetector::PostRequest(const AnsiString& text, zt::win32::LPARAM detail) {
+    char* copy = zt::host::StrNew(text.c_str());
+    FPendingRequests.push_back(copy);
+    if (!zt::win32::PostMessageW(FWindowHandle, WM_DETECTOR_REQUEST,
+                                 reinterpret_cast<zt::win32::WPARAM>(copy), detail)) {
+        FPendingRequests.pop_back();
+        zt::host::StrDispose(copy);
+    }
+}
+
+// Another window or process can post the same number: only our own texts are read.
+std::optional<AnsiString> TZtUsbDetector::TakeRequest(zt::win32::WPARAM heapText) {
+    const auto found = std::find(FPendingRequests.begin(), FPendingRequests.end(),
+                                 reinterpret_cast<char*>(heapText));
+    if (found == FPendingRequests.end()) return std::nullopt;
+    char* copy = *found;
+    FPendingRequests.erase(found);
+    AnsiString text(copy);
+    zt::host::StrDispose(copy);
+    return text;
+}
+
+// An inquiry pumps messages, and a burst of arrivals would otherwise nest one inquiry in
+// the pump of another until the stack runs out; queued, each runs after the one before.
+void TZtUsbDetector::RunRequest(const String& text, zt::win32::LPARAM detail) {
+    FQueuedRequests.emplace_back(text, detail);
+    if (FRunningRequest) return;
+    FRunningRequest = true;
+    const auto alive = Alive();
+    while (!FQueuedRequests.empty()) {
+        const auto [queuedText, queuedDetail] = std::move(FQueuedRequests.front());
+        FQueuedRequests.pop_front();
+        RouteRequest(queuedText, queuedDetail);
+        if (!alive) return;  // freed by the host: its queue went with it
+    }
+    FRunningRequest = false;
+}
+
+void TZtUsbDetector::RouteRequest(const String& text, zt::win32::LPARAM detail) {
+    static const std::array<Route, 2> routes = {{
+        {u"DoNewVolInfo",
+         [](TZtUsbDetector& detector, const String& argument, zt::win32::LPARAM unitMask) {
+             detector.GetNewVolumenInfo(argument, static_cast<std::uint32_t>(unitMask));
+         }},
+        {u"DoNewComInfo", [](TZtUsbDetector& detector, const String& argument,
+                             zt::win32::LPARAM) { detector.GetNewComInfo(argument); }},
+    }};
+    try {
+        // Only the first colon separates: an argument such as a MAC-style serial keeps its own.
+        const std::size_t colon = text.find(u':');
+        const String keyword = text.substr(0, colon);
+        const auto route = std::find_if(routes.begin(), routes.end(),
+                                        [&](const Route& r) { return keyword == r.keyword; });
+        if (route == routes.end()) return;
+        if (colon == String::npos) throw std::invalid_argument("a request without its argument");
+        route->inquiry(*this, text.substr(colon + 1), detail);
+    } catch (...) {
+        zt::host::ShowMessage(u"Debug ERR #133");
+    }
+}
+
+void TZtUsbDetector::FreePendingRequests() {
+    for (char* copy : FPendingRequests) zt::host::StrDispose(copy);
+    FPendingRequests.clear();
+}
+
+}  // namespace zt_usb_detector

@@ -1,0 +1,24 @@
+// Whether a USBasp programmer is attached, whenever the host asks.
+#include "ztusb/detector/usbasp_names.h"
+#include "ztusb/detector/zt_usb_detector.h"
+#include "ztusb/wmi/ZtWmiU.h"
+
+namespace zt_usb_detector {
+
+void TZtUsbDetector::CheckUSBasp() {
+    try {
+        TStringList lines;
+        ZtWmiU::DoWmiScript(u"SELECT *  FROM Win32_PnPEntity WHERE Caption Like \"%USBASP%\"", lines);
+        // The maker's programmers carry its web domain as their serial, so in their device ID.
+        const String text = zt::host::UpperCase(lines.Text());
+        if (!zt::host::Contains(text, u"USBASP")) return;
+        const bool maker =
+            zt::host::Contains(text, zt::host::UpperCase(zt::host::FromAnsi(kMakerWebDomain)));
+        DoUSBDetect(zt::host::FromAnsi(maker ? kMakerUsbaspName : kCloneUsbaspName), kUsbaspVendor,
+                    kUsbaspProduct, 1);
+    } catch (...) {
+        // The check drops every failure, the handler's included.
+    }
+}
+
+}  // namespace zt_usb_detector

@@ -1,0 +1,15 @@
+#pragma once
+// Members reached by name through IDispatch, for those a typed call cannot serve.
+
+#include "ztusb/host/ole_variant.h"
+#include "ztusb/win32/com.h"
+
+namespace zt::host {
+
+// Puts the property with one argument; a failure raises EOleSysError.
+void SetDispatchProperty(win32::IDispatch* object, const String& name, const OleVariant& value);
+
+// Reads the property (or calls the member) with no arguments; a failure raises EOleSysError.
+OleVariant GetDispatchProperty(win32::IDispatch* object, const String& name);
+
+}  // namespace zt::host

@@ -1,0 +1,54 @@
+#include "ztusb/sim/pnp_entities.h"
+
+namespace zt::sim {
+namespace {
+
+struct DeviceClass {
+    const char16_t* guid;
+    const char16_t* name;
+};
+constexpr DeviceClass kPorts = {u"{4d36e978-e325-11ce-bfc1-08002be10318}", u"Ports"};
+constexpr DeviceClass kUsb = {u"{36fc9e60-c465-11cf-8056-444553540000}", u"USB"};
+
+CimRepository::Values Entity(const DeviceClass& deviceClass, const String& caption,
+                             const String& description, const String& deviceId,
+                             const String& manufacturer, const String& service) {
+    return {{u"Caption", caption},          {u"ClassGuid", deviceClass.guid},
+            {u"Description", description},  {u"DeviceID", deviceId},
+            {u"Manufacturer", manufacturer}, {u"Name", caption},
+            {u"PNPClass", deviceClass.name}, {u"PNPDeviceID", deviceId},
+            {u"Present", u"TRUE"},          {u"Service", service},
+            {u"Status", u"OK"}};
+}
+
+String PortNumberText(const String& port) { return port.size() > 3 ? port.substr(3) : port; }
+
+}  // namespace
+
+CimRepository::Values PortEntity(const String& description, const String& port,
+                                 const String& deviceId, const String& manufacturer,
+                                 const String& service) {
+    return Entity(kPorts, description + u" (" + port + u")", description, deviceId, manufacturer,
+                  service);
+}
+
+CimRepository::Values UsbEntity(const String& description, const String& deviceId,
+                                const String& manufacturer, const String& service) {
+    return Entity(kUsb, description, description, deviceId, manufacturer, service);
+}
+
+String UsbDeviceId(const String& hardware, const String& instance) {
+    return u"USB\\" + hardware + u"\\" + host::UpperCase(instance);
+}
+
+String FtdiPortId(const String& hardware, const String& serial, char16_t channel) {
+    String plus = hardware;
+    plus[8] = u'+';  // VID_0403&PID_6001 -> VID_0403+PID_6001
+    return u"FTDIBUS\\" + plus + u"+" + host::UpperCase(serial) + channel + u"\\0000";
+}
+
+SerialPort NumberedPort(const String& name, const String& registryPrefix) {
+    return {name, registryPrefix + PortNumberText(name)};
+}
+
+}  // namespace zt::sim

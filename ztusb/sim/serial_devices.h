@@ -1,0 +1,52 @@
+#pragma once
+// Device models with serial ports: what each one adds to the world when it is plugged in.
+// Device IDs are written in capitals as WMI gives them; interface names carry the serial or
+// instance as it was given, small letters included, as Windows broadcasts them.
+
+#include <vector>
+
+#include "ztusb/world/cim_repository.h"
+
+namespace zt::sim {
+
+struct SerialPort {
+    String name;               // COM5
+    String registryValueName;  // its value in the serial-port map
+};
+
+struct SerialDevice {
+    String interfaceName;           // its USB device interface; empty for a device without one
+    std::vector<SerialPort> ports;  // in the order their arrivals are broadcast
+    std::vector<CimRepository::Values> entities;  // its Win32_PnPEntity instances
+};
+
+// FTDI FT232R: FTDIBUS\VID_0403+PID_6001+<serial>A\0000 and its USB parent.
+SerialDevice FtdiAdapter(const String& serial, const String& port);
+// FTDI FT2232 (two ports, PID_6010) or FT4232 (four, PID_6011): one USB parent and a port per
+// channel, FTDIBUS\VID_0403+PID_6010+<serial>A\0000, ...B\0000. Throws
+// std::invalid_argument for another number of ports.
+SerialDevice FtdiMultiChannel(const String& serial, const std::vector<String>& ports);
+
+// USB adapters whose port is the USB device itself: USB\VID_xxxx&PID_yyyy\<instance>, the
+// instance being the serial number or, for chips without one, made by Windows (5&2d6e3b1&0&2).
+enum class UsbSerialChip { Ch340, Cp210x, Prolific, ArduinoUno };
+SerialDevice UsbSerialAdapter(UsbSerialChip chip, const String& instance, const String& port);
+SerialDevice Ch340Adapter(const String& instance, const String& port);
+
+// A composite CDC device (a Raspberry Pi Pico): parent USB\VID_2E8A&PID_000A\<serial>, and
+// the port on interface 0, USB\VID_2E8A&PID_000A&MI_00\<instance made by Windows>.
+SerialDevice CompositeCdcDevice(const String& serial, const String& instance, const String& port);
+
+// A serial link over Bluetooth: a port without a USB device interface.
+SerialDevice BluetoothLink(const String& instance, const String& port);
+// The mainboard's own port, ACPI\PNP0501\1.
+SerialDevice BuiltInPort(const String& port);
+// Intel(R) Active Management Technology's serial-over-LAN port on PCI.
+SerialDevice SerialOverLanPort(const String& port);
+// A USB device without a port (a mouse, a hub): USB\<hardware>\<instance>.
+SerialDevice UsbDevice(const String& hardware, const String& instance, const String& description);
+// A USBasp programmer: a USB device without a port. The maker's carry its web domain as
+// their serial number.
+SerialDevice UsbaspProgrammer(const String& serial);
+
+}  // namespace zt::sim

@@ -1,0 +1,215 @@
+#include "ztusb/sim/storage_devices.h"
+
+#include "ztusb/world/broadcast.h"
+
+namespace zt::sim {
+namespace {
+
+constexpr char16_t kSystemName[] = u"DESKTOP-7Q2M4KD";
+constexpr char16_t kRemovableMedia[] = u"Removable Media";
+constexpr std::uint64_t kSectorBytes = 512;
+constexpr std::uint64_t kHeads = 255;
+constexpr std::uint64_t kSectorsPerTrack = 63;
+constexpr std::uint64_t kFirstPartitionOffset = 1048576;  // where Windows starts partition 0
+
+String Number(std::uint64_t value) { return host::FromAnsi(std::to_string(value)); }
+String Flag(bool value) { return value ? u"TRUE" : u"FALSE"; }
+
+bool IsRemovable(const DiskDrive& drive) { return drive.mediaType == kRemovableMedia; }
+
+std::uint64_t PartitionOffset(const DiskDrive& drive, std::size_t partition) {
+    std::uint64_t offset = kFirstPartitionOffset;
+    for (std::size_t i = 0; i < partition; ++i) offset += drive.volumes[i].size;
+    return offset;
+}
+
+String PartitionType(const DiskDrive& drive, const Volume& volume) {
+    if (drive.style == PartitionStyle::Mbr) return u"Installable File System";
+    return volume.letter.empty() ? u"GPT: System" : u"GPT: Basic Data";
+}
+
+// USBSTOR\<disk part>\<instance>&<LUN>, one drive for each LUN behind one USB interface.
+DiskDrive UsbDiskDrive(const String& caption, const String& mediaType, const String& diskPart,
+                       const String& instance, const String& serialNumber, std::uint32_t index,
+                       std::uint16_t lun, PartitionStyle style, std::vector<Volume> volumes) {
+    return {caption, mediaType, u"USBSTOR\\" + diskPart + u"\\" + instance + u"&" + Number(lun),
+            serialNumber, index, lun, true, style, std::move(volumes)};
+}
+
+StorageDevice SingleDrive(const String& hardware, const String& usbInstance, DiskDrive drive) {
+    return {UsbDeviceInterfaceName(hardware, usbInstance), {std::move(drive)}};
+}
+
+// Geometry as Windows reports it: whole cylinders of 255 heads and 63 sectors.
+void AddGeometry(const DiskDrive& drive, CimRepository::Values& values) {
+    std::uint64_t bytes = kFirstPartitionOffset;
+    for (const Volume& volume : drive.volumes) bytes += volume.size;
+    const std::uint64_t cylinderBytes = kHeads * kSectorsPerTrack * kSectorBytes;
+    const std::uint64_t cylinders = (bytes + cylinderBytes - 1) / cylinderBytes;
+    values.insert(values.end(), {{u"BytesPerSector", Number(kSectorBytes)},
+                                 {u"SectorsPerTrack", Number(kSectorsPerTrack)},
+                                 {u"Size", Number(cylinders * cylinderBytes)},
+                                 {u"TotalCylinders", Number(cylinders)},
+                                 {u"TotalHeads", Number(kHeads)},
+                                 {u"TotalSectors", Number(cylinders * kHeads * kSectorsPerTrack)},
+                                 {u"TotalTracks", Number(cylinders * kHeads)},
+                                 {u"TracksPerCylinder", Number(kHeads)}});
+}
+
+}  // namespace
+
+StorageDevice UsbStick(const String& serial, std::uint32_t index, std::vector<Volume> volumes) {
+    return SingleDrive(u"VID_0781&PID_5567", serial,
+                       UsbDiskDrive(u"SanDisk Cruzer Blade USB Device", kRemovableMedia,
+                                    u"DISK&VEN_SANDISK&PROD_CRUZER_BLADE&REV_1.00", serial, serial,
+                                    index, 0, PartitionStyle::Mbr, std::move(volumes)));
+}
+
+StorageDevice UsbStickWithoutSerial(const String& usbInstance, const String& diskInstance,
+                                    std::uint32_t index, std::vector<Volume> volumes) {
+    return SingleDrive(u"VID_058F&PID_6387", usbInstance,
+                       UsbDiskDrive(u"Generic Flash Disk USB Device", kRemovableMedia,
+                                    u"DISK&VEN_GENERIC&PROD_FLASH_DISK&REV_8.07", diskInstance, {},
+                                    index, 0, PartitionStyle::Mbr, std::move(volumes)));
+}
+
+StorageDevice ExternalHardDisk(const String& serial, std::uint32_t index,
+                               std::vector<Volume> volumes) {
+    return SingleDrive(u"VID_1058&PID_25A2", serial,
+                       UsbDiskDrive(u"WD Elements 25A2 USB Device", u"External hard disk media",
+                                    u"DISK&VEN_WD&PROD_ELEMENTS_25A2&REV_1021", serial, serial,
+                                    index, 0, PartitionStyle::Gpt, std::move(volumes)));
+}
+
+StorageDevice CardReader(const String& serial, std::uint32_t firstIndex,
+                         std::vector<std::vector<Volume>> slots) {
+    struct Slot {
+        const char16_t* caption;
+        const char16_t* product;
+    };
+    static constexpr Slot kSlots[] = {
+        {u"Generic- SD/MMC USB Device", u"SD/MMC"},
+        {u"Generic- Compact Flash USB Device", u"COMPACT_FLASH"},
+        {u"Generic- SM/xD-Picture USB Device", u"SM/XD-PICTURE"},
+        {u"Generic- MS/MS-Pro USB Device", u"MS/MS-PRO"},
+    };
+    StorageDevice reader{UsbDeviceInterfaceName(u"VID_058F&PID_6366", serial), {}};
+    slots.resize(std::size(kSlots));
+    for (std::uint16_t lun = 0; lun < std::size(kSlots); ++lun) {
+        reader.drives.push_back(UsbDiskDrive(
+            kSlots[lun].caption, kRemovableMedia,
+            u"DISK&VEN_GENERIC-&PROD_" + String(kSlots[lun].product) + u"&REV_1.00", serial, {},
+            firstIndex + lun, lun, PartitionStyle::Mbr, std::move(slots[lun])));
+        reader.drives.back().mediaLoaded = !reader.drives.back().volumes.empty();
+    }
+    return reader;
+}
+
+StorageDevice FixedDisk(std::uint32_t index, std::vector<Volume> volumes) {
+    return {{},
+            {{u"Samsung SSD 980 1TB", u"Fixed hard disk media",
+              u"SCSI\\DISK&VEN_NVME&PROD_SAMSUNG_SSD_980\\5&1B2C3D4E&0&000000", {}, index, 0, true,
+              PartitionStyle::Gpt, std::move(volumes)}}};
+}
+
+std::uint32_t UnitMask(const StorageDevice& device) {
+    std::uint32_t mask = 0;
+    for (const DiskDrive& drive : device.drives) {
+        for (const Volume& volume : drive.volumes) {
+            const char16_t letter = volume.letter.empty() ? 0 : volume.letter[0];
+            if (letter >= u'A' && letter <= u'Z') mask |= 1u << (letter - u'A');
+        }
+    }
+    return mask;
+}
+
+String DiskDeviceId(const DiskDrive& drive) { return u"\\\\.\\PHYSICALDRIVE" + Number(drive.index); }
+
+String PartitionId(const DiskDrive& drive, std::size_t partition) {
+    return u"Disk #" + Number(drive.index) + u", Partition #" + Number(partition);
+}
+
+CimRepository::Values DiskDriveObject(const DiskDrive& drive) {
+    const bool usb = drive.pnpDeviceId.starts_with(u"USBSTOR\\");
+    CimRepository::Values values = {{u"Caption", drive.caption},
+                                    {u"ConfigManagerErrorCode", u"0"},
+                                    {u"ConfigManagerUserConfig", u"FALSE"},
+                                    {u"CreationClassName", u"Win32_DiskDrive"},
+                                    {u"Description", u"Disk drive"},
+                                    {u"DeviceID", DiskDeviceId(drive)},
+                                    {u"Index", Number(drive.index)},
+                                    {u"InterfaceType", usb ? u"USB" : u"SCSI"},
+                                    {u"Manufacturer", u"(Standard disk drives)"},
+                                    {u"MediaLoaded", Flag(drive.mediaLoaded)},
+                                    {u"MediaType", drive.mediaType},
+                                    {u"Model", drive.caption},
+                                    {u"Name", DiskDeviceId(drive)},
+                                    {u"Partitions", Number(drive.volumes.size())},
+                                    {u"PNPDeviceID", drive.pnpDeviceId},
+                                    {u"SCSIBus", u"0"},
+                                    {u"SCSILogicalUnit", Number(drive.lun)},
+                                    {u"SCSIPort", usb ? u"1" : u"0"},
+                                    {u"SCSITargetId", u"0"},
+                                    {u"Status", u"OK"},
+                                    {u"SystemCreationClassName", u"Win32_ComputerSystem"},
+                                    {u"SystemName", kSystemName}};
+    if (!drive.serialNumber.empty()) values.emplace_back(u"SerialNumber", drive.serialNumber);
+    if (drive.mediaLoaded) AddGeometry(drive, values);
+    return values;
+}
+
+CimRepository::Values PartitionObject(const DiskDrive& drive, std::size_t partition) {
+    const Volume& volume = drive.volumes[partition];
+    const String id = PartitionId(drive, partition);
+    const std::uint64_t offset = PartitionOffset(drive, partition);
+    CimRepository::Values values = {{u"BlockSize", Number(kSectorBytes)},
+                                    {u"Bootable", u"FALSE"},
+                                    {u"BootPartition", u"FALSE"},
+                                    {u"Caption", id},
+                                    {u"CreationClassName", u"Win32_DiskPartition"},
+                                    {u"Description", PartitionType(drive, volume)},
+                                    {u"DeviceID", id},
+                                    {u"DiskIndex", Number(drive.index)},
+                                    {u"Index", Number(partition)},
+                                    {u"Name", id},
+                                    {u"NumberOfBlocks", Number(volume.size / kSectorBytes)},
+                                    {u"PrimaryPartition", u"TRUE"},
+                                    {u"Size", Number(volume.size)},
+                                    {u"StartingOffset", Number(offset)},
+                                    {u"SystemCreationClassName", u"Win32_ComputerSystem"},
+                                    {u"SystemName", kSystemName},
+                                    {u"Type", PartitionType(drive, volume)}};
+    if (drive.style == PartitionStyle::Mbr) {
+        values.emplace_back(u"HiddenSectors", Number(offset / kSectorBytes));
+    }
+    return values;
+}
+
+CimRepository::Values LogicalDiskObject(const DiskDrive& drive, const Volume& volume) {
+    const bool removable = IsRemovable(drive);
+    const bool ntfs = volume.fileSystem == u"NTFS";
+    CimRepository::Values values = {
+        {u"Access", u"0"},
+        {u"Caption", volume.letter},
+        {u"Compressed", u"FALSE"},
+        {u"CreationClassName", u"Win32_LogicalDisk"},
+        {u"Description", removable ? u"Removable Disk" : u"Local Fixed Disk"},
+        {u"DeviceID", volume.letter},
+        {u"DriveType", removable ? u"2" : u"3"},
+        {u"FileSystem", volume.fileSystem},
+        {u"FreeSpace", Number(volume.freeSpace)},
+        {u"MaximumComponentLength", u"255"},
+        {u"Name", volume.letter},
+        {u"Size", Number(volume.size)},
+        {u"SupportsDiskQuotas", Flag(ntfs)},
+        {u"SupportsFileBasedCompression", Flag(ntfs)},
+        {u"SystemCreationClassName", u"Win32_ComputerSystem"},
+        {u"SystemName", kSystemName},
+        {u"VolumeDirty", u"FALSE"},
+        {u"VolumeName", volume.label},
+        {u"VolumeSerialNumber", volume.volumeSerial}};
+    if (!removable) values.emplace_back(u"MediaType", u"12");  // fixed hard disk media
+    return values;
+}
+
+}  // namespace zt::sim

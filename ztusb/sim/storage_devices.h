@@ -1,0 +1,71 @@
+#pragma once
+// Disk drive models: what a drive adds to the world, partitions and volumes included, as
+// Windows presents them.
+
+#include <cstdint>
+#include <vector>
+
+#include "ztusb/world/cim_repository.h"
+
+namespace zt::sim {
+
+// One partition; a lettered one holds a volume. A partition without a letter (EFI system,
+// recovery) is on the disk but has no logical disk.
+struct Volume {
+    String letter;  // e.g. E:; empty for a partition without a letter
+    String fileSystem;
+    std::uint64_t size;
+    std::uint64_t freeSpace;
+    String label;
+    String volumeSerial;  // e.g. 1A2B3C4D
+};
+
+// How a drive's partitions are laid out and described.
+enum class PartitionStyle { Mbr, Gpt };
+
+// One disk drive: a stick, a disk or one slot of a card reader.
+struct DiskDrive {
+    String caption;
+    String mediaType;
+    String pnpDeviceId;   // USBSTOR\<disk part>\<instance>&<LUN>
+    String serialNumber;  // empty when the drive reports none
+    std::uint32_t index;  // \\.\PHYSICALDRIVE<index>, Disk #<index>
+    std::uint16_t lun;    // the drive's place behind its USB device: a card reader's slot
+    bool mediaLoaded;     // false for an empty card-reader slot: no size, no partitions
+    PartitionStyle style;
+    std::vector<Volume> volumes;  // the partitions, in disk order
+};
+
+struct StorageDevice {
+    String interfaceName;  // its USB device interface; empty for a built-in drive
+    std::vector<DiskDrive> drives;
+};
+
+// A USB stick: USBSTOR\DISK&VEN_SANDISK&PROD_CRUZER_BLADE&REV_1.00\<serial>&0.
+StorageDevice UsbStick(const String& serial, std::uint32_t index, std::vector<Volume> volumes);
+// A stick without a USB serial number: Windows makes up both the USB instance (e.g.
+// 5&1A2B3C4D&0&3) and the disk's (e.g. 7&2A3B4C5D), and they differ.
+StorageDevice UsbStickWithoutSerial(const String& usbInstance, const String& diskInstance,
+                                    std::uint32_t index, std::vector<Volume> volumes);
+// An external hard disk on USB, partitioned GPT; a volume without a letter is its EFI or
+// recovery partition.
+StorageDevice ExternalHardDisk(const String& serial, std::uint32_t index,
+                               std::vector<Volume> volumes);
+// A card reader with one drive per slot (LUN 0 to 3), disks firstIndex onwards. A slot
+// without volumes holds no medium.
+StorageDevice CardReader(const String& serial, std::uint32_t firstIndex,
+                         std::vector<std::vector<Volume>> slots);
+// The workstation's own disk, which no volume query of the package selects.
+StorageDevice FixedDisk(std::uint32_t index, std::vector<Volume> volumes);
+
+// The drive letters of a device as a broadcast's unit mask (bit 0 is A).
+std::uint32_t UnitMask(const StorageDevice& device);
+
+// The instances a drive adds to the repository, and their keys.
+String DiskDeviceId(const DiskDrive& drive);
+String PartitionId(const DiskDrive& drive, std::size_t partition);
+CimRepository::Values DiskDriveObject(const DiskDrive& drive);
+CimRepository::Values PartitionObject(const DiskDrive& drive, std::size_t partition);
+CimRepository::Values LogicalDiskObject(const DiskDrive& drive, const Volume& volume);
+
+}  // namespace zt::sim

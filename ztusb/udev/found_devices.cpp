@@ -1,0 +1,263 @@
+#include "ztusb/udev/found_devices.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <set>
+
+#include "ztusb/world/broadcast.h"
+#include "ztusb/sim/pnp_entities.h"
+
+namespace zt::sim {
+namespace {
+
+constexpr std::size_t kMaxInstance = 126;  // Windows' device IDs hold 200 characters in all
+constexpr std::size_t kMaxText = 126;
+constexpr char kFtdiVendor[] = "0403";
+
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// Text a device wrote, for display: UTF-8, control characters as blanks, bounded.
+String DisplayText(const std::string& raw, const char16_t* fallback) {
+    String text = host::FromUtf8(raw.substr(0, kMaxText * 3));
+    std::replace_if(text.begin(), text.end(), [](char16_t c) { return c < u' ' || c == 0x7F; }, u' ');
+    text = host::Trim(text).substr(0, kMaxText);
+    return text.empty() ? String(fallback) : text;
+}
+
+// Windows takes a serial number as the instance only when every character is printable
+// ASCII and none is a comma; the backslash would split the device ID.
+bool UsableSerial(const std::string& serial) {
+    if (serial.empty() || serial.size() > kMaxInstance) return false;
+    return std::all_of(serial.begin(), serial.end(), [](char c) {
+        return c > ' ' && c < 0x7F && c != ',' && c != '\\';
+    });
+}
+
+// A part of a device ID made from text a device wrote: blanks and what may not stand in
+// a device ID become '_', in capitals.
+String IdPart(const std::string& raw, std::size_t length) {
+    std::string part = Trimmed(raw).substr(0, length);
+    for (char& c : part) {
+        if (c <= ' ' || c >= 0x7F || c == '\\' || c == ',') c = '_';
+    }
+    return host::UpperCase(host::FromAnsi(part));
+}
+
+String HexId(const std::string& raw) {
+    const bool hex = raw.size() == 4 && std::all_of(raw.begin(), raw.end(), [](char c) {
+                         return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+                     });
+    return hex ? host::UpperCase(host::FromAnsi(raw)) : u"0000";
+}
+
+String Hardware(const FoundUsbDevice& device) {
+    return u"VID_" + HexId(device.vendorId) + u"&PID_" + HexId(device.productId);
+}
+
+std::uint32_t Hash(const std::string& text) {
+    std::uint32_t hash = 2166136261u;  // FNV-1a
+    for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    return hash;
+}
+
+String Hex(std::uint32_t value, const char* format) {
+    char text[16];
+    std::snprintf(text, sizeof text, format, value);
+    return host::FromAnsi(text);
+}
+
+// The last number of the port path: 1-1.2 -> 2.
+String PortOfLocation(const std::string& location) {
+    const auto cut = location.find_last_of(".-");
+    const std::string last = cut == std::string::npos ? location : location.substr(cut + 1);
+    return IdPart(last, 3);
+}
+
+String InterfaceInstance(const FoundUsbDevice& device, unsigned interfaceNumber) {
+    return u"7&" + Hex(Hash(device.location + ":" + std::to_string(interfaceNumber)), "%x") +
+           u"&0&" + Hex(interfaceNumber & 0xFFFFu, "%04X");
+}
+
+bool IsFtdi(const FoundUsbDevice& device) { return device.vendorId == kFtdiVendor; }
+bool IsComposite(const FoundUsbDevice& device) { return device.interfaceCount > 1; }
+
+// The USB device's own entity; a single-interface serial adapter has none apart from its port.
+void AddUsbEntity(const FoundUsbDevice& device, const String& instance, SerialDevice& mirrored) {
+    const String id = UsbDeviceId(Hardware(device), instance);
+    const String manufacturer = DisplayText(device.manufacturer, u"(Standard USB Host Controller)");
+    if (IsComposite(device)) {
+        mirrored.entities.push_back(UsbEntity(u"USB Composite Device", id,
+                                              u"(Standard USB Host Controller)", u"usbccgp"));
+    } else if (IsFtdi(device)) {
+        mirrored.entities.push_back(UsbEntity(u"USB Serial Converter", id, manufacturer, u"FTDIBUS"));
+    } else if (!device.disks.empty()) {
+        mirrored.entities.push_back(UsbEntity(u"USB Mass Storage Device", id,
+                                              u"Compatible USB storage device", u"USBSTOR"));
+    } else if (device.ttys.empty()) {
+        mirrored.entities.push_back(
+            UsbEntity(DisplayText(device.product, u"USB Device"), id, manufacturer, u"WinUSB"));
+    }
+}
+
+// Several ports may come out with one device ID (ports sharing an interface, FTDI interfaces
+// past Z): the second and later get their place appended, so that each has one of its own.
+String PortDeviceId(const FoundUsbDevice& device, const String& instance, const FoundTty& tty,
+                    unsigned place) {
+    const String hardware = Hardware(device);
+    const String apart = place == 0 ? String() : u"&" + Hex(place, "%u");
+    if (IsFtdi(device)) {
+        return FtdiPortId(hardware, instance + apart,
+                          static_cast<char16_t>(u'A' + std::min(tty.interfaceNumber, 25u)));
+    }
+    if (IsComposite(device)) {
+        return UsbDeviceId(hardware + u"&MI_" + Hex(tty.interfaceNumber & 0xFFu, "%02X"),
+                           InterfaceInstance(device, tty.interfaceNumber) + apart);
+    }
+    return UsbDeviceId(hardware, instance + apart);
+}
+
+void AddPorts(const FoundUsbDevice& device, const String& instance, SerialDevice& mirrored) {
+    std::map<String, unsigned> portsWithId;
+    for (const FoundTty& tty : device.ttys) {
+        const String firstId = PortDeviceId(device, instance, tty, 0);
+        const unsigned place = portsWithId[firstId]++;
+        mirrored.ports.push_back({tty.port, host::FromUtf8(tty.node)});
+        mirrored.entities.push_back(PortEntity(DisplayText(device.product, u"USB Serial Device"), tty.port,
+                                               place == 0 ? firstId : PortDeviceId(device, instance, tty, place),
+                                               DisplayText(device.manufacturer, u"(Standard port types)"),
+                                               IsFtdi(device) ? u"FTSER2K" : u"usbser"));
+    }
+}
+
+Volume MirrorVolume(const FoundPartition& partition) {
+    const bool mounted = !partition.letter.empty();
+    return {partition.letter,
+            WindowsFileSystem(partition.fileSystem, partition.fileSystemVersion),
+            mounted ? partition.fileSystemSize : partition.size,
+            mounted ? partition.freeSpace : 0,
+            DisplayText(partition.label, u""),
+            VolumeSerial(partition.uuid)};
+}
+
+// USBSTOR\DISK&VEN_<8>&PROD_<16>&REV_<4>\<instance>&<LUN>, as the SCSI inquiry gives them.
+DiskDrive MirrorDisk(const FoundUsbDevice& device, const String& instance, const FoundDisk& disk) {
+    const bool usableSerial = UsableSerial(device.serial);
+    const String diskInstance =
+        usableSerial ? host::UpperCase(instance)
+                                    : u"7&" + Hex(Hash(device.location + "/disk"), "%X");
+    const std::string caption = Trimmed(Trimmed(disk.vendor) + " " + Trimmed(disk.model));
+    DiskDrive drive{DisplayText(caption, u"USB") + u" USB Device",
+                    disk.removable ? u"Removable Media" : u"External hard disk media",
+                    u"USBSTOR\\DISK&VEN_" + IdPart(disk.vendor, 8) + u"&PROD_" +
+                        IdPart(disk.model, 16) + u"&REV_" + IdPart(disk.revision, 4) + u"\\" +
+                        diskInstance + u"&" + host::FromAnsi(std::to_string(disk.lun)),
+                    usableSerial ? host::FromAnsi(device.serial) : String(),
+                    disk.index,
+                    disk.lun,
+                    true,
+                    disk.gpt ? PartitionStyle::Gpt : PartitionStyle::Mbr,
+                    {}};
+    for (const FoundPartition& partition : disk.partitions) drive.volumes.push_back(MirrorVolume(partition));
+    return drive;
+}
+
+}  // namespace
+
+String UsbInstance(const FoundUsbDevice& device) {
+    return UsableSerial(device.serial) ? host::FromAnsi(device.serial) : MadeUpInstance(device);
+}
+
+String MadeUpInstance(const FoundUsbDevice& device) {
+    return u"5&" + Hex(Hash(device.location), "%x") + u"&0&" + PortOfLocation(device.location);
+}
+
+MirroredDevice MirrorDevice(const FoundUsbDevice& device, const String& instance) {
+    MirroredDevice mirrored;
+    mirrored.serial.interfaceName = UsbDeviceInterfaceName(Hardware(device), instance);
+    AddUsbEntity(device, instance, mirrored.serial);
+    AddPorts(device, instance, mirrored.serial);
+    for (const FoundDisk& disk : device.disks) {
+        mirrored.storage.drives.push_back(MirrorDisk(device, instance, disk));
+    }
+    return mirrored;
+}
+
+namespace {
+
+std::string ComKey(const FoundUsbDevice& device, const String& instance, const FoundTty& tty) {
+    return host::ToUtf8(Hardware(device) + u"\\" + instance) + "#" + std::to_string(tty.interfaceNumber);
+}
+
+std::string VolumeKey(const String& instance, const FoundDisk& disk, std::size_t partition) {
+    const std::string& uuid = disk.partitions[partition].uuid;
+    if (!uuid.empty()) return "uuid:" + host::ToUtf8(IdPart(uuid, 64));
+    return host::ToUtf8(instance) + "#" + std::to_string(disk.lun) + "#" + std::to_string(partition);
+}
+
+// Two devices may well give the same serial; Windows then makes an instance for the second.
+String DistinctInstance(const FoundUsbDevice& device, std::set<String>& taken) {
+    String instance = UsbInstance(device);
+    if (!taken.insert(host::UpperCase(instance)).second) {
+        instance = MadeUpInstance(device);
+        taken.insert(host::UpperCase(instance));
+    }
+    return instance;
+}
+
+void NameVolumes(std::vector<std::pair<std::string, FoundPartition*>>& mounted, DeviceNames& names) {
+    std::vector<std::string> keys;
+    for (const auto& [key, partition] : mounted) keys.push_back(key);
+    const std::vector<String> letters = names.DriveLetters(keys);
+    for (std::size_t i = 0; i < mounted.size(); ++i) mounted[i].second->letter = letters[i];
+}
+
+}  // namespace
+
+std::map<std::string, MirroredDevice> MirrorDevices(std::map<std::string, FoundUsbDevice> found,
+                                                    DeviceNames& names) {
+    std::set<String> takenInstances;
+    std::map<std::string, String> instances;
+    std::vector<std::pair<std::string, FoundPartition*>> mounted;
+    std::uint32_t nextDisk = 1;  // disk 0 is the system's
+    for (auto& [key, device] : found) {
+        const String instance = DistinctInstance(device, takenInstances);
+        instances[key] = instance;
+        for (FoundTty& tty : device.ttys) tty.port = names.ComPort(ComKey(device, instance, tty));
+        for (FoundDisk& disk : device.disks) {
+            disk.index = nextDisk++;
+            for (std::size_t i = 0; i < disk.partitions.size(); ++i) {
+                FoundPartition& partition = disk.partitions[i];
+                partition.letter.clear();
+                if (!partition.mountPoint.empty()) mounted.emplace_back(VolumeKey(instance, disk, i), &partition);
+            }
+        }
+    }
+    NameVolumes(mounted, names);
+    std::map<std::string, MirroredDevice> mirrored;
+    for (const auto& [key, device] : found) mirrored.emplace(key, MirrorDevice(device, instances[key]));
+    return mirrored;
+}
+
+String WindowsFileSystem(const std::string& type, const std::string& version) {
+    if (type == "vfat") return version == "FAT32" ? u"FAT32" : u"FAT";
+    if (type == "exfat") return u"exFAT";
+    if (type == "ntfs" || type == "ntfs3") return u"NTFS";
+    if (type == "iso9660") return u"CDFS";
+    return IdPart(type, 16);
+}
+
+String VolumeSerial(const std::string& uuid) {
+    std::string digits;
+    for (const char c : uuid.substr(0, 64)) {
+        if (std::isxdigit(static_cast<unsigned char>(c)) != 0) digits += c;
+    }
+    if (digits.size() == 16) digits = digits.substr(8);
+    return digits.size() == 8 ? host::UpperCase(host::FromAnsi(digits)) : String();
+}
+
+}  // namespace zt::sim

@@ -1,0 +1,46 @@
+#pragma once
+// This machine's own USB devices as a Windows world: COM ports, disk drives and volumes
+// named the Windows way, read through udev where the machine has it. Install its
+// workstation's WMI backend with ZtWmiU::SetWmiBackend; its serial-port map goes to the
+// emulated registry.
+
+#include <filesystem>
+#include <memory>
+
+#include "ztusb/udev/device_names.h"
+#include "ztusb/udev/mount_table.h"
+#include "ztusb/sim/workstation.h"
+
+namespace zt::sim {
+
+class MachineWorld {
+public:
+    explicit MachineWorld(MountTable mounts = SystemMountTable(),
+                          std::filesystem::path namesFile = DefaultDeviceNamesFile());
+    ~MachineWorld();
+    MachineWorld(const MachineWorld&) = delete;
+    MachineWorld& operator=(const MachineWorld&) = delete;
+
+    // False where the machine has no udev to ask (a container): the world then stays empty.
+    bool Available() const;
+    Workstation& Station() { return station_; }
+
+    // Reads the machine again; what came, went or changed is broadcast to the calling
+    // thread's windows.
+    void Refresh();
+
+    // From now on, udev's add and remove events and changes of the mount table reach the
+    // calling thread's message loop (ProcessMessages, or the host's own): each time the
+    // loop looks at its queue the machine is read again and what changed is broadcast to
+    // the thread's windows. The host's threads are not touched. Destroy the world outside
+    // its own broadcasts.
+    void Listen();
+
+private:
+    struct Udev;
+
+    Workstation station_;
+    std::unique_ptr<Udev> udev_;
+};
+
+}  // namespace zt::sim

@@ -1,0 +1,16 @@
+// A platform without udev: this machine's devices cannot be read, and the world stays empty.
+#include "ztusb/udev/machine.h"
+
+namespace zt::sim {
+
+struct MachineWorld::Udev {};
+
+MountTable SystemMountTable() { return {}; }
+
+MachineWorld::MachineWorld(MountTable, std::filesystem::path) {}
+MachineWorld::~MachineWorld() = default;
+bool MachineWorld::Available() const { return false; }
+void MachineWorld::Refresh() {}
+void MachineWorld::Listen() {}
+
+}  // namespace zt::sim

@@ -1,0 +1,19 @@
+// Emulated run-time loading: the dynamic loader's shared objects.
+#include <dlfcn.h>
+
+#include "ztusb/win32/api.h"
+
+namespace zt::win32 {
+
+HMODULE LoadLibraryA(LPCSTR fileName) {
+    return static_cast<HMODULE>(dlopen(fileName, RTLD_NOW | RTLD_LOCAL));
+}
+
+FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
+    // dlsym hands back an object pointer; Windows' callers cast it to a function anyway.
+    return reinterpret_cast<FARPROC>(dlsym(module, name));
+}
+
+BOOL FreeLibrary(HMODULE module) { return dlclose(module) == 0 ? TRUE : FALSE; }
+
+}  // namespace zt::win32

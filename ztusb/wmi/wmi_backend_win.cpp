@@ -1,0 +1,53 @@
+// WMI over COM: SWbemLocator -> ConnectServer -> ExecQuery -> _NewEnum -> GetObjectText_.
+// COM must already be initialised on the calling thread; the package never does it.
+#include "ztusb/host/safe_call.h"
+#include "ztusb/wmi/wbem_factories.h"
+#include "ztusb/wmi/wmi_backend.h"
+
+namespace ZtWmiU {
+namespace {
+
+using zt::host::ComPtr;
+using zt::host::OleVariant;
+using zt::host::SafeCall;
+using zt::host::WideString;
+
+ComPtr<IEnumVARIANT> OpenEnumerator(const String& query) {
+    const WideString empty;
+    const ComPtr<ISWbemServices> services = SafeCall(CoSWbemLocator::Create(), &ISWbemLocator::ConnectServer,
+                                                     WideString(u"."), WideString(u"root\\cimv2"), empty, empty,
+                                                     empty, empty, LONG{0}, static_cast<IDispatch*>(nullptr));
+    const ComPtr<ISWbemObjectSet> objects = SafeCall(services, &ISWbemServices::ExecQuery, query, WideString(u"WQL"),
+                                                     LONG{0}, static_cast<IDispatch*>(nullptr));
+    const ComPtr<IUnknown> enumerable = SafeCall(objects, &ISWbemObjectSet::get__NewEnum);
+    return zt::host::QueryAs<IEnumVARIANT>(enumerable.Get(), __uuidof(IEnumVARIANT));
+}
+
+std::vector<String> ObjectTexts(const String& query) {
+    const ComPtr<IEnumVARIANT> enumerator = OpenEnumerator(query);
+    std::vector<String> texts;
+    OleVariant element;
+    ULONG fetched = 0;
+    // Anything but S_OK from Next ends the enumeration, a failure code included.
+    while (enumerator->Next(1, element.Put(), &fetched) == S_OK) {
+        if (element.Interface() == nullptr) continue;
+        const auto object = zt::host::QueryAs<ISWbemObject>(element.Interface(), IID_ISWbemObject);
+        texts.push_back(SafeCall(object, &ISWbemObject::GetObjectText_, LONG{0}));
+    }
+    return texts;
+}
+
+// Every COM failure on the way makes the query fail.
+std::optional<std::vector<String>> RunQuery(const String& query) {
+    try {
+        return ObjectTexts(query);
+    } catch (const zt::host::EOleSysError&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+WmiBackend PlatformWmiBackend() { return RunQuery; }
+
+}  // namespace ZtWmiU

@@ -1,0 +1,104 @@
+#include "ztusb/world/cim_schema.h"
+
+#include <algorithm>
+#include <array>
+
+namespace zt::sim {
+namespace {
+
+using enum CimType;
+
+constexpr CimProperty kPnPEntity[] = {
+    {u"Availability", UInt16, false},       {u"Caption", String, false},
+    {u"ClassGuid", String, false},          {u"ConfigManagerErrorCode", UInt32, false},
+    {u"CreationClassName", String, false},  {u"Description", String, false},
+    {u"DeviceID", String, true},            {u"Manufacturer", String, false},
+    {u"Name", String, false},               {u"PNPClass", String, false},
+    {u"PNPDeviceID", String, false},        {u"Present", Boolean, false},
+    {u"Service", String, false},            {u"Status", String, false},
+    {u"SystemName", String, false},
+};
+
+constexpr CimProperty kDiskDrive[] = {
+    {u"BytesPerSector", UInt32, false},          {u"Caption", String, false},
+    {u"ConfigManagerErrorCode", UInt32, false},  {u"ConfigManagerUserConfig", Boolean, false},
+    {u"CreationClassName", String, false},       {u"Description", String, false},
+    {u"DeviceID", String, true},                 {u"Index", UInt32, false},
+    {u"InterfaceType", String, false},           {u"Manufacturer", String, false},
+    {u"MediaLoaded", Boolean, false},            {u"MediaType", String, false},
+    {u"Model", String, false},                   {u"Name", String, false},
+    {u"Partitions", UInt32, false},              {u"PNPDeviceID", String, false},
+    {u"SCSIBus", UInt32, false},                 {u"SCSILogicalUnit", UInt16, false},
+    {u"SCSIPort", UInt16, false},                {u"SCSITargetId", UInt16, false},
+    {u"SectorsPerTrack", UInt32, false},         {u"SerialNumber", String, false},
+    {u"Size", UInt64, false},                    {u"Status", String, false},
+    {u"SystemCreationClassName", String, false}, {u"SystemName", String, false},
+    {u"TotalCylinders", UInt64, false},          {u"TotalHeads", UInt32, false},
+    {u"TotalSectors", UInt64, false},            {u"TotalTracks", UInt64, false},
+    {u"TracksPerCylinder", UInt32, false},
+};
+
+constexpr CimProperty kDiskPartition[] = {
+    {u"BlockSize", UInt64, false},          {u"Bootable", Boolean, false},
+    {u"BootPartition", Boolean, false},     {u"Caption", String, false},
+    {u"CreationClassName", String, false},  {u"Description", String, false},
+    {u"DeviceID", String, true},            {u"DiskIndex", UInt32, false},
+    {u"HiddenSectors", UInt32, false},      {u"Index", UInt32, false},
+    {u"Name", String, false},               {u"NumberOfBlocks", UInt64, false},
+    {u"PrimaryPartition", Boolean, false},  {u"Size", UInt64, false},
+    {u"StartingOffset", UInt64, false},     {u"SystemCreationClassName", String, false},
+    {u"SystemName", String, false},         {u"Type", String, false},
+};
+
+constexpr CimProperty kLogicalDisk[] = {
+    {u"Access", UInt16, false},                        {u"Caption", String, false},
+    {u"Compressed", Boolean, false},                   {u"CreationClassName", String, false},
+    {u"Description", String, false},                   {u"DeviceID", String, true},
+    {u"DriveType", UInt32, false},                     {u"FileSystem", String, false},
+    {u"FreeSpace", UInt64, false},                     {u"MaximumComponentLength", UInt32, false},
+    {u"MediaType", UInt32, false},                     {u"Name", String, false},
+    {u"Size", UInt64, false},                          {u"SupportsDiskQuotas", Boolean, false},
+    {u"SupportsFileBasedCompression", Boolean, false}, {u"SystemCreationClassName", String, false},
+    {u"SystemName", String, false},                    {u"VolumeDirty", Boolean, false},
+    {u"VolumeName", String, false},                    {u"VolumeSerialNumber", String, false},
+};
+
+constexpr CimProperty kAssociation[] = {
+    {u"Antecedent", String, true},
+    {u"Dependent", String, true},
+};
+
+constexpr std::array<CimClass, 6> kClasses = {{
+    {u"Win32_PnPEntity", kPnPEntity, nullptr, nullptr},
+    {u"Win32_DiskDrive", kDiskDrive, nullptr, nullptr},
+    {u"Win32_DiskPartition", kDiskPartition, nullptr, nullptr},
+    {u"Win32_LogicalDisk", kLogicalDisk, nullptr, nullptr},
+    {u"Win32_DiskDriveToDiskPartition", kAssociation, u"Win32_DiskDrive", u"Win32_DiskPartition"},
+    {u"Win32_LogicalDiskToPartition", kAssociation, u"Win32_DiskPartition", u"Win32_LogicalDisk"},
+}};
+
+static_assert(std::all_of(kClasses.begin(), kClasses.end(),
+                          [](const CimClass& c) { return c.properties.size() <= kMaxCimProperties; }));
+
+}  // namespace
+
+const CimProperty* CimClass::Find(std::u16string_view propertyName) const {
+    const auto found = std::find_if(properties.begin(), properties.end(), [&](const auto& p) {
+        return host::SameText(p.name, propertyName);
+    });
+    return found == properties.end() ? nullptr : &*found;
+}
+
+const CimProperty& CimClass::Key() const {
+    return *std::find_if(properties.begin(), properties.end(),
+                         [](const CimProperty& p) { return p.key; });
+}
+
+const CimClass* FindCimClass(std::u16string_view name) {
+    const auto found = std::find_if(kClasses.begin(), kClasses.end(), [&](const CimClass& c) {
+        return host::SameText(c.name, name);
+    });
+    return found == kClasses.end() ? nullptr : &*found;
+}
+
+}  // namespace zt::sim
