@@ -1,5 +1,6 @@
 // Volumes of removable and external disk drives: the walk from each drive through its
-// partitions to its logical disks, the inventory and the new-volume inquiry.
+// partitions to its logical disks (and back from a letter to its drive), the inventory and the
+// new-volume inquiry.
 #include <algorithm>
 #include <bit>
 #include <span>
