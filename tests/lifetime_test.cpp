@@ -236,7 +236,7 @@ TEST_F(HostLoopDuringInquiry, KeystrokesReachTheHostsWindowAsCharacters) {
 // answers are made to fail the work.
 String Drive(const String& pnpDeviceId) {
     return u"\ninstance of Win32_DiskDrive\n{\n\tCaption = \"Stick\";\n\tDeviceID = "
-           u"\"\\\\\\\\.\\\\PHYSICALDRIVE1\";\n\tPNPDeviceID = \"" +
+           u"\"\\\\\\\\.\\\\PHYSICALDRIVE1\";\n\tMediaType = \"Removable Media\";\n\tPNPDeviceID = \"" +
            pnpDeviceId + u"\";\n};\n";
 }
 
@@ -262,7 +262,7 @@ const MessageBoxCase kMessageBoxCases[] = {
          sim::BroadcastDeviceChange(kArrival, sim::PortRecord(u"COM5"));
          PumpRequests();
      }},
-    // A device interface without an instance leaves no name to tie the drive to.
+    // A drive whose device ID holds no instance leaves its volume without a USB serial.
     {"new-volume inquiry", "Debug ERR #177", Drive(u"NOPATH"),
      [](TZtUsbDetector&) {
          sim::BroadcastDeviceChange(kArrival, UsbInterface(Arrived(u"")));
