@@ -21,6 +21,8 @@ start)
     use_wine_prefix "$2"
     # A server left by an earlier run may be about to exit, or never will.
     wineserver -k >/dev/null 2>&1 || true
+    # What wine-run.sh could not remove, killed at a timeout.
+    rm -f "$WINEPREFIX"/stderr.*
     detached wineserver -p
     detached wine cmd /c exit
     ;;
