@@ -31,7 +31,9 @@ void RemoveMessageSource(std::uint64_t source);
 // message posted to the thread or one of its windows, or a message source with events. A
 // host with an event loop of its own (GLib, Qt, asio) watches it and then calls
 // zt::host::ProcessMessages on this thread. It belongs to the thread's queue and closes when
-// the thread ends; -1 when the system gives no descriptors.
+// the thread ends; -1 when the system gives no descriptors. A change of the mount table
+// reports itself once, to whoever polls first: a host loop that polls this descriptor takes
+// it, and the volume is then heard with the next udev event or Refresh.
 int MessageQueueDescriptor();
 
 }  // namespace zt::win32::emulated
