@@ -59,7 +59,8 @@ public:
     void Stop();
 
     // The oldest queued event, waiting up to the timeout; none when the time passed or the
-    // thread has stopped and nothing is left.
+    // thread has stopped and nothing is left. Not from a handler: the events come from the
+    // thread that handler holds up.
     std::optional<TZtDetectorEvent> WaitEvent(std::chrono::milliseconds Timeout);
 
     // The component's inquiries, with its results (TZtUsbDetector's fields) returned.
