@@ -11,14 +11,14 @@ install(TARGETS ztusb ztusb_sim EXPORT ZtUsbDetectorTargets
 # #include "ztusb/detector/zt_usb_detector.h". The units' internal headers stay in the tree.
 set(ZT_PUBLIC_HEADERS
   d2xx/D2XXUnit_ZT.h d2xx/d2xx_api.h
-  detector/zt_usb_detector.h
+  detector/detector_thread.h detector/zt_usb_detector.h
   host/application.h host/classes.h host/com_objects.h host/com_ptr.h host/dialogs.h
   host/exception.h host/late_binding.h host/liveness.h host/ole_error.h host/ole_server.h
   host/ole_variant.h host/safe_call.h host/shown_text.h host/string_list.h host/text.h host/window_binding.h
   sim/serial_devices.h sim/storage_devices.h sim/workstation.h
   udev/device_names.h udev/machine.h udev/mount_table.h
-  win32/api.h win32/broadcast_records.h win32/com.h win32/com_emu.h win32/wbem_scripting.h
-  win32/wbem_scripting_emu.h
+  win32/api.h win32/broadcast_records.h win32/com.h win32/com_emu.h win32/message_sources_emu.h
+  win32/wbem_scripting.h win32/wbem_scripting_emu.h
   wmi/ZtWmiU.h wmi/wbem_factories.h wmi/wbem_scripting_ids.h wmi/wbem_server.h wmi/wbem_wrappers.h
   world/broadcast.h world/cim_repository.h world/cim_schema.h world/recorded_world.h)
 foreach(header ${ZT_PUBLIC_HEADERS})
@@ -27,9 +27,10 @@ foreach(header ${ZT_PUBLIC_HEADERS})
 endforeach()
 install(EXPORT ZtUsbDetectorTargets NAMESPACE ZtUsbDetector:: DESTINATION ${ZT_CONFIG_DIR})
 
-set(ZT_CONFIG_DEPENDENCIES "")
+set(ZT_CONFIG_DEPENDENCIES "include(CMakeFindDependencyMacro)
+find_dependency(Threads)")
 if(ZT_MACHINE STREQUAL "udev")
-  set(ZT_CONFIG_DEPENDENCIES "include(CMakeFindDependencyMacro)
+  string(APPEND ZT_CONFIG_DEPENDENCIES "
 find_dependency(PkgConfig)
 pkg_check_modules(LIBUDEV REQUIRED IMPORTED_TARGET libudev)")
 endif()

@@ -59,6 +59,7 @@ using ::FARPROC;
 using ::FreeLibrary;
 using ::GetClassNameW;
 using ::GetCurrentThreadId;
+using ::GetMessageW;
 using ::GetModuleHandleW;
 using ::GetProcAddress;
 using ::GetWindowLongPtrW;
@@ -69,6 +70,7 @@ using ::MultiByteToWideChar;
 using ::PeekMessageW;
 using ::PostMessageW;
 using ::PostQuitMessage;
+using ::PostThreadMessageW;
 using ::RegCloseKey;
 using ::RegEnumValueW;
 using ::RegisterClassW;
@@ -229,13 +231,21 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC callback, LPARAM lParam);
 int GetClassNameW(HWND window, LPWSTR className, int maxCount);
 
-// Messages: one queue per thread, delivered in posting order. SendMessageW calls the window
-// procedure at once and only on the window's own thread (0 otherwise). PeekMessageW takes
-// no window or range filter. As on Windows, a quit request is a flag of the thread's queue:
-// WM_QUIT (no window, the exit code as WParam) comes once nothing else is waiting.
+// Messages: one queue per thread, delivered in posting order; the queue goes when its thread
+// ends, and posts to it then fail. SendMessageW calls the window procedure at once and only
+// on the window's own thread (0 otherwise). PeekMessageW and GetMessageW take no window or
+// range filter. As on Windows, a quit request is a flag of the thread's queue: WM_QUIT (no
+// window, the exit code as WParam) comes once nothing else is waiting. A thread's message
+// sources (message_sources_emu.h) add to its queue whenever it is looked at.
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// A message without a window (hwnd null), which DispatchMessageW does not deliver.
+BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
+// Sleeps until a message is posted or a message source has events, without a polling period.
+// Returns 0 for WM_QUIT, -1 for a null message or a window filter that is not a window (or
+// when the system gives no descriptors to wait on), otherwise nonzero.
+BOOL GetMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax);
 LRESULT DispatchMessageW(const MSG* message);
 void PostQuitMessage(int exitCode);
 // WM_KEYDOWN of a letter, digit or space key puts its character (unshifted: letters in lower
