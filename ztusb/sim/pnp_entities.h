@@ -2,25 +2,26 @@
 // Win32_PnPEntity instances and device IDs as Windows writes them, shared by the device
 // models and by the devices found on a machine.
 
+#include "ztusb/export.h"
 #include "ztusb/world/cim_repository.h"
 #include "ztusb/sim/serial_devices.h"
 
 namespace zt::sim {
 
 // A port's entity: caption "<description> (COM5)", class Ports.
-CimRepository::Values PortEntity(const String& description, const String& port,
-                                 const String& deviceId, const String& manufacturer,
-                                 const String& service);
+ZT_SIM_API CimRepository::Values PortEntity(const String& description, const String& port,
+                                            const String& deviceId, const String& manufacturer,
+                                            const String& service);
 // A USB device's entity, class USB.
-CimRepository::Values UsbEntity(const String& description, const String& deviceId,
-                                const String& manufacturer, const String& service);
+ZT_SIM_API CimRepository::Values UsbEntity(const String& description, const String& deviceId,
+                                           const String& manufacturer, const String& service);
 
 // USB\VID_xxxx&PID_yyyy\<instance in capitals>.
-String UsbDeviceId(const String& hardware, const String& instance);
+ZT_SIM_API String UsbDeviceId(const String& hardware, const String& instance);
 // FTDIBUS\VID_xxxx+PID_yyyy+<serial><channel>\0000, from hardware VID_xxxx&PID_yyyy.
-String FtdiPortId(const String& hardware, const String& serial, char16_t channel);
+ZT_SIM_API String FtdiPortId(const String& hardware, const String& serial, char16_t channel);
 
 // COM5 with its serial-port map value, named <prefix>5.
-SerialPort NumberedPort(const String& name, const String& registryPrefix);
+ZT_SIM_API SerialPort NumberedPort(const String& name, const String& registryPrefix);
 
 }  // namespace zt::sim

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "ztusb/export.h"
+
 namespace zt::win32::emulated {
 
 // Polled without waiting, on the thread that added it, whenever that thread looks at its
@@ -12,7 +14,7 @@ namespace zt::win32::emulated {
 // runs: what it broadcasts may run a message loop of its own.
 using MessageSource = std::function<void()>;
 
-std::uint64_t AddMessageSource(MessageSource poll);
-void RemoveMessageSource(std::uint64_t source);
+ZT_API std::uint64_t AddMessageSource(MessageSource poll);
+ZT_API void RemoveMessageSource(std::uint64_t source);
 
 }  // namespace zt::win32::emulated
