@@ -1,6 +1,9 @@
-// Plugs a simulated FTDI adapter and expects to hear of it: exit 0 when it did.
+// Plugs a simulated FTDI adapter and expects to hear of it, with IDs the helpers read and no
+// file behind the simulated port: exit 0 when all holds.
 #include <cstdio>
 
+#include "ztusb/detector/port_path.h"
+#include "ztusb/detector/usb_id.h"
 #include "ztusb/detector/zt_usb_detector.h"
 #include "ztusb/host/application.h"
 #include "ztusb/sim/workstation.h"
@@ -16,7 +19,9 @@ int main() {
                                 std::int32_t count) {
         const zt_usb_detector::TZtComInfo& port = ports.at(0);
         std::printf("%s %d\n", zt::host::ToUtf8(port.sPort).c_str(), count);
-        heard = count == 1 && port.VID == u"VID_0403" && port.PID == u"PID_6001";
+        heard = count == 1 && zt_usb_detector::UsbIdNumber(port.VID) == 0x0403 &&
+                zt_usb_detector::UsbIdNumber(port.PID) == 0x6001 &&
+                zt_usb_detector::PortPath(port.sPort).empty();
     };
     station.Plug(zt::sim::FtdiAdapter(u"FT12AB34", u"COM5"));
     zt::host::ProcessMessages();
