@@ -81,6 +81,7 @@ if(ZT_MACHINE STREQUAL "udev")
   set(ZT_PC_UDEV_PRIVATE libudev)
 endif()
 file(RELATIVE_PATH ZT_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+string(REGEX REPLACE "/$" "" ZT_PC_TO_PREFIX "${ZT_PC_TO_PREFIX}")
 # name, description, required modules, private modules, private libraries
 function(zt_pkg_config name description requires requires_private libs_private)
   file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/pkgconfig/${name}.pc @ONLY CONTENT [[
