@@ -34,7 +34,7 @@ struct TZtDetectorEvent {
     std::vector<TZtVolInfo> VolInfo;   // NewVolInfo: the records the inquiry found
 };
 
-class TZtUsbDetectorThread {
+class ZT_API TZtUsbDetectorThread {
 public:
     // Runs on the component's thread once the component exists and before its loop starts:
     // assign handlers there, and install the world the component reads (a WMI backend; on

@@ -5,9 +5,11 @@
 
 #include <memory>
 
+#include "ztusb/export.h"
+
 namespace zt::host {
 
-class Liveness {
+class ZT_API Liveness {
 public:
     class Watch {
     public:

@@ -7,13 +7,14 @@
 #include <filesystem>
 #include <memory>
 
+#include "ztusb/export.h"
 #include "ztusb/udev/device_names.h"
 #include "ztusb/udev/mount_table.h"
 #include "ztusb/sim/workstation.h"
 
 namespace zt::sim {
 
-class MachineWorld {
+class ZT_UDEV_API MachineWorld {
 public:
     explicit MachineWorld(MountTable mounts = SystemMountTable(),
                           std::filesystem::path namesFile = DefaultDeviceNamesFile());

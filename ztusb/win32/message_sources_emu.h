@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+#include "ztusb/export.h"
+
 namespace zt::win32::emulated {
 
 struct SourceDescriptor {
@@ -24,8 +26,8 @@ using MessageSource = std::function<void(const std::vector<short>& ready)>;
 
 // Throws std::system_error when a descriptor cannot be watched (not pollable, watched by
 // another source, no descriptors left). A source's descriptors stay open until it is removed.
-std::uint64_t AddMessageSource(std::vector<SourceDescriptor> descriptors, MessageSource onReady);
-void RemoveMessageSource(std::uint64_t source);
+ZT_API std::uint64_t AddMessageSource(std::vector<SourceDescriptor> descriptors, MessageSource onReady);
+ZT_API void RemoveMessageSource(std::uint64_t source);
 
 // A descriptor that becomes readable when the calling thread's message loop has work: a
 // message posted to the thread or one of its windows, or a message source with events. A
@@ -34,6 +36,6 @@ void RemoveMessageSource(std::uint64_t source);
 // the thread ends; -1 when the system gives no descriptors. A change of the mount table
 // reports itself once, to whoever polls first: a host loop that polls this descriptor takes
 // it, and the volume is then heard with the next udev event or Refresh.
-int MessageQueueDescriptor();
+ZT_API int MessageQueueDescriptor();
 
 }  // namespace zt::win32::emulated
