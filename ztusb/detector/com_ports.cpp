@@ -3,10 +3,11 @@
 #include <array>
 #include <cstring>
 
+#include "ztusb/detector/failure_message.h"
 #include "ztusb/detector/com_port_rules.h"
 #include "ztusb/detector/ft232r_serials.h"
 #include "ztusb/host/application.h"
-#include "ztusb/host/dialogs.h"
+#include "ztusb/host/log_line.h"
 #include "ztusb/wmi/ZtWmiU.h"
 
 namespace zt_usb_detector {
@@ -74,8 +75,11 @@ void TZtUsbDetector::GetAvailableComPorts(TStringList& Ports, bool WithNames) {
     win32::HKEY key = nullptr;
     try {
         TStringList found;
-        win32::RegOpenKeyExW(HKEY_LOCAL_MACHINE, ZT_WTEXT("HARDWARE\\DEVICEMAP\\SERIALCOMM"), 0,
-                             KEY_READ, &key);
+        if (const auto status = win32::RegOpenKeyExW(HKEY_LOCAL_MACHINE, ZT_WTEXT("HARDWARE\\DEVICEMAP\\SERIALCOMM"), 0,
+                                                     KEY_READ, &key); status != ERROR_SUCCESS) {
+            ZT_LOG(Info, "registry") << "HARDWARE\\DEVICEMAP\\SERIALCOMM could not be opened (error " << status
+                                     << "): no serial port is mapped";
+        }
         std::vector<win32::WCHAR> name(kNameBufferChars);
         for (win32::DWORD index = 0;; ++index) {
             win32::BYTE data[kDataBufferBytes];
@@ -84,18 +88,31 @@ void TZtUsbDetector::GetAvailableComPorts(TStringList& Ports, bool WithNames) {
             win32::DWORD type = 0;
             const auto status = win32::RegEnumValueW(key, index, name.data(), &nameLength, nullptr,
                                                      &type, data, &dataSize);
-            if (status == ERROR_MORE_DATA) continue;
-            if (status != ERROR_SUCCESS) break;
+            if (status == ERROR_MORE_DATA) {
+                ZT_LOG(Info, "registry") << "serial-port value " << index << " skipped: more than "
+                                         << kDataBufferBytes << " bytes of data";
+                continue;
+            }
+            if (status != ERROR_SUCCESS) {
+                if (status != ERROR_NO_MORE_ITEMS && key != nullptr) {
+                    ZT_LOG(Warning, "registry") << "serial-port value " << index << " could not be read: error " << status;
+                }
+                break;
+            }
             const String portName = RegistryText(data, std::min(dataSize, kDataBufferBytes));
             const std::int32_t number = PortNumber(portName);
-            if (number <= 0) continue;
             const String valueName(name.data(), name.data() + nameLength);
+            if (number <= 0) {
+                ZT_LOG(Info, "registry") << "serial-port value " << valueName << " skipped: " << portName
+                                         << " is no COM port";
+                continue;
+            }
             found.AddObject(WithNames ? WithTypeText(portName, valueName) : portName, number);
         }
         found.Sort();
         Ports.Assign(found);
     } catch (...) {
-        zt::host::ShowMessage(u"#err43 - GetAvailableComPorts Exception");
+        ShowFailureMessage(u"#err43 - GetAvailableComPorts Exception");
     }
     if (key != nullptr) win32::RegCloseKey(key);
 }
@@ -107,11 +124,15 @@ std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
         lines);
     if (lines.Count() == 0) return 0;
     std::int32_t count = 0;
+    int skipped = 0;
     try {
         Ft232RSerials listed = ListedFt232RSerials();
         EntityReader reader(lines);
         for (PnpEntity entity; reader.Next(entity);) {
-            if (!entity.caption) continue;
+            if (!entity.caption) {
+                ++skipped;
+                continue;
+            }
             if (count == 0) ZtComInfo.clear();  // the earlier scan's records stay until one is found
             ZtComInfo.emplace_back();
             ++count;
@@ -121,9 +142,11 @@ std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
             if (entity.manufacturer) ApplyManufacturer(record, *entity.manufacturer, listed);
         }
     } catch (...) {
-        zt::host::ShowMessage(u"#error in: GetAvailableComPortsEx()");
+        ShowFailureMessage(u"#error in: GetAvailableComPortsEx()");
         return 0;
     }
+    // Told just before the pump, after which the component is no longer touched.
+    ZT_LOG(Debug, "scan") << "COM ports: " << count << " found, " << skipped << " entities without a caption skipped";
     zt::host::ProcessMessages();
     return count;
 }

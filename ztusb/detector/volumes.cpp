@@ -6,9 +6,10 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "ztusb/detector/failure_message.h"
 #include "ztusb/detector/wmi_text.h"
 #include "ztusb/detector/zt_usb_detector.h"
-#include "ztusb/host/dialogs.h"
+#include "ztusb/host/log_line.h"
 #include "ztusb/wmi/ZtWmiU.h"
 
 namespace zt_usb_detector {
@@ -18,6 +19,7 @@ using wmi_text::IsProperty;
 using wmi_text::StartsObject;
 using wmi_text::QuotedText;
 using wmi_text::RawQuotedValue;
+using zt::host::ToUtf8;
 
 constexpr char16_t kDriveFilter[] =
     u"from Win32_diskdrive where (MediaType Like \"Removable Media%\" or MediaType Like "
@@ -122,7 +124,10 @@ String KeyOf(const TStringList& lines, int first, int end) {
 // USB serial. Throws when a volume has neither.
 std::vector<TZtVolInfo> VolumesOfDrive(const DriveText& drive, const String& serialOverride) {
     std::vector<TZtVolInfo> volumes;
-    if (drive.deviceId.empty()) return volumes;
+    if (drive.deviceId.empty()) {
+        ZT_LOG(Info, "scan") << "drive " << drive.caption << " skipped: its object has no DeviceID";
+        return volumes;
+    }
     const TStringList partitions = Run(
         AssociatorsQuery(u"Win32_DiskDrive", drive.deviceId, u"Win32_DiskDriveToDiskPartition"));
     ForEachObject(partitions, [&](int first, int end) {
@@ -133,7 +138,7 @@ std::vector<TZtVolInfo> VolumesOfDrive(const DriveText& drive, const String& ser
             volume.FulName = drive.caption;
             const std::optional<String> serial =
                 serialOverride.empty() ? UsbSerialOf(drive.pnpDeviceId) : serialOverride;
-            if (!serial) throw std::runtime_error("a volume without the USB serial of its drive");
+            if (!serial) throw std::runtime_error("a volume without the USB serial of its drive " + ToUtf8(drive.pnpDeviceId));
             volume.PNPDeviceID = *serial;
         });
     });
@@ -151,7 +156,7 @@ std::optional<std::vector<TZtVolInfo>> WalkDrives(std::span<const DriveText> dri
         }
         return volumes;
     } catch (...) {
-        zt::host::ShowMessage(u"Debug ERR #177");
+        ShowFailureMessage(u"Debug ERR #177");
         return std::nullopt;
     }
 }
@@ -168,6 +173,8 @@ public:
             const auto volumes = WalkDrives({&drive, 1}, serialOverride);
             if (volumes && HoldsAnArrivedLetter(*volumes)) {
                 volumes_.insert(volumes_.end(), volumes->begin(), volumes->end());
+            } else if (volumes) {
+                ZT_LOG(Debug, "scan") << "drive " << drive.deviceId << " skipped: no volume of it has a letter of the broadcast";
             }
         }
     }
@@ -216,7 +223,7 @@ std::int32_t TZtUsbDetector::GetAvailableVolumens() {
         ZtAllVolInfo = volumes ? std::move(*volumes) : std::vector<TZtVolInfo>{};
         FdiskCounter = static_cast<std::int32_t>(ZtAllVolInfo.size());
     } catch (...) {
-        zt::host::ShowMessage(u"Debug ERR #155");
+        ShowFailureMessage(u"Debug ERR #155");
         if (!alive) return 0;
     }
     return FdiskCounter;
@@ -241,7 +248,7 @@ void TZtUsbDetector::GetNewVolumenInfo(const String& text, std::uint32_t unitMas
         if (!arrived.Volumes().empty()) FZtVolInfo = arrived.Volumes();
         DoNewVolInfo(FZtVolInfo, static_cast<std::int32_t>(arrived.Volumes().size()));
     } catch (...) {
-        zt::host::ShowMessage(u"Debug Err #166");
+        ShowFailureMessage(u"Debug Err #166");
     }
 }
 
