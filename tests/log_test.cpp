@@ -96,7 +96,7 @@ TEST(PackageLog, FailedEmptyAndUnreadableAnswersGiveDifferentLines) {
         {"unreadable", [](const String&) -> Answer { throw std::runtime_error("cut short"); }, earlier,
          "answer unreadable"},
         {"objects", [](const String&) { return Answer{{u"instance of A"}}; }, {u"instance of A"},
-         "query answered 1 objects"},
+         "query answered 1 object in"},
     };
     std::set<std::string> distinct;
     for (const Row& row : rows) {
@@ -226,7 +226,8 @@ TEST(PackageLog, DeviceTextIsShownSafelyAndNumberedMessagesGiveTheirCause) {
     const std::string shown = log.In("device")[0];
     EXPECT_TRUE(Holds(shown, "\\x1B[2J")) << shown;
     EXPECT_FALSE(Holds(shown, "\x1B"));
-    EXPECT_LE(shown.size(), zt::host::LogLine::kCapacity + std::string("device: ").size());
+    EXPECT_EQ(shown.size(), zt::host::LogLine::kCapacity + std::string("device: ").size());
+    EXPECT_TRUE(shown.ends_with("xxx...")) << "a cut line says so";
 
     zt::testing::Broadcast(DBT_DEVICEARRIVAL, zt::testing::UsbInterface(u"no separators"));
     EXPECT_EQ(desk.dialogs.messages, std::vector<std::string>{"Debug error #1"});

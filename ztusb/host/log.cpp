@@ -128,7 +128,11 @@ bool LogEnabled(LogLevel level) {
 }
 
 LogLine::~LogLine() {
-    if (cut_) Append("...");
+    if (cut_) {
+        constexpr std::string_view kCut = "...";  // Append always leaves room for it
+        std::copy(kCut.begin(), kCut.end(), text_ + length_);
+        length_ += kCut.size();
+    }
     Deliver({level_, area_, {text_, length_}});
 }
 

@@ -40,6 +40,9 @@ public:
     LogLine& operator<<(LogHex number);
     LogLine& operator<<(std::chrono::steady_clock::duration elapsed);
 
+    // The line as an lvalue, so that operators of other types can add to it.
+    LogLine& Stream() { return *this; }
+
     static constexpr std::size_t kCapacity = 1024;
 
 private:
@@ -58,4 +61,4 @@ private:
 #define ZT_LOG(level, area)                                             \
     if (!::zt::host::LogEnabled(::zt::host::LogLevel::level)) {        \
     } else                                                              \
-        ::zt::host::LogLine(::zt::host::LogLevel::level, area)
+        ::zt::host::LogLine(::zt::host::LogLevel::level, area).Stream()

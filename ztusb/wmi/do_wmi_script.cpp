@@ -103,7 +103,8 @@ void DoWmiScript(const String& query, TStringList& list) {
         if (objects == 0) {
             ZT_LOG(Debug, "wmi") << "query gave an empty answer in " << Clock::now() - started << ": " << query;
         } else {
-            ZT_LOG(Debug, "wmi") << "query answered " << objects << " objects in " << Clock::now() - started
+            ZT_LOG(Debug, "wmi") << "query answered " << objects << (objects == 1 ? " object in " : " objects in ")
+                                 << Clock::now() - started
                                  << ": " << query;
         }
     } catch (const EUnreadableAnswer& failure) {
