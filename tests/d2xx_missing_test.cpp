@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "ztusb/d2xx/D2XXUnit_ZT.h"
-#include "ztusb/host/log.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -11,10 +10,7 @@ using namespace D2XXUnit_ZT;
 
 TEST(D2xxWithoutLibrary, EveryCallFailsClearlyAndNothingCrashes) {
     zt::testing::DialogRecorder dialogs;
-    std::vector<std::string> logged;
-    const auto before = zt::host::SetLogHandler(
-        [&](const zt::host::LogRecord& r) { logged.push_back(std::string(r.area) + ": " + std::string(r.text)); },
-        zt::host::LogLevel::Warning);
+    const zt::testing::LogRecorder log(zt::host::LogLevel::Warning);
     EXPECT_EQ(Open_USB_Device(), 17u);
     EXPECT_EQ(GetFTDeviceCount(), 17u);
     EXPECT_EQ(Read_USB_Device_Buffer(10), 0);
@@ -26,9 +22,8 @@ TEST(D2xxWithoutLibrary, EveryCallFailsClearlyAndNothingCrashes) {
                                   "GetFTDeviceCount - Other error ..." + missing,
                                   "FT_Read - Other error ..." + missing,
                               }));
-    zt::host::SetLogHandler(before);
     // Every failure is logged, the one without a report as well.
-    EXPECT_EQ(logged, (std::vector<std::string>{
+    EXPECT_EQ(log.lines, (std::vector<std::string>{
                           "d2xx: FT_Open failed with status 17 - Other error ..." + missing,
                           "d2xx: FT_ListDevices failed with status 17 - Other error ..." + missing,
                           "d2xx: FT_Read failed with status 17 - Other error ..." + missing,

@@ -19,33 +19,10 @@ using zt::host::SetLogHandler;
 using zt::host::String;
 using zt::testing::DialogRecorder;
 using zt::testing::Entries;
+using zt::testing::LogRecorder;
 using zt::testing::PumpRequests;
 using zt::testing::WmiServed;
 using zt_usb_detector::TZtUsbDetector;
-
-// Keeps "area: text" of every record for the life of the object.
-class LogRecorder {
-public:
-    explicit LogRecorder(LogLevel level = LogLevel::Debug)
-        : previous_(SetLogHandler([this](const LogRecord& r) { lines.push_back(Line(r)); }, level)) {}
-    ~LogRecorder() { SetLogHandler(previous_); }
-    LogRecorder(const LogRecorder&) = delete;
-    LogRecorder& operator=(const LogRecorder&) = delete;
-
-    static std::string Line(const LogRecord& r) { return std::string(r.area) + ": " + std::string(r.text); }
-    std::vector<std::string> In(std::string_view area) const {
-        std::vector<std::string> found;
-        for (const std::string& line : lines) {
-            if (line.starts_with(std::string(area) + ": ")) found.push_back(line);
-        }
-        return found;
-    }
-
-    std::vector<std::string> lines;
-
-private:
-    zt::host::LogHandler previous_;
-};
 
 bool Holds(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
 
