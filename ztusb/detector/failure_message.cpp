@@ -1,13 +1,11 @@
 #include "ztusb/detector/failure_message.h"
 
 #include <exception>
-#include <string>
 
 #include "ztusb/host/dialogs.h"
 #include "ztusb/host/log_line.h"
 
 namespace zt_usb_detector {
-namespace {
 
 std::string CurrentFailure() {
     try {
@@ -19,8 +17,6 @@ std::string CurrentFailure() {
     }
     return "no failure is being handled";
 }
-
-}  // namespace
 
 void ShowFailureMessage(const zt::host::String& text) {
     ZT_LOG(Error, "message") << text << ": " << CurrentFailure();
