@@ -129,7 +129,6 @@ void LogVolumes(const BroadcastRecord& record, zt::win32::WPARAM event) {
 
 // What a broadcast says, as the decoding reads it.
 void LogBroadcast(zt::win32::WPARAM event, zt::win32::LPARAM address) {
-    if (!zt::host::LogEnabled(zt::host::LogLevel::Warning)) return;
     if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) {
         ZT_LOG(Debug, "device") << "event " << zt::host::LogHex{event, 4} << " passed over";
         return;
@@ -154,9 +153,11 @@ void LogBroadcast(zt::win32::WPARAM event, zt::win32::LPARAM address) {
 }  // namespace
 
 void TZtUsbDetector::WMDeviceChange(TMessage& Message) {
-    const auto logged = Alive();
-    LogBroadcast(Message.WParam, Message.LParam);
-    if (!logged) return;  // the log's handler freed the component
+    if (zt::host::LogEnabled(zt::host::LogLevel::Warning)) {  // a watch costs more than the check
+        const auto logged = Alive();
+        LogBroadcast(Message.WParam, Message.LParam);
+        if (!logged) return;  // the log's handler freed the component
+    }
     if (Message.WParam != DBT_DEVICEARRIVAL && Message.WParam != DBT_DEVICEREMOVECOMPLETE) return;
     const std::int32_t inout = Message.WParam == DBT_DEVICEARRIVAL ? 1 : 0;
     const auto record = BroadcastRecord::At(Message.LParam);
