@@ -4,6 +4,7 @@
 
 #include "ztusb/detector/zt_usb_detector.h"
 #include "ztusb/host/application.h"
+#include "ztusb/host/log.h"
 #include "ztusb/world/broadcast.h"
 
 namespace {
@@ -70,6 +71,32 @@ void BM_RequestRoad(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RequestRoad);
+
+// The same roads with the log on: a handler that takes every record and keeps none.
+class LogOn {
+public:
+    LogOn() : previous_(zt::host::SetLogHandler([](const zt::host::LogRecord& record) {
+          benchmark::DoNotOptimize(record.text.data());
+      })) {}
+    ~LogOn() { zt::host::SetLogHandler(previous_); }
+    LogOn(const LogOn&) = delete;
+    LogOn& operator=(const LogOn&) = delete;
+
+private:
+    zt::host::LogHandler previous_;
+};
+
+void BM_DecodePortLogged(benchmark::State& state) {
+    const LogOn log;
+    BM_DecodePort(state);
+}
+BENCHMARK(BM_DecodePortLogged);
+
+void BM_RequestRoadLogged(benchmark::State& state) {
+    const LogOn log;
+    BM_RequestRoad(state);
+}
+BENCHMARK(BM_RequestRoadLogged);
 
 // The whole road of a port broadcast: window lookup, send, decode, raise.
 void BM_BroadcastPort(benchmark::State& state) {

@@ -10,6 +10,7 @@ using namespace D2XXUnit_ZT;
 
 TEST(D2xxWithoutLibrary, EveryCallFailsClearlyAndNothingCrashes) {
     zt::testing::DialogRecorder dialogs;
+    const zt::testing::LogRecorder log(zt::host::LogLevel::Warning);
     EXPECT_EQ(Open_USB_Device(), 17u);
     EXPECT_EQ(GetFTDeviceCount(), 17u);
     EXPECT_EQ(Read_USB_Device_Buffer(10), 0);
@@ -21,6 +22,13 @@ TEST(D2xxWithoutLibrary, EveryCallFailsClearlyAndNothingCrashes) {
                                   "GetFTDeviceCount - Other error ..." + missing,
                                   "FT_Read - Other error ..." + missing,
                               }));
+    // Every failure is logged, the one without a report as well.
+    EXPECT_EQ(log.lines, (std::vector<std::string>{
+                          "d2xx: FT_Open failed with status 17 - Other error ..." + missing,
+                          "d2xx: FT_ListDevices failed with status 17 - Other error ..." + missing,
+                          "d2xx: FT_Read failed with status 17 - Other error ..." + missing,
+                          "d2xx: FT_EraseEE failed with status 17 - Other error ..." + missing,
+                      }));
 }
 
 }  // namespace

@@ -75,8 +75,13 @@ TEST_F(SerialPortMap, SkipsPortsWithoutANumberAndReadsUpToTheNul) {
     Port(u"\\Device\\Serial0", u"COM0");
     Port(u"\\Device\\Serial1", String(u"COM7\0junk", 9));
     Port(u"\\Device\\Serial2", u"XYZ9");  // the first three characters are dropped, whatever
+    const zt::testing::LogRecorder log;
     detector.GetAvailableComPorts(ports, false);
     EXPECT_EQ(Entries(ports), (std::vector<String>{u"COM7", u"XYZ9"}));
+    EXPECT_EQ(log.lines, (std::vector<std::string>{
+                             "registry: serial-port value \\Device\\com0com10 skipped: CNCA0 is no COM port",
+                             "registry: serial-port value \\Device\\Serial0 skipped: COM0 is no COM port",
+                         }));
 }
 
 // Another program may leave any value there: one that is no port name is passed over and
@@ -87,8 +92,10 @@ TEST_F(SerialPortMap, OversizedValuesHideNoOtherPort) {
     Port(u"\\Device\\Serial1", String(200, u'9'));  // 402 bytes of data
     Port(longName, u"COM3");
     Port(u"\\Device\\Serial3", u"COM4");
+    const zt::testing::LogRecorder log;
     detector.GetAvailableComPorts(ports, false);
     EXPECT_EQ(Entries(ports), (std::vector<String>{u"COM1", u"COM3", u"COM4"}));
+    EXPECT_EQ(log.lines, std::vector<std::string>{"registry: serial-port value 1 skipped: more than 256 bytes of data"});
     detector.GetAvailableComPorts(ports, true);
     ASSERT_EQ(ports.Count(), 3);
     EXPECT_TRUE(ports[1].ends_with(longName)) << zt::host::ToUtf8(ports[1]);
@@ -97,9 +104,12 @@ TEST_F(SerialPortMap, OversizedValuesHideNoOtherPort) {
 
 TEST_F(SerialPortMap, AMissingKeyGivesAnEmptyListAndNoMessage) {
     ports.Add(u"earlier");
+    const zt::testing::LogRecorder log;
     detector.GetAvailableComPorts(ports, true);
     EXPECT_EQ(ports.Count(), 0);
     EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(log.lines, std::vector<std::string>{"registry: HARDWARE\\DEVICEMAP\\SERIALCOMM could not be opened "
+                                                  "(error 2): no serial port is mapped"});
 }
 
 TEST_F(SerialPortMap, FollowsDevicesComingAndGoing) {

@@ -8,6 +8,7 @@
 #include "ztusb/detector/zt_usb_detector.h"
 #include "ztusb/host/application.h"
 #include "ztusb/host/dialogs.h"
+#include "ztusb/host/log.h"
 #include "ztusb/world/broadcast.h"
 #include "ztusb/wmi/ZtWmiU.h"
 
@@ -118,6 +119,30 @@ inline sim::Record UsbInterface(const std::u16string& name) {
 }  // namespace zt::testing
 
 namespace zt::testing {
+
+// Keeps "area: text" of every record for the life of the object.
+class LogRecorder {
+public:
+    explicit LogRecorder(host::LogLevel level = host::LogLevel::Debug)
+        : previous_(host::SetLogHandler([this](const host::LogRecord& r) { lines.push_back(Line(r)); }, level)) {}
+    ~LogRecorder() { host::SetLogHandler(previous_); }
+    LogRecorder(const LogRecorder&) = delete;
+    LogRecorder& operator=(const LogRecorder&) = delete;
+
+    static std::string Line(const host::LogRecord& r) { return std::string(r.area) + ": " + std::string(r.text); }
+    std::vector<std::string> In(std::string_view area) const {
+        std::vector<std::string> found;
+        for (const std::string& line : lines) {
+            if (line.starts_with(std::string(area) + ": ")) found.push_back(line);
+        }
+        return found;
+    }
+
+    std::vector<std::string> lines;
+
+private:
+    host::LogHandler previous_;
+};
 
 // Serves WMI from a backend for the life of the object, then restores the previous one.
 class WmiServed {

@@ -11,6 +11,7 @@
 #include "ztusb/detector/zt_usb_detector.h"
 #include "ztusb/host/application.h"
 #include "ztusb/host/dialogs.h"
+#include "ztusb/host/log.h"
 #include "tools/ztusbmon/broadcast_recorder.h"
 #include "tools/ztusbmon/interrupt.h"
 #include "tools/ztusbmon/real_system.h"
@@ -43,6 +44,7 @@ Commands:
 Options:
   --json           one JSON object per line, for scripts
   --world FILE     a simulated workstation and plug/unplug script in JSON (see the README)
+  --verbose, -v    the package's log on standard error: what it asked and why it found nothing
   --help           this text
 
 On Windows the commands read the system, on Linux this machine's devices through udev;
@@ -58,6 +60,7 @@ struct Options {
     std::string worldFile;
     std::string outputFile;
     bool json = false;
+    bool verbose = false;
     bool redact = false;
     bool watch = false;
     bool names = false;
@@ -81,6 +84,8 @@ Options Parse(int argc, char** argv) {
             options.help = true;
         } else if (arg == "--json") {
             options.json = true;
+        } else if (arg == "--verbose" || arg == "-v") {
+            options.verbose = true;
         } else if (arg == "--world") {
             if (++i == argc) throw UsageError("--world needs a file");
             options.worldFile = argv[i];
@@ -298,6 +303,7 @@ int main(int argc, char** argv) {
         std::printf("%s", kUsage);
         return 0;
     }
+    if (options.verbose) zt::host::SetLogHandler(zt::host::LogToStandardError, zt::host::LogLevel::Debug);
     // A console tool: the component's messages go to standard error, not to boxes.
     zt::host::SetShowMessageHandler([](const zt::host::String& text) {
         std::fprintf(stderr, "ztusbmon: %s\n", zt::host::ToUtf8(text).c_str());

@@ -5,6 +5,7 @@
 
 #include "ztusb/d2xx/D2XXUnit_ZT.h"
 #include "ztusb/host/dialogs.h"
+#include "ztusb/host/log_line.h"
 
 namespace D2XXUnit_ZT::detail {
 namespace {
@@ -66,6 +67,11 @@ AnyFunction ResolveEntry(const char* name, std::string& problem) {
         reinterpret_cast<AnyFunction>(zt::win32::GetProcAddress(library.module, name));
     if (function == nullptr) problem = " (" + library.path + " has no " + name + ")";
     return function;
+}
+
+void LogFailedCall(const char* name, d2xx::FT_STATUS status, const std::string& problem) {
+    ZT_LOG(Warning, "d2xx") << name << " failed with status " << status << std::string_view(MessageFor(status))
+                            << std::string_view(problem);
 }
 
 void Report(const char* label, d2xx::FT_STATUS status, const std::string& note) {

@@ -35,11 +35,16 @@ const Resolved<Entry>& EntryOf() {
     return entry;
 }
 
-// One library call without a report.
+// Tells the package's log of a call that failed, with the entry's problem when it has one.
+void LogFailedCall(const char* name, d2xx::FT_STATUS status, const std::string& problem);
+
+// One library call without a report; a failure goes to the log.
 template <typename Entry, typename... Args>
 d2xx::FT_STATUS Invoke(Args... args) {
     const auto function = EntryOf<Entry>().function;
-    return function != nullptr ? function(args...) : d2xx::FT_LIBRARY_MISSING;
+    const d2xx::FT_STATUS status = function != nullptr ? function(args...) : d2xx::FT_LIBRARY_MISSING;
+    if (status != d2xx::FT_OK) LogFailedCall(Entry::name, status, EntryOf<Entry>().problem);
+    return status;
 }
 
 // One library call whose failing status is reported with the label.

@@ -4,6 +4,7 @@
 
 #include "ztusb/d2xx/D2XXUnit_ZT.h"
 #include "ztusb/d2xx/d2xx_library.h"
+#include "ztusb/host/log_line.h"
 
 namespace D2XXUnit_ZT {
 namespace {
@@ -122,6 +123,7 @@ FT_STATUS Get_USB_Device_List() {
     constexpr const char* label = "FT_GetDeviceInfoList";
     if (listedByLastCreate > kMostListedDevices) {
         FT_DeviceInfoList.clear();
+        ZT_LOG(Warning, "d2xx") << label << " not called: the last list counted " << listedByLastCreate << " devices";
         Report_USB_Device_Error(label, FT_INSUFFICIENT_RESOURCES);
         return FT_INSUFFICIENT_RESOURCES;
     }

@@ -1,11 +1,12 @@
 // The COM port inventories: the registry's serial-port map and the ports WMI knows.
 #include <array>
 
+#include "ztusb/detector/failure_message.h"
 #include "ztusb/detector/com_port_rules.h"
 #include "ztusb/detector/ft232r_serials.h"
 #include "ztusb/detector/serial_port_map.h"
 #include "ztusb/host/application.h"
-#include "ztusb/host/dialogs.h"
+#include "ztusb/host/log_line.h"
 #include "ztusb/wmi/ZtWmiU.h"
 
 namespace zt_usb_detector {
@@ -61,14 +62,18 @@ void TZtUsbDetector::GetAvailableComPorts(TStringList& Ports, bool WithNames) {
         TStringList found;
         for (const SerialPortMapValue& value : ReadSerialPortMap()) {
             const std::int32_t number = PortNumber(value.portName);
-            if (number <= 0) continue;
+            if (number <= 0) {
+                ZT_LOG(Info, "registry") << "serial-port value " << value.valueName << " skipped: "
+                                         << value.portName << " is no COM port";
+                continue;
+            }
             found.AddObject(WithNames ? WithTypeText(value.portName, value.valueName) : value.portName,
                             number);
         }
         found.Sort();
         Ports.Assign(found);
     } catch (...) {
-        zt::host::ShowMessage(u"#err43 - GetAvailableComPorts Exception");
+        ShowFailureMessage(u"#err43 - GetAvailableComPorts Exception");
     }
 }
 
@@ -79,11 +84,15 @@ std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
         lines);
     if (lines.Count() == 0) return 0;
     std::int32_t count = 0;
+    int skipped = 0;
     try {
         Ft232RSerials listed = ListedFt232RSerials();
         EntityReader reader(lines);
         for (PnpEntity entity; reader.Next(entity);) {
-            if (!entity.caption) continue;
+            if (!entity.caption) {
+                ++skipped;
+                continue;
+            }
             if (count == 0) ZtComInfo.clear();  // the earlier scan's records stay until one is found
             ZtComInfo.emplace_back();
             ++count;
@@ -93,9 +102,11 @@ std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
             if (entity.manufacturer) ApplyManufacturer(record, *entity.manufacturer, listed);
         }
     } catch (...) {
-        zt::host::ShowMessage(u"#error in: GetAvailableComPortsEx()");
+        ShowFailureMessage(u"#error in: GetAvailableComPortsEx()");
         return 0;
     }
+    // Told just before the pump, after which the component is no longer touched.
+    ZT_LOG(Debug, "scan") << "COM ports: " << count << " found, " << skipped << " entities without a caption skipped";
     zt::host::ProcessMessages();
     return count;
 }

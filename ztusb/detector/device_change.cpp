@@ -5,9 +5,10 @@
 #include <cstddef>
 #include <cstring>
 
+#include "ztusb/detector/failure_message.h"
 #include "ztusb/detector/usbasp_names.h"
 #include "ztusb/detector/zt_usb_detector.h"
-#include "ztusb/host/dialogs.h"
+#include "ztusb/host/log_line.h"
 
 namespace zt_usb_detector {
 namespace {
@@ -38,6 +39,12 @@ public:
         std::uint32_t value = 0;
         std::memcpy(&value, bytes_ + offset, sizeof value);
         return value;
+    }
+
+    // Whether the text at the offset ends with its NUL before the record's end and maxUnits.
+    bool TextEnds(std::size_t offset, std::size_t maxUnits) const {
+        const std::size_t available = Size() > offset ? (Size() - offset) / sizeof(char16_t) : 0;
+        return Text(offset, maxUnits).size() < std::min(available, maxUnits);
     }
 
     // UTF-16 text from the offset up to its NUL, the record's end or maxUnits units.
@@ -73,7 +80,7 @@ InterfaceName SplitInterfaceName(const String& name) {
         TZtUsbDetector::SplitStr(name, u"#", pieces);
         String hardware = name;
         if (pieces.Count() < 2) {
-            zt::host::ShowMessage(u"Debug error #1");
+            ShowFailureMessage(u"Debug error #1", "an interface name without '#'", name);
         } else {
             hardware = pieces[1];
         }
@@ -82,14 +89,75 @@ InterfaceName SplitInterfaceName(const String& name) {
         parts.vendor = pieces[0];
         if (pieces.Count() > 1) parts.product = pieces[1];
     } catch (...) {
-        zt::host::ShowMessage(u"Debug ERR #188");
+        ShowFailureMessage(u"Debug ERR #188");
     }
     return parts;
+}
+
+const char* EventWord(zt::win32::WPARAM event) {
+    return event == DBT_DEVICEARRIVAL ? "arrival" : "removal";
+}
+
+// The record's name and, when it does not end with its NUL inside the record, the size.
+void LogNamed(const BroadcastRecord& record, zt::win32::WPARAM event, const char* kind, std::size_t offset,
+              std::size_t maxUnits) {
+    if (record.Size() < offset) {
+        ZT_LOG(Warning, "device") << EventWord(event) << " of a " << kind << " without a name: a record of "
+                                  << record.Size() << " bytes";
+    } else if (!record.TextEnds(offset, maxUnits)) {
+        ZT_LOG(Warning, "device") << EventWord(event) << " of " << kind << " " << record.Text(offset, maxUnits)
+                                  << ": its name runs to the end of a record of " << record.Size() << " bytes";
+    } else {
+        ZT_LOG(Debug, "device") << EventWord(event) << " of " << kind << " " << record.Text(offset, maxUnits);
+    }
+}
+
+void LogVolumes(const BroadcastRecord& record, zt::win32::WPARAM event) {
+    if (record.Size() < kVolumeFixedPart) {
+        ZT_LOG(Warning, "device") << EventWord(event) << " of volumes passed over: a record of " << record.Size()
+                                  << " bytes, shorter than " << kVolumeFixedPart;
+        return;
+    }
+    const std::uint32_t mask = record.Field(kUnitMaskOffset);
+    String letters;
+    for (std::uint32_t rest = mask & kDriveBits; rest != 0; rest &= rest - 1) {
+        letters += String{static_cast<char16_t>(u'A' + std::countr_zero(rest)), u':', u' '};
+    }
+    ZT_LOG(Debug, "device") << EventWord(event) << " of volumes " << letters << "(unit mask "
+                            << zt::host::LogHex{mask} << ")";
+}
+
+// What a broadcast says, as the decoding reads it.
+void LogBroadcast(zt::win32::WPARAM event, zt::win32::LPARAM address) {
+    if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) {
+        ZT_LOG(Debug, "device") << "event " << zt::host::LogHex{event, 4} << " passed over";
+        return;
+    }
+    const auto record = BroadcastRecord::At(address);
+    if (!record) {
+        ZT_LOG(Warning, "device") << EventWord(event) << " passed over: no record, or one shorter than its header";
+        return;
+    }
+    switch (record->DeviceType()) {
+        case DBT_DEVTYP_PORT:
+            return LogNamed(*record, event, "port", kPortNameOffset, zt::win32::kPortNameUnits);
+        case DBT_DEVTYP_VOLUME:
+            return LogVolumes(*record, event);
+        case DBT_DEVTYP_DEVICEINTERFACE:
+            return LogNamed(*record, event, "device interface", kInterfaceNameOffset, String::npos);
+        default:
+            ZT_LOG(Debug, "device") << EventWord(event) << " of device type " << record->DeviceType() << " passed over";
+    }
 }
 
 }  // namespace
 
 void TZtUsbDetector::WMDeviceChange(TMessage& Message) {
+    if (zt::host::LogEnabled(zt::host::LogLevel::Warning)) {  // a watch costs more than the check
+        const auto logged = Alive();
+        LogBroadcast(Message.WParam, Message.LParam);
+        if (!logged) return;  // the log's handler freed the component
+    }
     if (Message.WParam != DBT_DEVICEARRIVAL && Message.WParam != DBT_DEVICEREMOVECOMPLETE) return;
     const std::int32_t inout = Message.WParam == DBT_DEVICEARRIVAL ? 1 : 0;
     const auto record = BroadcastRecord::At(Message.LParam);

@@ -3,11 +3,12 @@
 #include <optional>
 #include <tuple>
 
+#include "ztusb/detector/failure_message.h"
 #include "ztusb/detector/com_port_rules.h"
 #include "ztusb/detector/ft232r_serials.h"
 #include "ztusb/detector/wmi_text.h"
 #include "ztusb/host/application.h"
-#include "ztusb/host/dialogs.h"
+#include "ztusb/host/log_line.h"
 #include "ztusb/wmi/ZtWmiU.h"
 
 namespace zt_usb_detector {
@@ -127,8 +128,9 @@ void TZtUsbDetector::GetNewComInfo(const String& port) {
                 DoNewComInfo({*record}, 1);
                 return;
             }
+            ZT_LOG(Debug, "scan") << "no entity of " << port << " belongs to the arrival " << arrivalName;
         } catch (...) {
-            zt::host::ShowMessage(u"#err0041 GetNewComInfo Exception");
+            ShowFailureMessage(u"#err0041 GetNewComInfo Exception");
         }
         zt::host::ProcessMessages();
         if (!alive) return;  // freed by a message the pump or a message box dispatched

@@ -4,9 +4,10 @@
 #include <array>
 #include <stdexcept>
 
+#include "ztusb/detector/failure_message.h"
 #include "ztusb/detector/zt_usb_detector.h"
-#include "ztusb/host/dialogs.h"
 #include "ztusb/host/heap_strings.h"
+#include "ztusb/host/log_line.h"
 
 namespace zt_usb_detector {
 namespace {
@@ -25,14 +26,20 @@ void TZtUsbDetector::PostRequest(const AnsiString& text, zt::win32::LPARAM detai
                                  reinterpret_cast<zt::win32::WPARAM>(copy), detail)) {
         FPendingRequests.pop_back();
         zt::host::StrDispose(copy);
+        ZT_LOG(Warning, "request") << "could not post " << std::string_view(text) << ": the window takes no messages";
+        return;  // every caller returns after posting: the log's handler may have freed the component
     }
+    ZT_LOG(Debug, "request") << "posted " << std::string_view(text);
 }
 
 // Another window or process can post the same number: only our own texts are read.
 std::optional<AnsiString> TZtUsbDetector::TakeRequest(zt::win32::WPARAM heapText) {
     const auto found = std::find(FPendingRequests.begin(), FPendingRequests.end(),
                                  reinterpret_cast<char*>(heapText));
-    if (found == FPendingRequests.end()) return std::nullopt;
+    if (found == FPendingRequests.end()) {
+        ZT_LOG(Debug, "request") << "a request message the component did not post passed over";
+        return std::nullopt;
+    }
     char* copy = *found;
     FPendingRequests.erase(found);
     AnsiString text(copy);
@@ -44,12 +51,17 @@ std::optional<AnsiString> TZtUsbDetector::TakeRequest(zt::win32::WPARAM heapText
 // the pump of another until the stack runs out; queued, each runs after the one before.
 void TZtUsbDetector::RunRequest(const String& text, zt::win32::LPARAM detail) {
     FQueuedRequests.emplace_back(text, detail);
-    if (FRunningRequest) return;
+    if (FRunningRequest) {
+        ZT_LOG(Debug, "request") << "queued behind the running one: " << text;
+        return;
+    }
     FRunningRequest = true;
     const auto alive = Alive();
     while (!FQueuedRequests.empty()) {
         const auto [queuedText, queuedDetail] = std::move(FQueuedRequests.front());
         FQueuedRequests.pop_front();
+        ZT_LOG(Debug, "request") << "running " << queuedText;
+        if (!alive) return;  // freed by the log's handler
         RouteRequest(queuedText, queuedDetail);
         if (!alive) return;  // freed by the host: its queue went with it
     }
@@ -71,11 +83,14 @@ void TZtUsbDetector::RouteRequest(const String& text, zt::win32::LPARAM detail) 
         const String keyword = text.substr(0, colon);
         const auto route = std::find_if(routes.begin(), routes.end(),
                                         [&](const Route& r) { return keyword == r.keyword; });
-        if (route == routes.end()) return;
+        if (route == routes.end()) {
+            ZT_LOG(Warning, "request") << "no inquiry answers " << text;
+            return;
+        }
         if (colon == String::npos) throw std::invalid_argument("a request without its argument");
         route->inquiry(*this, text.substr(colon + 1), detail);
     } catch (...) {
-        zt::host::ShowMessage(u"Debug ERR #133");
+        ShowFailureMessage(u"Debug ERR #133");
     }
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ztusb/host/log_line.h"
+
 namespace zt_usb_detector {
 namespace {
 
@@ -33,8 +35,12 @@ struct OpenKey {
 
 std::vector<SerialPortMapValue> ReadSerialPortMap() {
     OpenKey map;
-    win32::RegOpenKeyExW(HKEY_LOCAL_MACHINE, ZT_WTEXT("HARDWARE\\DEVICEMAP\\SERIALCOMM"), 0, KEY_READ,
-                         &map.key);
+    if (const auto status = win32::RegOpenKeyExW(HKEY_LOCAL_MACHINE, ZT_WTEXT("HARDWARE\\DEVICEMAP\\SERIALCOMM"),
+                                                 0, KEY_READ, &map.key);
+        status != ERROR_SUCCESS) {
+        ZT_LOG(Info, "registry") << "HARDWARE\\DEVICEMAP\\SERIALCOMM could not be opened (error " << status
+                                 << "): no serial port is mapped";
+    }
     std::vector<SerialPortMapValue> values;
     std::vector<win32::WCHAR> name(kNameBufferChars);
     for (win32::DWORD index = 0;; ++index) {
@@ -44,8 +50,17 @@ std::vector<SerialPortMapValue> ReadSerialPortMap() {
         win32::DWORD type = 0;
         const auto status = win32::RegEnumValueW(map.key, index, name.data(), &nameLength, nullptr,
                                                  &type, data, &dataSize);
-        if (status == ERROR_MORE_DATA) continue;
-        if (status != ERROR_SUCCESS) break;
+        if (status == ERROR_MORE_DATA) {
+            ZT_LOG(Info, "registry") << "serial-port value " << index << " skipped: more than "
+                                     << kDataBufferBytes << " bytes of data";
+            continue;
+        }
+        if (status != ERROR_SUCCESS) {
+            if (status != ERROR_NO_MORE_ITEMS && map.key != nullptr) {
+                ZT_LOG(Warning, "registry") << "serial-port value " << index << " could not be read: error " << status;
+            }
+            break;
+        }
         values.push_back({String(name.data(), name.data() + nameLength),
                           RegistryText(data, std::min(dataSize, kDataBufferBytes))});
     }

@@ -1,6 +1,6 @@
+#include "ztusb/detector/failure_message.h"
 #include "ztusb/detector/pieces.h"
 #include "ztusb/detector/zt_usb_detector.h"
-#include "ztusb/host/dialogs.h"
 
 namespace zt_usb_detector {
 
@@ -10,7 +10,7 @@ void TZtUsbDetector::SplitStr(String Source, String Delimiter, TStringList& Deli
         Pieces pieces(Source, Delimiter);
         while (const auto piece = pieces.Next()) DelimitedList.Add(String(*piece));
     } catch (...) {
-        zt::host::ShowMessage(u"Debug ERR #144");
+        ShowFailureMessage(u"Debug ERR #144");
     }
 }
 

@@ -1,6 +1,8 @@
 // Whether a USBasp programmer is attached, whenever the host asks.
+#include "ztusb/detector/failure_message.h"
 #include "ztusb/detector/usbasp_names.h"
 #include "ztusb/detector/zt_usb_detector.h"
+#include "ztusb/host/log_line.h"
 #include "ztusb/wmi/ZtWmiU.h"
 
 namespace zt_usb_detector {
@@ -17,7 +19,8 @@ void TZtUsbDetector::CheckUSBasp() {
         DoUSBDetect(zt::host::FromAnsi(maker ? kMakerUsbaspName : kCloneUsbaspName), kUsbaspVendor,
                     kUsbaspProduct, 1);
     } catch (...) {
-        // The check drops every failure, the handler's included.
+        // The check drops every failure, the handler's included; only the log hears of it.
+        ZT_LOG(Warning, "scan") << "the USBasp check failed: " << CurrentFailure();
     }
 }
 

@@ -6,9 +6,10 @@
 #include <span>
 #include <stdexcept>
 
+#include "ztusb/detector/failure_message.h"
 #include "ztusb/detector/wmi_text.h"
 #include "ztusb/detector/zt_usb_detector.h"
-#include "ztusb/host/dialogs.h"
+#include "ztusb/host/log_line.h"
 #include "ztusb/wmi/ZtWmiU.h"
 
 namespace zt_usb_detector {
@@ -18,6 +19,7 @@ using wmi_text::IsProperty;
 using wmi_text::StartsObject;
 using wmi_text::QuotedText;
 using wmi_text::RawQuotedValue;
+using zt::host::ToUtf8;
 
 // The drives both inquiries take: removable media and external disks, by MediaType.
 constexpr char16_t kDriveFilter[] =
@@ -149,7 +151,10 @@ void AddVolumesOfPartition(const DriveText& drive, const String& partition,
 
 std::vector<TZtVolInfo> VolumesOfDrive(const DriveText& drive) {
     std::vector<TZtVolInfo> volumes;
-    if (drive.deviceId.empty()) return volumes;
+    if (drive.deviceId.empty()) {
+        ZT_LOG(Info, "scan") << "drive " << drive.caption << " skipped: its object has no DeviceID";
+        return volumes;
+    }
     const TStringList partitions = Run(
         AssociatorsQuery(u"Win32_DiskDrive", drive.deviceId, u"Win32_DiskDriveToDiskPartition"));
     ForEachObject(partitions, [&](int first, int end) {
@@ -164,7 +169,7 @@ std::optional<std::vector<TZtVolInfo>> Reported(Walk walk) {
     try {
         return walk();
     } catch (...) {
-        zt::host::ShowMessage(u"Debug ERR #177");
+        ShowFailureMessage(u"Debug ERR #177");
         return std::nullopt;
     }
 }
@@ -222,7 +227,11 @@ private:
             const std::vector<DriveText> drives = DrivesOf(Run(AssociatorsQuery(
                 u"Win32_DiskPartition", partition, u"Win32_DiskDriveToDiskPartition")));
             for (const DriveText& drive : drives) {
-                if (!Admitted(drive)) continue;  // a fixed disk's letter
+                if (!Admitted(drive)) {  // a fixed disk's letter
+                    ZT_LOG(Debug, "scan") << "drive " << drive.deviceId << " of " << letter
+                                          << " skipped: MediaType " << drive.mediaType << " is not removable";
+                    continue;
+                }
                 Keep(Reported([&] {
                     std::vector<TZtVolInfo> volumes;
                     AddVolumesOfPartition(drive, partition, volumes);
@@ -260,7 +269,7 @@ std::int32_t TZtUsbDetector::GetAvailableVolumens() {
         ZtAllVolInfo = volumes ? std::move(*volumes) : std::vector<TZtVolInfo>{};
         FdiskCounter = static_cast<std::int32_t>(ZtAllVolInfo.size());
     } catch (...) {
-        zt::host::ShowMessage(u"Debug ERR #155");
+        ShowFailureMessage(u"Debug ERR #155");
         if (!alive) return 0;
     }
     return FdiskCounter;
@@ -281,7 +290,7 @@ void TZtUsbDetector::GetNewVolumenInfo(const String& text, std::uint32_t unitMas
         FZtVolInfo = arrived.Volumes();
         DoNewVolInfo(FZtVolInfo, static_cast<std::int32_t>(FZtVolInfo.size()));
     } catch (...) {
-        zt::host::ShowMessage(u"Debug Err #166");
+        ShowFailureMessage(u"Debug Err #166");
     }
 }
 

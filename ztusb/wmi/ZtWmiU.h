@@ -20,7 +20,8 @@ using zt::host::String;
 using zt::host::TStringList;
 
 // Takes a query text and gives the object texts of its result in enumeration order, or
-// nothing when the query fails.
+// nothing when the query fails. It may throw instead: an EOleSysError for a query that failed
+// with that code, anything else for an answer it could not read; the runner logs which.
 using WmiBackend = std::function<std::optional<std::vector<String>>(const String& query)>;
 
 // Installs a backend and returns the one it replaced. An empty backend restores the
@@ -28,7 +29,8 @@ using WmiBackend = std::function<std::optional<std::vector<String>>(const String
 ZT_API WmiBackend SetWmiBackend(WmiBackend backend);
 
 // Replaces the list's content with the lines of every result object's text (each object
-// followed by CR LF). A failing query leaves the list exactly as it was and reports nothing.
+// followed by CR LF). A failing query leaves the list exactly as it was; the package's log
+// tells a failed query, an empty answer and an unreadable one apart.
 ZT_API void DoWmiScript(const String& query, TStringList& list);
 
 }  // namespace ZtWmiU

@@ -1,10 +1,18 @@
 #pragma once
 // The platform's own WMI backend: one file per platform.
 
+#include "ztusb/host/ole_error.h"
 #include "ztusb/wmi/ZtWmiU.h"
 
 namespace ZtWmiU {
 
 WmiBackend PlatformWmiBackend();
+
+// Thrown by a backend whose query ran but whose answer could not be read, with the code of
+// the call that failed on the way.
+class EUnreadableAnswer : public zt::host::EOleSysError {
+public:
+    using EOleSysError::EOleSysError;
+};
 
 }  // namespace ZtWmiU

@@ -1,5 +1,8 @@
 // WMI over COM: SWbemLocator -> ConnectServer -> ExecQuery -> _NewEnum -> GetObjectText_.
 // COM must already be initialised on the calling thread; the package never does it.
+#include <cstdint>
+
+#include "ztusb/host/log_line.h"
 #include "ztusb/host/safe_call.h"
 #include "ztusb/wmi/wbem_factories.h"
 #include "ztusb/wmi/wmi_backend.h"
@@ -23,27 +26,33 @@ ComPtr<IEnumVARIANT> OpenEnumerator(const String& query) {
     return zt::host::QueryAs<IEnumVARIANT>(enumerable.Get(), __uuidof(IEnumVARIANT));
 }
 
-std::vector<String> ObjectTexts(const String& query) {
+// A failure here comes after the query ran: the answer is there but cannot be read.
+String ObjectText(const OleVariant& element) {
+    try {
+        const auto object = zt::host::QueryAs<ISWbemObject>(element.Interface(), IID_ISWbemObject);
+        return SafeCall(object, &ISWbemObject::GetObjectText_, LONG{0});
+    } catch (const zt::host::EOleSysError& failure) {
+        throw EUnreadableAnswer(failure.ErrorCode());
+    }
+}
+
+// Every COM failure on the way makes the query fail, with its code for the runner's log.
+std::optional<std::vector<String>> RunQuery(const String& query) {
     const ComPtr<IEnumVARIANT> enumerator = OpenEnumerator(query);
     std::vector<String> texts;
     OleVariant element;
     ULONG fetched = 0;
+    HRESULT status = S_OK;
     // Anything but S_OK from Next ends the enumeration, a failure code included.
-    while (enumerator->Next(1, element.Put(), &fetched) == S_OK) {
+    while ((status = enumerator->Next(1, element.Put(), &fetched)) == S_OK) {
         if (element.Interface() == nullptr) continue;
-        const auto object = zt::host::QueryAs<ISWbemObject>(element.Interface(), IID_ISWbemObject);
-        texts.push_back(SafeCall(object, &ISWbemObject::GetObjectText_, LONG{0}));
+        texts.push_back(ObjectText(element));
+    }
+    if (FAILED(status)) {
+        ZT_LOG(Warning, "wmi") << "the answer ended early, after " << texts.size() << " objects, HRESULT "
+                               << zt::host::LogHex{static_cast<std::uint32_t>(status)} << ": " << query;
     }
     return texts;
-}
-
-// Every COM failure on the way makes the query fail.
-std::optional<std::vector<String>> RunQuery(const String& query) {
-    try {
-        return ObjectTexts(query);
-    } catch (const zt::host::EOleSysError&) {
-        return std::nullopt;
-    }
 }
 
 }  // namespace
