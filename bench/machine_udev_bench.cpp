@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,48 +63,71 @@ std::string Hub(const std::string& port) {
 
 std::string AdapterPort(int index) { return "3-" + std::to_string(index); }
 
+// umockdev sends the kernel's add event of each device added (in the order described) and
+// a remove event only when told.
 class Testbed {
 public:
-    Testbed() : testbed_(umockdev_testbed_new()) { Add(RootHub()); }
+    // `takeIn` runs the message loop once, taking in the events sent.
+    explicit Testbed(std::function<void()> takeIn = zt::host::ProcessMessages)
+        : testbed_(umockdev_testbed_new()), takeIn_(std::move(takeIn)) {
+        Add(RootHub());
+    }
     ~Testbed() { g_object_unref(testbed_); }
     Testbed(const Testbed&) = delete;
     Testbed& operator=(const Testbed&) = delete;
 
-    void Add(const std::string& text) { umockdev_testbed_add_from_string(testbed_, text.c_str(), nullptr); }
-    void Uevent(const std::string& path, const char* action) {
-        umockdev_testbed_uevent(testbed_, ("/sys" + path).c_str(), action);
+    void Add(const std::string& text) {
+        std::size_t devices = 0;
+        for (auto at = text.find("P: "); at != std::string::npos; at = text.find("\nP: ", at + 1)) ++devices;
+        Queue(devices);
+        umockdev_testbed_add_from_string(testbed_, text.c_str(), nullptr);
     }
-    void Remove(const std::string& path) { umockdev_testbed_remove_device(testbed_, ("/sys" + path).c_str()); }
 
-    // The kernel's events of an adapter: its device, interface and tty, removed the other way.
-    void Plug(const std::string& port, int tty) {
-        for (const std::string& path : AdapterPaths(port, tty)) Uevent(path, "add");
-    }
-    // umockdev removes a device without its children: each goes by itself.
+    // An adapter's tty, interface and device, each removed after its event, the way the
+    // kernel does (umockdev does not remove a device's children with it).
     void Unplug(const std::string& port, int tty) {
-        const std::vector<std::string> paths = AdapterPaths(port, tty);
-        for (auto path = paths.rbegin(); path != paths.rend(); ++path) Uevent(*path, "remove");
-        for (auto path = paths.rbegin(); path != paths.rend(); ++path) Remove(*path);
+        for (const std::string& path : {TtyPath(port, tty), DevicePath(port) + "/" + port + ":1.0", DevicePath(port)}) {
+            Remove(path);
+        }
     }
+    void Remove(const std::string& path) {
+        Queue(1);
+        umockdev_testbed_uevent(testbed_, ("/sys" + path).c_str(), "remove");
+        umockdev_testbed_remove_device(testbed_, ("/sys" + path).c_str());
+    }
+
+    // The events sent so far have all been taken in by the message loop.
+    void TakenIn() { queued_ = 0; }
 
     std::filesystem::path NamesFile() const {
         return std::filesystem::temp_directory_path() / "zt-bench-device-names";
     }
 
 private:
-    static std::vector<std::string> AdapterPaths(const std::string& port, int tty) {
-        return {DevicePath(port), DevicePath(port) + "/" + port + ":1.0", TtyPath(port, tty)};
+    // umockdev's socket holds no more datagrams than net.unix.max_dgram_qlen (10 by default):
+    // before it is full, the message loop takes the events in, as a busy machine's would.
+    void Queue(std::size_t events) {
+        constexpr std::size_t kQueueLength = 10;
+        if (queued_ + events > kQueueLength) {
+            takeIn_();
+            queued_ = 0;
+        }
+        queued_ += events;
     }
 
     UMockdevTestbed* testbed_;
+    std::function<void()> takeIn_;
+    std::size_t queued_ = 0;
 };
 
 zt::sim::MountTable NoMounts() {
     return {[] { return std::vector<zt::sim::MountedFileSystem>(); },
-            [](const std::string&) { return std::optional<zt::sim::FileSystemSpace>(); }};
+            [](const std::string&) { return std::optional<zt::sim::FileSystemSpace>(); },
+            {}};
 }
 
-// Seconds from the first uevent to the last OnComDetect and to the last port's OnNewComInfo.
+// Seconds the message loop worked from the first uevent to the last OnComDetect and to the
+// last port's OnNewComInfo; the testbed's own time to make the devices is not counted.
 struct PlugTimes {
     double comDetect = 0;
     double newComInfo = 0;
@@ -118,13 +142,13 @@ public:
         served_.emplace(world_->Station().WmiBackend());
         world_->Listen();
         detector_.OnComDetect = [this](zt::host::TObject*, const zt::host::String&, std::int32_t inout) {
-            if (inout == 1) comDetect_ = Clock::now();
+            if (inout == 1) comDetect_ = Worked();
             if (inout == 0) ++removed_;
         };
         detector_.OnNewComInfo = [this](zt::host::TObject*, std::vector<zt_usb_detector::TZtComInfo>,
                                         std::int32_t count) {
             heard_ += count;
-            newComInfo_ = Clock::now();
+            newComInfo_ = Worked();
         };
         zt::host::ProcessMessages();
     }
@@ -133,8 +157,7 @@ public:
     PlugTimes Plug() {
         const std::string port = AdapterPort(200);
         const int tty = nextTty_++;
-        bed_.Add(FtdiAdapter(port, tty));
-        const PlugTimes times = Heard(1, [&] { bed_.Plug(port, tty); });
+        const PlugTimes times = Heard(1, [&] { bed_.Add(FtdiAdapter(port, tty)); });
         Pulled(1, [&] { bed_.Unplug(port, tty); });
         return times;
     }
@@ -144,17 +167,12 @@ public:
         const std::string hub = AdapterPort(300);
         const int firstTty = nextTty_;
         nextTty_ += kHubPorts;
-        bed_.Add(Hub(hub));
-        for (int i = 1; i <= kHubPorts; ++i) bed_.Add(FtdiAdapter(HubPort(hub, i), firstTty + i));
         const PlugTimes times = Heard(kHubPorts, [&] {
-            bed_.Uevent(DevicePath(hub), "add");
-            bed_.Uevent(DevicePath(hub) + "/" + hub + ":1.0", "add");
-            for (int i = 1; i <= kHubPorts; ++i) bed_.Plug(HubPort(hub, i), firstTty + i);
+            bed_.Add(Hub(hub));
+            for (int i = 1; i <= kHubPorts; ++i) bed_.Add(FtdiAdapter(HubPort(hub, i), firstTty + i));
         });
         Pulled(kHubPorts, [&] {
             for (int i = kHubPorts; i >= 1; --i) bed_.Unplug(HubPort(hub, i), firstTty + i);
-            bed_.Uevent(DevicePath(hub) + "/" + hub + ":1.0", "remove");
-            bed_.Uevent(DevicePath(hub), "remove");
             bed_.Remove(DevicePath(hub) + "/" + hub + ":1.0");
             bed_.Remove(DevicePath(hub));
         });
@@ -166,28 +184,38 @@ public:
 private:
     static std::string HubPort(const std::string& hub, int port) { return hub + "." + std::to_string(port); }
 
+    void TakeIn() {
+        taking_ = Clock::now();
+        zt::host::ProcessMessages();
+        worked_ += Clock::now() - taking_;
+    }
+    double Worked() const { return std::chrono::duration<double>(worked_ + (Clock::now() - taking_)).count(); }
+
     template <typename Events>
     PlugTimes Heard(int ports, Events events) {
         heard_ = 0;
-        const Clock::time_point start = Clock::now();
+        worked_ = {};
         events();
-        while (heard_ < ports) zt::host::ProcessMessages();
-        return {std::chrono::duration<double>(comDetect_ - start).count(),
-                std::chrono::duration<double>(newComInfo_ - start).count()};
+        while (heard_ < ports) TakeIn();
+        bed_.TakenIn();
+        return {comDetect_, newComInfo_};
     }
 
     template <typename Events>
     void Pulled(int ports, Events events) {
         removed_ = 0;
         events();
-        while (removed_ < ports) zt::host::ProcessMessages();
+        while (removed_ < ports) TakeIn();
+        bed_.TakenIn();
     }
 
-    Testbed bed_;
+    Testbed bed_{[this] { TakeIn(); }};
     std::optional<zt::sim::MachineWorld> world_;
     std::optional<ServedWmi> served_;
     zt_usb_detector::TZtUsbDetector detector_;
-    Clock::time_point comDetect_, newComInfo_;
+    Clock::time_point taking_;
+    Clock::duration worked_{};
+    double comDetect_ = 0, newComInfo_ = 0;
     int heard_ = 0;
     int removed_ = 0;
     int nextTty_ = 1000;
