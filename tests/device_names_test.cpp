@@ -118,7 +118,8 @@ TEST_F(NamesFile, DevicesWithTheSameSerialGetDistinctInstances) {
         return device->serial.entities[0][3].second;
     };
     EXPECT_EQ(deviceId(mirrored.at("a")), u"USB\\VID_1A86&PID_7523\\0001");
-    EXPECT_TRUE(deviceId(mirrored.at("b")).starts_with(u"USB\\VID_1A86&PID_7523\\5&")) << zt::host::ToUtf8(deviceId(mirrored.at("b")));
+    EXPECT_TRUE(deviceId(mirrored.at("b")).starts_with(u"USB\\VID_1A86&PID_7523\\5&"))
+        << zt::host::ToUtf8(deviceId(mirrored.at("b")));
     EXPECT_EQ(mirrored.at("a")->serial.ports[0].name, u"COM1");
     EXPECT_EQ(mirrored.at("b")->serial.ports[0].name, u"COM2");
     // A third clone comes later: its key sorts first, but the serial stays the first one's,

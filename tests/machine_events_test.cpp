@@ -65,12 +65,7 @@ protected:
         for (int more = 0; more < 20; ++more) zt::host::ProcessMessages();  // nothing else may come
     }
 
-    std::vector<std::string> Volumes() {
-        std::vector<std::string> lines;
-        const int count = detector.GetAvailableVolumens();
-        for (int i = 0; i < count; ++i) lines.push_back(zt::testing::Describe(detector.ZtAllVolInfo[static_cast<std::size_t>(i)]));
-        return lines;
-    }
+    std::vector<std::string> Volumes() { return zt::testing::VolumeInventory(detector); }
 
     std::vector<std::string> PortTypes() {
         std::vector<std::string> types;

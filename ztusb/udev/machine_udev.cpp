@@ -124,7 +124,9 @@ struct MachineWorld::Udev {
         }
         for (const std::string& tree : trees) {
             for (const std::string& key : named.KeysAt(tree)) changes.insert_or_assign(key, std::nullopt);
-            for (auto& [key, device] : ScanUsbDevicesAt(context, tree)) changes.insert_or_assign(key, std::move(device));
+            for (auto& [key, device] : ScanUsbDevicesAt(context, tree)) {
+                changes.insert_or_assign(key, std::move(device));
+            }
         }
         ApplyMountsTo(changes);
         return changes;

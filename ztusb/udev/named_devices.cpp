@@ -52,7 +52,8 @@ std::vector<std::string> NamedDevices::KeysAt(const std::string& path) const {
 }
 
 void NamedDevices::Release(const Named& named) {
-    if (const auto held = instances_.find(host::UpperCase(named.instance)); held != instances_.end()) instances_.erase(held);
+    const auto instance = instances_.find(host::UpperCase(named.instance));
+    if (instance != instances_.end()) instances_.erase(instance);
     for (const FoundDisk& disk : named.found.disks) {
         disks_.erase(disk.index);
         for (const FoundPartition& partition : disk.partitions) {

@@ -181,7 +181,8 @@ bool RereadPart(udev* context, const std::string& path, DevicePart part, FoundUs
             return true;
         }
         case DevicePart::Disk:
-            return ReplaceByNode(device.disks, Disk(context, read.get()), [](const FoundDisk& disk) { return disk.node; });
+            return ReplaceByNode(device.disks, Disk(context, read.get()),
+                                 [](const FoundDisk& disk) { return disk.node; });
         case DevicePart::Partition: {
             const FoundPartition partition = Partition(read.get());
             return std::any_of(device.disks.begin(), device.disks.end(), [&](FoundDisk& disk) {
@@ -200,7 +201,9 @@ Uevent UeventOf(udev_device* event) {
 MountPoints ReadMountPoints(const MountTable& mounts) {
     MountPoints points;
     if (!mounts.mounted) return points;
-    for (MountedFileSystem& mount : mounts.mounted()) points.emplace(std::move(mount.device), std::move(mount.mountPoint));
+    for (MountedFileSystem& mount : mounts.mounted()) {
+        points.emplace(std::move(mount.device), std::move(mount.mountPoint));
+    }
     return points;
 }
 
