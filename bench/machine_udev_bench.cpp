@@ -1,13 +1,16 @@
 // This machine's devices through udev, on a umockdev testbed (run under umockdev-wrapper):
-// how long a plug takes from its uevent to the component's events, and the COM inventory of
-// 100 adapters read through udev against the same over the simulated world.
+// how long a plug takes from its uevents to the component's events with few or many adapters
+// attached, a hub of adapters arriving at once, and the COM inventory of 100 adapters read
+// through udev against the same over the simulated world.
 #include <benchmark/benchmark.h>
 #include <umockdev.h>
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "bench/served_wmi.h"
 #include "ztusb/detector/detector_thread.h"
@@ -19,109 +22,227 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string UsbPath(int index) { return "/sys/devices/pci0000:00/0000:00:14.0/usb3/3-" + std::to_string(index); }
+constexpr char kRootHub[] = "/devices/pci0000:00/0000:00:14.0/usb3";
 
-// An FT232R adapter on port 3-<index>, as udev describes it.
-std::string FtdiAdapter(int index) {
-    const std::string usb = UsbPath(index).substr(4);
-    const std::string serial = "BENCH" + std::to_string(1000 + index);
-    const std::string tty = "ttyUSB" + std::to_string(index);
-    return "P: " + usb + "/3-" + std::to_string(index) + ":1.0/" + tty + "/tty/" + tty + "\nN: " + tty +
-           "\nE: DEVNAME=/dev/" + tty + "\nE: SUBSYSTEM=tty\n\n"
-           "P: " + usb + "/3-" + std::to_string(index) + ":1.0\nE: DEVTYPE=usb_interface\nE: SUBSYSTEM=usb\n"
+// The root hub: a USB device without ports, so that the machine has USB with no adapter.
+std::string RootHub() {
+    return std::string("P: ") + kRootHub + "\nE: DEVTYPE=usb_device\nE: SUBSYSTEM=usb\nA: bNumInterfaces= 1\n"
+           "A: idProduct=0003\nA: idVendor=1d6b\nA: product=xHCI Host Controller\n";
+}
+
+// The sysfs path (without /sys) of the USB device on a port (3-7, or 3-9.4 behind a hub),
+// under its parent's directory.
+std::string DevicePath(const std::string& port) {
+    const auto hub = port.find_last_of('.');
+    return hub == std::string::npos ? std::string(kRootHub) + "/" + port : DevicePath(port.substr(0, hub)) + "/" + port;
+}
+
+std::string TtyPath(const std::string& port, int tty) {
+    return DevicePath(port) + "/" + port + ":1.0/ttyUSB" + std::to_string(tty) + "/tty/ttyUSB" + std::to_string(tty);
+}
+
+// An FT232R adapter on a port, its tty numbered `tty`, as udev describes it. umockdev keeps
+// a tty's node after the tty is removed: each plug takes a number of its own.
+std::string FtdiAdapter(const std::string& port, int tty) {
+    const std::string usb = DevicePath(port);
+    const std::string name = "ttyUSB" + std::to_string(tty);
+    return "P: " + TtyPath(port, tty) + "\nN: " + name + "\nE: DEVNAME=/dev/" + name + "\nE: SUBSYSTEM=tty\n\n"
+           "P: " + usb + "/" + port + ":1.0\nE: DEVTYPE=usb_interface\nE: SUBSYSTEM=usb\n"
            "A: bInterfaceNumber=00\n\n"
            "P: " + usb + "\nE: DEVTYPE=usb_device\nE: SUBSYSTEM=usb\nA: bNumInterfaces= 1\n"
            "A: idProduct=6001\nA: idVendor=0403\nA: manufacturer=FTDI\nA: product=FT232R USB UART\n"
-           "A: serial=" + serial + "\n";
+           "A: serial=BENCH" + port + "\n";
 }
 
+// A 16-port hub on a port of the root hub.
+std::string Hub(const std::string& port) {
+    return "P: " + DevicePath(port) + "/" + port + ":1.0\nE: DEVTYPE=usb_interface\nE: SUBSYSTEM=usb\n"
+           "A: bInterfaceNumber=00\n\n"
+           "P: " + DevicePath(port) + "\nE: DEVTYPE=usb_device\nE: SUBSYSTEM=usb\nA: bNumInterfaces= 1\n"
+           "A: idProduct=5411\nA: idVendor=0bda\nA: product=USB2.1 Hub\n";
+}
+
+std::string AdapterPort(int index) { return "3-" + std::to_string(index); }
+
+// umockdev sends the kernel's add event of each device added (in the order described) and
+// a remove event only when told.
 class Testbed {
 public:
-    Testbed() : testbed_(umockdev_testbed_new()) {}
+    // `takeIn` runs the message loop once, taking in the events sent.
+    explicit Testbed(std::function<void()> takeIn = zt::host::ProcessMessages)
+        : testbed_(umockdev_testbed_new()), takeIn_(std::move(takeIn)) {
+        Add(RootHub());
+    }
     ~Testbed() { g_object_unref(testbed_); }
     Testbed(const Testbed&) = delete;
     Testbed& operator=(const Testbed&) = delete;
 
-    void Add(const std::string& text) { umockdev_testbed_add_from_string(testbed_, text.c_str(), nullptr); }
-    void Uevent(const std::string& path, const char* action) {
-        umockdev_testbed_uevent(testbed_, path.c_str(), action);
+    void Add(const std::string& text) {
+        std::size_t devices = 0;
+        for (auto at = text.find("P: "); at != std::string::npos; at = text.find("\nP: ", at + 1)) ++devices;
+        Queue(devices);
+        umockdev_testbed_add_from_string(testbed_, text.c_str(), nullptr);
     }
-    void Remove(const std::string& path) { umockdev_testbed_remove_device(testbed_, path.c_str()); }
+
+    // An adapter's tty, interface and device, each removed after its event, the way the
+    // kernel does (umockdev does not remove a device's children with it).
+    void Unplug(const std::string& port, int tty) {
+        for (const std::string& path : {TtyPath(port, tty), DevicePath(port) + "/" + port + ":1.0", DevicePath(port)}) {
+            Remove(path);
+        }
+    }
+    void Remove(const std::string& path) {
+        Queue(1);
+        umockdev_testbed_uevent(testbed_, ("/sys" + path).c_str(), "remove");
+        umockdev_testbed_remove_device(testbed_, ("/sys" + path).c_str());
+    }
+
+    // The events sent so far have all been taken in by the message loop.
+    void TakenIn() { queued_ = 0; }
 
     std::filesystem::path NamesFile() const {
         return std::filesystem::temp_directory_path() / "zt-bench-device-names";
     }
 
 private:
+    // umockdev's socket holds no more datagrams than net.unix.max_dgram_qlen (10 by default):
+    // before it is full, the message loop takes the events in, as a busy machine's would.
+    void Queue(std::size_t events) {
+        constexpr std::size_t kQueueLength = 10;
+        if (queued_ + events > kQueueLength) {
+            takeIn_();
+            queued_ = 0;
+        }
+        queued_ += events;
+    }
+
     UMockdevTestbed* testbed_;
+    std::function<void()> takeIn_;
+    std::size_t queued_ = 0;
 };
 
 zt::sim::MountTable NoMounts() {
     return {[] { return std::vector<zt::sim::MountedFileSystem>(); },
-            [](const std::string&) { return std::optional<zt::sim::FileSystemSpace>(); }};
+            [](const std::string&) { return std::optional<zt::sim::FileSystemSpace>(); },
+            {}};
 }
 
-// One plug of an adapter: seconds from its uevent to OnComDetect and to OnNewComInfo.
+// Seconds the message loop worked from the first uevent to the last OnComDetect and to the
+// last port's OnNewComInfo; the testbed's own time to make the devices is not counted.
 struct PlugTimes {
     double comDetect = 0;
     double newComInfo = 0;
 };
 
+// A machine with `attached` adapters on the root hub, listening, and a component hearing it.
 class PlugBench {
 public:
-    PlugBench() {
-        bed_.Add(FtdiAdapter(1));  // so the machine has USB from the start
+    explicit PlugBench(int attached) {
+        for (int i = 1; i <= attached; ++i) bed_.Add(FtdiAdapter(AdapterPort(i), i));
         world_.emplace(NoMounts(), bed_.NamesFile());
         served_.emplace(world_->Station().WmiBackend());
         world_->Listen();
         detector_.OnComDetect = [this](zt::host::TObject*, const zt::host::String&, std::int32_t inout) {
-            if (inout == 1) comDetect_ = Clock::now();
-            if (inout == 0) removed_ = true;
+            if (inout == 1) comDetect_ = Worked();
+            if (inout == 0) ++removed_;
         };
-        detector_.OnNewComInfo = [this](zt::host::TObject*, std::vector<zt_usb_detector::TZtComInfo>, std::int32_t) {
-            newComInfo_ = Clock::now();
+        detector_.OnNewComInfo = [this](zt::host::TObject*, std::vector<zt_usb_detector::TZtComInfo>,
+                                        std::int32_t count) {
+            heard_ += count;
+            newComInfo_ = Worked();
         };
         zt::host::ProcessMessages();
     }
 
+    // One adapter plugged on a free port of the root hub, and pulled again.
     PlugTimes Plug() {
-        comDetect_.reset();
-        newComInfo_.reset();
-        bed_.Add(FtdiAdapter(2));
-        const Clock::time_point start = Clock::now();
-        bed_.Uevent(UsbPath(2), "add");
-        while (!newComInfo_) zt::host::ProcessMessages();
-        PlugTimes times{std::chrono::duration<double>(*comDetect_ - start).count(),
-                        std::chrono::duration<double>(*newComInfo_ - start).count()};
-        removed_ = false;
-        bed_.Uevent(UsbPath(2), "remove");
-        bed_.Remove(UsbPath(2));
-        while (!removed_) zt::host::ProcessMessages();
+        const std::string port = AdapterPort(200);
+        const int tty = nextTty_++;
+        const PlugTimes times = Heard(1, [&] { bed_.Add(FtdiAdapter(port, tty)); });
+        Pulled(1, [&] { bed_.Unplug(port, tty); });
         return times;
     }
 
+    // A hub with an adapter on each of its 16 ports plugged at once, and pulled again.
+    PlugTimes PlugHub() {
+        const std::string hub = AdapterPort(300);
+        const int firstTty = nextTty_;
+        nextTty_ += kHubPorts;
+        const PlugTimes times = Heard(kHubPorts, [&] {
+            bed_.Add(Hub(hub));
+            for (int i = 1; i <= kHubPorts; ++i) bed_.Add(FtdiAdapter(HubPort(hub, i), firstTty + i));
+        });
+        Pulled(kHubPorts, [&] {
+            for (int i = kHubPorts; i >= 1; --i) bed_.Unplug(HubPort(hub, i), firstTty + i);
+            bed_.Remove(DevicePath(hub) + "/" + hub + ":1.0");
+            bed_.Remove(DevicePath(hub));
+        });
+        return times;
+    }
+
+    static constexpr int kHubPorts = 16;
+
 private:
-    Testbed bed_;
+    static std::string HubPort(const std::string& hub, int port) { return hub + "." + std::to_string(port); }
+
+    void TakeIn() {
+        taking_ = Clock::now();
+        zt::host::ProcessMessages();
+        worked_ += Clock::now() - taking_;
+    }
+    double Worked() const { return std::chrono::duration<double>(worked_ + (Clock::now() - taking_)).count(); }
+
+    template <typename Events>
+    PlugTimes Heard(int ports, Events events) {
+        heard_ = 0;
+        worked_ = {};
+        events();
+        while (heard_ < ports) TakeIn();
+        bed_.TakenIn();
+        return {comDetect_, newComInfo_};
+    }
+
+    template <typename Events>
+    void Pulled(int ports, Events events) {
+        removed_ = 0;
+        events();
+        while (removed_ < ports) TakeIn();
+        bed_.TakenIn();
+    }
+
+    Testbed bed_{[this] { TakeIn(); }};
     std::optional<zt::sim::MachineWorld> world_;
     std::optional<ServedWmi> served_;
     zt_usb_detector::TZtUsbDetector detector_;
-    std::optional<Clock::time_point> comDetect_, newComInfo_;
-    bool removed_ = false;
+    Clock::time_point taking_;
+    Clock::duration worked_{};
+    double comDetect_ = 0, newComInfo_ = 0;
+    int heard_ = 0;
+    int removed_ = 0;
+    int nextTty_ = 1000;
 };
 
 void BM_UeventToOnComDetect(benchmark::State& state) {
-    PlugBench bench;
+    PlugBench bench(static_cast<int>(state.range(0)));
     for (auto _ : state) state.SetIterationTime(bench.Plug().comDetect);
 }
-BENCHMARK(BM_UeventToOnComDetect)->UseManualTime()->Iterations(1)->Repetitions(100)
-    ->ReportAggregatesOnly()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_UeventToOnComDetect)->ArgName("attached")->Arg(0)->Arg(10)->Arg(100)->UseManualTime()
+    ->Iterations(50)->Unit(benchmark::kMicrosecond);
 
 void BM_UeventToOnNewComInfo(benchmark::State& state) {
-    PlugBench bench;
+    PlugBench bench(static_cast<int>(state.range(0)));
     for (auto _ : state) state.SetIterationTime(bench.Plug().newComInfo);
 }
-BENCHMARK(BM_UeventToOnNewComInfo)->UseManualTime()->Iterations(1)->Repetitions(100)
-    ->ReportAggregatesOnly()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_UeventToOnNewComInfo)->ArgName("attached")->Arg(0)->Arg(10)->Arg(100)->UseManualTime()
+    ->Iterations(50)->Unit(benchmark::kMicrosecond);
+
+// A hub of 16 adapters arriving at once: until the 16th port's OnNewComInfo.
+void BM_HubOf16ToLastOnNewComInfo(benchmark::State& state) {
+    PlugBench bench(static_cast<int>(state.range(0)));
+    for (auto _ : state) state.SetIterationTime(bench.PlugHub().newComInfo);
+}
+BENCHMARK(BM_HubOf16ToLastOnNewComInfo)->ArgName("attached")->Arg(0)->Arg(100)->UseManualTime()
+    ->Iterations(10)->Unit(benchmark::kMicrosecond);
 
 // The same plug with the component on TZtUsbDetectorThread, the machine listened to there:
 // from the uevent to the event taken from the class's queue on this thread.
@@ -167,7 +288,7 @@ constexpr int kAdapters = 100;
 // inventory over what it mirrored.
 void BM_InventoryThroughUdev(benchmark::State& state) {
     Testbed bed;
-    for (int i = 1; i <= kAdapters; ++i) bed.Add(FtdiAdapter(i));
+    for (int i = 1; i <= kAdapters; ++i) bed.Add(FtdiAdapter(AdapterPort(i), i));
     zt::sim::MachineWorld world(NoMounts(), bed.NamesFile());
     const ServedWmi served(world.Station().WmiBackend());
     zt_usb_detector::TZtUsbDetector detector;

@@ -7,6 +7,7 @@
 
 #include "ztusb/udev/device_names.h"
 #include "ztusb/udev/found_devices.h"
+#include "ztusb/udev/named_devices.h"
 #include "ztusb/sim/workstation.h"
 
 namespace {
@@ -50,6 +51,8 @@ TEST_F(NamesFile, LettersAreKeptUnlessTakenAndRunOutAfterZ) {
     // The disk keeps E: although it comes first now; the newcomer takes the lowest free.
     EXPECT_EQ(names.DriveLetters({"new", "disk"}), (std::vector<String>{u"D:", u"E:"}));
     EXPECT_EQ(names.DriveLetters({"stick", "new"}), (std::vector<String>{u"D:", u"E:"}));
+    // Letters held by volumes present apart from these are taken.
+    EXPECT_EQ(names.DriveLetters({"stick", "other"}, {'D', 'F'}), (std::vector<String>{u"E:", u"G:"}));
     std::vector<std::string> many;
     for (int i = 0; i < 24; ++i) many.push_back("volume" + std::to_string(i));
     const std::vector<String> letters = names.DriveLetters(many);
@@ -108,15 +111,47 @@ TEST_F(NamesFile, DevicesWithTheSameSerialGetDistinctInstances) {
     zt::sim::FoundUsbDevice twin = clone;
     twin.location = "1-2";
     twin.ttys[0].node = "/dev/ttyUSB1";
-    DeviceNames names(file);
-    const auto mirrored = zt::sim::MirrorDevices({{"a", clone}, {"b", twin}}, names);
+    zt::sim::NamedDevices named(file);
+    const auto mirrored = named.Apply({{"a", clone}, {"b", twin}});
     ASSERT_EQ(mirrored.size(), 2u);
-    const String first = mirrored.at("a").serial.entities[0][3].second;
-    const String second = mirrored.at("b").serial.entities[0][3].second;
-    EXPECT_EQ(first, u"USB\\VID_1A86&PID_7523\\0001");
-    EXPECT_TRUE(second.starts_with(u"USB\\VID_1A86&PID_7523\\5&")) << zt::host::ToUtf8(second);
-    EXPECT_EQ(mirrored.at("a").serial.ports[0].name, u"COM1");
-    EXPECT_EQ(mirrored.at("b").serial.ports[0].name, u"COM2");
+    const auto deviceId = [](const std::optional<zt::sim::MirroredDevice>& device) {
+        return device->serial.entities[0][3].second;
+    };
+    EXPECT_EQ(deviceId(mirrored.at("a")), u"USB\\VID_1A86&PID_7523\\0001");
+    EXPECT_TRUE(deviceId(mirrored.at("b")).starts_with(u"USB\\VID_1A86&PID_7523\\5&"))
+        << zt::host::ToUtf8(deviceId(mirrored.at("b")));
+    EXPECT_EQ(mirrored.at("a")->serial.ports[0].name, u"COM1");
+    EXPECT_EQ(mirrored.at("b")->serial.ports[0].name, u"COM2");
+    // A third clone comes later: its key sorts first, but the serial stays the first one's,
+    // also when that one is read again.
+    zt::sim::FoundUsbDevice third = twin;
+    third.location = "1-3";
+    EXPECT_NE(deviceId(named.Apply({{"0", third}}).at("0")), deviceId(mirrored.at("a")));
+    EXPECT_EQ(deviceId(named.Apply({{"a", clone}}).at("a")), deviceId(mirrored.at("a")));
+    // Gone, it leaves the serial to the next.
+    named.Apply({{"a", std::nullopt}});
+    EXPECT_EQ(deviceId(named.Apply({{"c", clone}}).at("c")), deviceId(mirrored.at("a")));
+}
+
+// Windows numbers a disk when it arrives, the lowest number free, and keeps it while the
+// disk is present: a disk read again (its file system mounted) keeps its number.
+TEST_F(NamesFile, DiskNumbersStayWhilePresentAndNewcomersTakeTheLowestFree) {
+    const auto stick = [](const std::string& node) {
+        zt::sim::FoundUsbDevice device{"1-" + node, "0781", "5567", "S" + node, "", "Stick", 1, {}, {}};
+        device.disks.push_back({"/dev/" + node, "SanDisk", "Cruzer", "1.00", 0, true, false, 0, {}});
+        return device;
+    };
+    const auto number = [](const zt::sim::MachineMirror::Changes& mirrored, const std::string& key) {
+        return mirrored.at(key)->storage.drives.at(0).index;
+    };
+    zt::sim::NamedDevices named(file);
+    const auto first = named.Apply({{"a", stick("sdb")}, {"b", stick("sdc")}});
+    EXPECT_EQ(number(first, "a"), 1u);
+    EXPECT_EQ(number(first, "b"), 2u);
+    named.Apply({{"a", std::nullopt}});
+    EXPECT_EQ(number(named.Apply({{"b", stick("sdc")}}), "b"), 2u);
+    EXPECT_EQ(number(named.Apply({{"c", stick("sdd")}}), "c"), 1u);
+    EXPECT_EQ(number(named.Apply({{"d", stick("sde")}}), "d"), 3u);
 }
 
 }  // namespace
@@ -135,14 +170,14 @@ TEST_F(NamesFile, PortsThatWouldShareADeviceIdKeepOnesOfTheirOwn) {
         for (const unsigned interfaceNumber : c.interfaces) {
             chip.ttys.push_back({"/dev/ttyUSB" + std::to_string(chip.ttys.size()), interfaceNumber, {}});
         }
-        DeviceNames names(file);
+        zt::sim::NamedDevices named(file);
         zt::sim::Workstation station;
-        const auto mirrored = zt::sim::MirrorDevices({{"chip", chip}}, names);
-        ASSERT_NO_THROW(station.Attach(mirrored.at("chip").serial)) << c.vendor;  // throws on an ID twice
+        const auto mirrored = named.Apply({{"chip", chip}});
+        ASSERT_NO_THROW(station.Attach(mirrored.at("chip")->serial)) << c.vendor;  // throws on an ID twice
         const auto ports = station.Cim().Query(u"SELECT DeviceID FROM Win32_PnPEntity WHERE PNPClass = \"Ports\"");
         ASSERT_TRUE(ports);
         EXPECT_EQ(ports->size(), c.interfaces.size()) << c.vendor;
-        station.Detach(mirrored.at("chip").serial);
+        station.Detach(mirrored.at("chip")->serial);
     }
 }
 

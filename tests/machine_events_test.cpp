@@ -4,6 +4,7 @@
 
 #include "tests/test_support.h"
 #include "tests/udev_machine.h"
+#include "tests/volume_fixture.h"
 
 namespace {
 
@@ -13,6 +14,7 @@ using zt::testing::UdevMachine;
 using zt::testing::WmiServed;
 
 constexpr char kUsb1[] = "/sys/devices/pci0000:00/0000:00:14.0/usb1/";
+constexpr char kStickDisk[] = "1-6/1-6:1.0/host6/target6:0:0/6:0:0:0/block/sdb";
 
 class MachineEvents : public ::testing::Test {
 protected:
@@ -61,6 +63,18 @@ protected:
             zt::host::ProcessMessages();
         }
         for (int more = 0; more < 20; ++more) zt::host::ProcessMessages();  // nothing else may come
+    }
+
+    std::vector<std::string> Volumes() { return zt::testing::VolumeInventory(detector); }
+
+    std::vector<std::string> PortTypes() {
+        std::vector<std::string> types;
+        const int count = detector.GetAvailableComPortsEx();
+        for (int i = 0; i < count; ++i) {
+            const auto& port = detector.ZtComInfo[static_cast<std::size_t>(i)];
+            types.push_back(ToUtf8(port.sPort + u" " + port.PortType));
+        }
+        return types;
     }
 
     DialogRecorder dialogs;
@@ -127,6 +141,83 @@ TEST_F(MachineEvents, AUaspDriveIsHeardWithItsVolumeDetails) {
     PumpUntil(3);
     EXPECT_EQ(log, (std::vector<std::string>{"usb 1234567DB9FB VID_04E8 PID_61F5 1", "volume D 1", "volinfo D: T5"}));
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A desktop mounts a disk's file systems some time after the disk arrived, and may unmount
+// and mount them again: each is a volume's arrival or removal alone, and a volume keeps its
+// letter although a lower one is free.
+TEST_F(MachineEvents, FileSystemsMountedAfterTheirDiskArriveAndGoAsVolumesKeepingTheirLetters) {
+    Start();
+    machine.Load("usb_stick");
+    Uevent("1-6", "add");
+    PumpUntil(1);
+    EXPECT_EQ(log, (std::vector<std::string>{"usb 4C530001230419115453 VID_0781 PID_5567 1"}));
+    EXPECT_TRUE(Volumes().empty());
+    struct Step {
+        const char* node;
+        const char* mountPoint;  // null: unmounted
+        std::vector<std::string> heard;
+    };
+    for (const Step& step : {Step{"/dev/sdb1", "/media/user/STICK", {"volume D 1", "volinfo D: STICK"}},
+                             Step{"/dev/sdb2", "/media/user/DATA", {"volume E 1", "volinfo D: STICK", "volinfo E: DATA"}},
+                             Step{"/dev/sdb1", nullptr, {"volume D 0"}},
+                             Step{"/dev/sdb2", nullptr, {"volume E 0"}},
+                             Step{"/dev/sdb2", "/media/user/DATA", {"volume E 1", "volinfo E: DATA"}},
+                             Step{"/dev/sdb1", "/media/user/STICK", {"volume D 1", "volinfo D: STICK", "volinfo E: DATA"}}}) {
+        log.clear();
+        if (step.mountPoint != nullptr) {
+            machine.Mount(step.node, step.mountPoint, 1000, 500);
+        } else {
+            machine.Unmount(step.node);
+        }
+        PumpUntil(step.heard.size());
+        EXPECT_EQ(log, step.heard) << step.node << (step.mountPoint != nullptr ? " mounted" : " unmounted");
+    }
+    EXPECT_EQ(Volumes(), (std::vector<std::string>{
+                             "D:|FAT32|STICK|1A2B3C4D|SanDisk Cruzer Blade USB Device|4C530001230419115453|1000|500",
+                             "E:|exFAT|DATA|5E6F7081|SanDisk Cruzer Blade USB Device|4C530001230419115453|1000|500"}));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A change is read from the device it names, and alone: broadcasting nothing, it shows in
+// the inquiries; another adapter's new name waits for an event of its own.
+TEST_F(MachineEvents, AChangeIsReadFromTheDeviceItNamesAlone) {
+    Start();
+    machine.Load("ft232r");
+    machine.Load("usb_stick");
+    machine.Mount("/dev/sdb1", "/media/user/STICK", 1000, 500);
+    Uevent("1-2", "add");
+    Uevent("1-6", "add");
+    PumpUntil(5);
+    log.clear();
+    umockdev_testbed_set_attribute(machine.Testbed(), (std::string(kUsb1) + "1-2").c_str(), "product", "Renamed UART");
+    umockdev_testbed_set_attribute(machine.Testbed(), (std::string(kUsb1) + "1-4/1-4.2").c_str(), "product", "Renamed");
+    umockdev_testbed_set_property(machine.Testbed(), (std::string(kUsb1) + kStickDisk + "/sdb1").c_str(),
+                                  "ID_FS_LABEL", "RELABELLED");
+    Uevent("1-2", "change");
+    Uevent(std::string(kStickDisk) + "/sdb1", "change");
+    PumpUntil(0);
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(PortTypes(), (std::vector<std::string>{"COM1 USB Serial", "COM2 Renamed UART"}));
+    ASSERT_EQ(Volumes().size(), 1u);
+    EXPECT_TRUE(Volumes()[0].starts_with("D:|FAT32|RELABELLED|")) << Volumes()[0];
+}
+
+// A hub pulled takes what hangs below it, whatever its devices' own events say.
+TEST_F(MachineEvents, AHubPulledTakesTheDevicesBelowIt) {
+    const std::string hub = std::string(kUsb1) + "1-4";
+    const std::string text = "P: " + hub.substr(4) + "\nE: DEVTYPE=usb_device\nE: SUBSYSTEM=usb\n"
+                             "A: bNumInterfaces= 1\nA: idProduct=0610\nA: idVendor=05e3\nA: product=USB2.0 Hub\n";
+    ASSERT_TRUE(umockdev_testbed_add_from_string(machine.Testbed(), text.c_str(), nullptr));
+    Start();
+    Uevent("1-4", "remove");
+    umockdev_testbed_remove_device(machine.Testbed(), (hub + "/1-4.2").c_str());
+    umockdev_testbed_remove_device(machine.Testbed(), hub.c_str());
+    PumpUntil(3);
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_TRUE(log[0].starts_with("usb 5&") && log[0].ends_with(" VID_05E3 PID_0610 0")) << log[0];
+    EXPECT_EQ(log[1], "com COM1 0");
+    EXPECT_TRUE(log[2].starts_with("usb 5&") && log[2].ends_with(" VID_1A86 PID_7523 0")) << log[2];
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 #pragma once
 // A machine made of umockdev device descriptions (tests/udev/*.umockdev), for tests run
-// under umockdev-wrapper: udev answers from the testbed, mounts from a table the test gives.
+// under umockdev-wrapper: udev answers from the testbed, mounts from a table the test gives,
+// which tells the world of each change as the system's does.
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <umockdev.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -15,7 +19,7 @@ namespace zt::testing {
 
 class UdevMachine {
 public:
-    UdevMachine() : testbed_(umockdev_testbed_new()) {
+    UdevMachine() : testbed_(umockdev_testbed_new()), changes_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC), POLLIN) {
         gchar* root = umockdev_testbed_get_root_dir(testbed_);
         namesFile_ = std::filesystem::path(root).parent_path() /
                      ("names-" + std::filesystem::path(root).filename().string());
@@ -43,10 +47,18 @@ public:
     void Mount(const std::string& node, const std::string& mountPoint, std::uint64_t size,
                std::uint64_t free) {
         mounts_[node] = {mountPoint, {size, free}};
+        Changed();
+    }
+    void Unmount(const std::string& node) {
+        mounts_.erase(node);
+        Changed();
     }
 
     sim::MountTable Mounts() {
         return {[this] {
+                    // Read, the table has no change left to tell.
+                    [[maybe_unused]] std::uint64_t changes = 0;
+                    [[maybe_unused]] const auto taken = read(changes_.Descriptor(), &changes, sizeof changes);
                     std::vector<sim::MountedFileSystem> mounted;
                     for (const auto& [node, mount] : mounts_) mounted.push_back({node, mount.first});
                     return mounted;
@@ -56,14 +68,21 @@ public:
                         if (mount.first == mountPoint) return mount.second;
                     }
                     return std::nullopt;
-                }};
+                },
+                changes_};
     }
 
     UMockdevTestbed* Testbed() { return testbed_; }
     const std::filesystem::path& NamesFile() const { return namesFile_; }
 
 private:
+    void Changed() {
+        const std::uint64_t one = 1;
+        EXPECT_EQ(write(changes_.Descriptor(), &one, sizeof one), static_cast<ssize_t>(sizeof one));
+    }
+
     UMockdevTestbed* testbed_;
+    sim::MountTableWatch changes_;
     std::filesystem::path namesFile_;
     std::map<std::string, std::pair<std::string, sim::FileSystemSpace>> mounts_;
 };

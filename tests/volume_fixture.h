@@ -21,6 +21,16 @@ inline std::string Describe(const TZtVolInfo& v) {
            "|" + std::to_string(v.Size) + "|" + std::to_string(v.FreeSpace);
 }
 
+// The detector's volume inventory, a line each.
+inline std::vector<std::string> VolumeInventory(zt_usb_detector::TZtUsbDetector& detector) {
+    std::vector<std::string> lines;
+    const std::int32_t count = detector.GetAvailableVolumens();
+    for (std::int32_t i = 0; i < count; ++i) {
+        lines.push_back(Describe(detector.ZtAllVolInfo[static_cast<std::size_t>(i)]));
+    }
+    return lines;
+}
+
 class VolumeFixture : public ::testing::Test {
 protected:
     VolumeFixture() : served(Backend()) {
@@ -59,14 +69,7 @@ protected:
         };
     }
 
-    std::vector<std::string> Inventory() {
-        std::vector<std::string> lines;
-        const std::int32_t count = detector.GetAvailableVolumens();
-        for (std::int32_t i = 0; i < count; ++i) {
-            lines.push_back(Describe(detector.ZtAllVolInfo[static_cast<std::size_t>(i)]));
-        }
-        return lines;
-    }
+    std::vector<std::string> Inventory() { return VolumeInventory(detector); }
 
     // The info events only.
     std::vector<std::string> Infos() const {

@@ -53,9 +53,9 @@ String DeviceNames::ComPort(const std::string& deviceKey) {
     return u"COM" + host::FromAnsi(std::to_string(found->second));
 }
 
-std::vector<String> DeviceNames::DriveLetters(const std::vector<std::string>& volumeKeys) {
+std::vector<String> DeviceNames::DriveLetters(const std::vector<std::string>& volumeKeys, const std::set<char>& held) {
     std::vector<char> given(volumeKeys.size(), 0);
-    std::set<char> taken;
+    std::set<char> taken = held;
     for (std::size_t i = 0; i < volumeKeys.size(); ++i) {
         const auto known = letters_.find(volumeKeys[i]);
         if (known != letters_.end() && taken.insert(known->second).second) given[i] = known->second;

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,10 +25,11 @@ public:
     // Windows' COM database; the first time, the lowest number nobody holds.
     String ComPort(const std::string& deviceKey);
 
-    // Letters for the volumes present now, in their order: each keeps its letter unless a
-    // volume before it in the list took it; the others get the lowest letter free among
-    // them (D: onwards). Past Z: a volume gets none (empty).
-    std::vector<String> DriveLetters(const std::vector<std::string>& volumeKeys);
+    // Letters for volumes, in their order, beside those `held` by volumes present apart
+    // from them: each keeps its letter unless held or taken by a volume before it in the
+    // list; the others get the lowest letter free (D: onwards). Past Z: a volume gets none
+    // (empty).
+    std::vector<String> DriveLetters(const std::vector<std::string>& volumeKeys, const std::set<char>& held = {});
 
 private:
     void Save() const;

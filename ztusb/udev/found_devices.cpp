@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <set>
 
 #include "ztusb/world/broadcast.h"
 #include "ztusb/sim/pnp_entities.h"
@@ -209,60 +208,14 @@ MirroredDevice MirrorDevice(const FoundUsbDevice& device, const String& instance
     return mirrored;
 }
 
-namespace {
-
-std::string ComKey(const FoundUsbDevice& device, const String& instance, const FoundTty& tty) {
+std::string ComNameKey(const FoundUsbDevice& device, const String& instance, const FoundTty& tty) {
     return host::ToUtf8(Hardware(device) + u"\\" + instance) + "#" + std::to_string(tty.interfaceNumber);
 }
 
-std::string VolumeKey(const String& instance, const FoundDisk& disk, std::size_t partition) {
+std::string VolumeNameKey(const String& instance, const FoundDisk& disk, std::size_t partition) {
     const std::string& uuid = disk.partitions[partition].uuid;
     if (!uuid.empty()) return "uuid:" + host::ToUtf8(IdPart(uuid, 64));
     return host::ToUtf8(instance) + "#" + std::to_string(disk.lun) + "#" + std::to_string(partition);
-}
-
-// Two devices may well give the same serial; Windows then makes an instance for the second.
-String DistinctInstance(const FoundUsbDevice& device, std::set<String>& taken) {
-    String instance = UsbInstance(device);
-    if (!taken.insert(host::UpperCase(instance)).second) {
-        instance = MadeUpInstance(device);
-        taken.insert(host::UpperCase(instance));
-    }
-    return instance;
-}
-
-void NameVolumes(std::vector<std::pair<std::string, FoundPartition*>>& mounted, DeviceNames& names) {
-    std::vector<std::string> keys;
-    for (const auto& [key, partition] : mounted) keys.push_back(key);
-    const std::vector<String> letters = names.DriveLetters(keys);
-    for (std::size_t i = 0; i < mounted.size(); ++i) mounted[i].second->letter = letters[i];
-}
-
-}  // namespace
-
-std::map<std::string, MirroredDevice> MirrorDevices(std::map<std::string, FoundUsbDevice> found,
-                                                    DeviceNames& names) {
-    std::set<String> takenInstances;
-    std::map<std::string, String> instances;
-    std::vector<std::pair<std::string, FoundPartition*>> mounted;
-    std::uint32_t nextDisk = 1;  // disk 0 is the system's
-    for (auto& [key, device] : found) {
-        const String instance = DistinctInstance(device, takenInstances);
-        instances[key] = instance;
-        for (FoundTty& tty : device.ttys) tty.port = names.ComPort(ComKey(device, instance, tty));
-        for (FoundDisk& disk : device.disks) {
-            disk.index = nextDisk++;
-            for (std::size_t i = 0; i < disk.partitions.size(); ++i) {
-                FoundPartition& partition = disk.partitions[i];
-                partition.letter.clear();
-                if (!partition.mountPoint.empty()) mounted.emplace_back(VolumeKey(instance, disk, i), &partition);
-            }
-        }
-    }
-    NameVolumes(mounted, names);
-    std::map<std::string, MirroredDevice> mirrored;
-    for (const auto& [key, device] : found) mirrored.emplace(key, MirrorDevice(device, instances[key]));
-    return mirrored;
 }
 
 String WindowsFileSystem(const std::string& type, const std::string& version) {

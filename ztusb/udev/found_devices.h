@@ -4,7 +4,6 @@
 // Everything in the facts comes from devices: any bytes, any length.
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -36,6 +35,7 @@ struct FoundPartition {
 };
 
 struct FoundDisk {
+    std::string node;                     // /dev/sdb
     std::string vendor, model, revision;  // the SCSI inquiry's, blank-padded
     std::uint16_t lun;
     bool removable;  // a stick; otherwise an external disk
@@ -68,10 +68,9 @@ String MadeUpInstance(const FoundUsbDevice& device);
 
 MirroredDevice MirrorDevice(const FoundUsbDevice& device, const String& instance);
 
-// The devices found, by a key that names each while present, given their COM names, drive
-// letters, instances and disk numbers, and mirrored.
-std::map<std::string, MirroredDevice> MirrorDevices(std::map<std::string, FoundUsbDevice> found,
-                                                    DeviceNames& names);
+// The keys its COM names and its volumes' drive letters are kept under (DeviceNames).
+std::string ComNameKey(const FoundUsbDevice& device, const String& instance, const FoundTty& tty);
+std::string VolumeNameKey(const String& instance, const FoundDisk& disk, std::size_t partition);
 
 // Windows' name of a file system: vfat FAT32 -> FAT32, exfat -> exFAT, ntfs -> NTFS.
 String WindowsFileSystem(const std::string& type, const std::string& version);

@@ -26,13 +26,14 @@ public:
     bool Available() const;
     Workstation& Station() { return station_; }
 
-    // Reads the machine again; what came, went or changed is broadcast to the calling
+    // Reads the whole machine again; what came, went or changed is broadcast to the calling
     // thread's windows.
     void Refresh();
 
-    // From now on, udev's add and remove events and changes of the mount table reach the
-    // calling thread's message loop (GetMessageW, ProcessMessages, or the host's own), which
-    // sleeps on them: when one comes, the machine is read again and what changed is
+    // From now on, udev's events and changes of the mount table reach the calling thread's
+    // message loop (GetMessageW, ProcessMessages, or the host's own), which sleeps on them:
+    // when one comes, what the events name is read again (a device and what hangs below it;
+    // for a change, that device alone; for the mount table, the mounts) and what changed is
     // broadcast to the thread's windows. The host's threads are not touched. Destroy the
     // world outside its own broadcasts.
     void Listen();

@@ -1,7 +1,7 @@
 #include "ztusb/udev/machine_mirror.h"
 
-#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "ztusb/sim/announcements.h"
 #include "ztusb/win32/broadcast_records.h"
@@ -28,16 +28,34 @@ void MachineMirror::Remove(const MirroredDevice& device) {
     station_.Detach(device.serial);
 }
 
-void MachineMirror::Attach(Devices present) {
-    for (const auto& [key, device] : present_) Remove(device);
-    present_ = std::move(present);
-    for (const auto& [key, device] : present_) Add(device);
+MachineMirror::Devices MachineMirror::Apply(Changes changes) {
+    Devices before;
+    for (const auto& [key, now] : changes) {
+        auto old = present_.extract(key);
+        if (old.empty()) continue;
+        Remove(old.mapped());
+        before.insert(std::move(old));
+    }
+    for (auto& [key, now] : changes) {
+        if (!now) continue;
+        Add(*now);
+        present_.insert_or_assign(key, std::move(*now));
+    }
+    return before;
 }
 
-void MachineMirror::Update(Devices present) {
-    Devices before = std::exchange(present_, std::move(present));
-    for (const auto& [key, device] : before) Remove(device);
-    for (const auto& [key, device] : present_) Add(device);
+void MachineMirror::Attach(Changes changes) { Apply(std::move(changes)); }
+
+void MachineMirror::DetachAll() {
+    for (const auto& [key, device] : present_) Remove(device);
+    present_.clear();
+}
+
+// Devices that did not change broadcast nothing: only the changed ones are looked at.
+void MachineMirror::Update(Changes changes) {
+    std::vector<std::string> keys;
+    for (const auto& [key, now] : changes) keys.push_back(key);
+    const Devices before = Apply(std::move(changes));
     // Removals first, each device's in the reverse of its arrival.
     for (const auto& [key, old] : before) {
         const MirroredDevice& now = Find(present_, key);
@@ -46,7 +64,10 @@ void MachineMirror::Update(Devices present) {
         AnnouncePorts(DBT_DEVICEREMOVECOMPLETE, old.serial, (gone ? kNoDevice : now).serial);
         if (gone) AnnounceInterface(DBT_DEVICEREMOVECOMPLETE, old.serial.interfaceName);
     }
-    for (const auto& [key, now] : present_) {
+    for (const std::string& key : keys) {
+        const auto present = present_.find(key);
+        if (present == present_.end()) continue;
+        const MirroredDevice& now = present->second;
         const MirroredDevice& old = Find(before, key);
         const bool came = now.serial.interfaceName != old.serial.interfaceName;
         if (came) AnnounceInterface(DBT_DEVICEARRIVAL, now.serial.interfaceName);

@@ -4,6 +4,7 @@
 // volumes; on removal the reverse.
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include "ztusb/udev/found_devices.h"
@@ -17,15 +18,19 @@ public:
 
     // Devices by a key that names each while it is present (its sysfs path).
     using Devices = std::map<std::string, MirroredDevice>;
+    // The devices that changed, by key: each as it is now, or nothing for one gone.
+    using Changes = std::map<std::string, std::optional<MirroredDevice>>;
 
-    // The devices present from the start: into the world without broadcasts.
-    void Attach(Devices present);
-    // The devices present now: what came, went or changed is broadcast.
-    void Update(Devices present);
-
-    const Devices& Present() const { return present_; }
+    // Into the world without broadcasts: the devices present from the start.
+    void Attach(Changes changes);
+    // What came, went or changed is broadcast: removals first, in key order, then arrivals.
+    void Update(Changes changes);
+    // Every device out of the world, without broadcasts.
+    void DetachAll();
 
 private:
+    // The changed devices' old selves out of the world, their new ones in: returns the old.
+    Devices Apply(Changes changes);
     void Remove(const MirroredDevice& device);
     void Add(const MirroredDevice& device);
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,12 +23,30 @@ struct FileSystemSpace {
     std::uint64_t free;  // what the user may still write
 };
 
+// Tells that a mount table changed: a file descriptor that poll() reports ready (with
+// `Events()`) after each change. Shared by the table's copies, closed with the last.
+class ZT_UDEV_API MountTableWatch {
+public:
+    MountTableWatch() = default;  // for a table that never changes
+    // Takes the descriptor over.
+    MountTableWatch(int descriptor, short events);
+
+    int Descriptor() const { return descriptor_ ? *descriptor_ : -1; }
+    short Events() const { return events_; }
+
+private:
+    std::shared_ptr<const int> descriptor_;
+    short events_ = 0;
+};
+
 struct MountTable {
     std::function<std::vector<MountedFileSystem>()> mounted;
     std::function<std::optional<FileSystemSpace>(const std::string& mountPoint)> space;
+    // Once it reports a change, `mounted` is read again.
+    MountTableWatch changes;
 };
 
-// /proc/self/mounts and statvfs.
+// /proc/self/mounts (watched for changes) and statvfs.
 ZT_UDEV_API MountTable SystemMountTable();
 
 // The lines of a mounts file (/proc/self/mounts): device and mount point, with the octal

@@ -1,4 +1,7 @@
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -64,6 +67,18 @@ std::vector<MountedFileSystem> ParseMounts(const std::string& text) {
     return mounts;
 }
 
-MountTable SystemMountTable() { return {SystemMounts, SystemSpace}; }
+MountTableWatch::MountTableWatch(int descriptor, short events)
+    : descriptor_(descriptor < 0 ? nullptr : new int(descriptor),
+                  [](const int* owned) {
+                      if (owned == nullptr) return;
+                      close(*owned);
+                      delete owned;
+                  }),
+      events_(events) {}
+
+// The kernel flags the mounts file as urgent after each change.
+MountTable SystemMountTable() {
+    return {SystemMounts, SystemSpace, MountTableWatch(open("/proc/self/mounts", O_RDONLY | O_CLOEXEC), POLLPRI)};
+}
 
 }  // namespace zt::sim

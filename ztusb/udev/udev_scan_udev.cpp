@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
-#include <unordered_map>
 
 namespace zt::sim {
 namespace {
@@ -13,7 +13,12 @@ namespace {
 using Device = std::unique_ptr<udev_device, decltype(&udev_device_unref)>;
 using Enumeration = std::unique_ptr<udev_enumerate, decltype(&udev_enumerate_unref)>;
 
-std::string Text(const char* value) { return value == nullptr ? std::string() : std::string(value); }
+// udev hands over whatever a device or a rule wrote: no string longer than a page is taken.
+constexpr std::size_t kMaxText = 4096;
+
+std::string Text(const char* value) {
+    return value == nullptr ? std::string() : std::string(value, strnlen(value, kMaxText));
+}
 
 std::string Attribute(udev_device* device, const char* name) {
     return device == nullptr ? std::string() : Text(udev_device_get_sysattr_value(device, name));
@@ -66,20 +71,57 @@ FoundUsbDevice UsbFacts(udev_device* device) {
             {}};
 }
 
+FoundPartition Partition(udev_device* partition) {
+    return {Text(udev_device_get_devnode(partition)),
+            static_cast<unsigned>(Number(Attribute(partition, "partition"), 10)),
+            Sectors(partition),
+            Property(partition, "ID_FS_TYPE"),
+            Property(partition, "ID_FS_VERSION"),
+            Property(partition, "ID_FS_LABEL"),
+            Property(partition, "ID_FS_UUID"),
+            {},
+            {},
+            0,
+            0};
+}
+
+FoundDisk Disk(udev* context, udev_device* disk) {
+    udev_device* scsi = udev_device_get_parent_with_subsystem_devtype(disk, "scsi", "scsi_device");
+    udev_device* usbInterface = udev_device_get_parent_with_subsystem_devtype(disk, "usb", "usb_interface");
+    const std::string scsiName = scsi == nullptr ? std::string() : Text(udev_device_get_sysname(scsi));
+    FoundDisk found{Text(udev_device_get_devnode(disk)),
+                    Attribute(scsi, "vendor"),
+                    Attribute(scsi, "model"),
+                    Attribute(scsi, "rev"),
+                    static_cast<std::uint16_t>(Number(scsiName.substr(scsiName.find_last_of(':') + 1), 10)),
+                    Attribute(disk, "removable") == "1",
+                    usbInterface != nullptr && Property(usbInterface, "DRIVER") == "uas",
+                    Property(disk, "ID_PART_TABLE_TYPE") == "gpt",
+                    0,
+                    {}};
+    ForEach(context, "block", "partition", disk, [&](udev_device* partition) {
+        found.partitions.push_back(Partition(partition));
+    });
+    std::sort(found.partitions.begin(), found.partitions.end(),
+              [](const FoundPartition& a, const FoundPartition& b) { return a.number < b.number; });
+    // A stick formatted whole, without a partition table: one volume all the same.
+    if (found.partitions.empty() && !Property(disk, "ID_FS_TYPE").empty()) {
+        found.partitions.push_back(Partition(disk));
+    }
+    return found;
+}
+
+// The USB devices at and below `top` (all of them without one), then their ttys and disks.
 class Scan {
 public:
-    Scan(udev* context, const MountTable& mounts) : context_(context), mounts_(mounts) {
-        if (mounts_.mounted) {
-            for (const MountedFileSystem& mount : mounts_.mounted()) mountPoints_.emplace(mount.device, mount.mountPoint);
-        }
-    }
+    Scan(udev* context, udev_device* top) : context_(context), top_(top) {}
 
     std::map<std::string, FoundUsbDevice> Run() {
-        ForEach(context_, "usb", "usb_device", nullptr, [&](udev_device* usb) {
+        ForEach(context_, "usb", "usb_device", top_, [&](udev_device* usb) {
             found_.emplace(Text(udev_device_get_syspath(usb)), UsbFacts(usb));
         });
-        ForEach(context_, "tty", nullptr, nullptr, [&](udev_device* tty) { AddTty(tty); });
-        ForEach(context_, "block", "disk", nullptr, [&](udev_device* disk) { AddDisk(disk); });
+        ForEach(context_, "tty", nullptr, top_, [&](udev_device* tty) { AddTty(tty); });
+        ForEach(context_, "block", "disk", top_, [&](udev_device* disk) { AddDisk(disk); });
         return std::move(found_);
     }
 
@@ -94,71 +136,98 @@ private:
     void AddTty(udev_device* tty) {
         FoundUsbDevice* owner = Owner(tty);
         udev_device* usbInterface = udev_device_get_parent_with_subsystem_devtype(tty, "usb", "usb_interface");
-        const char* node = udev_device_get_devnode(tty);
-        if (owner == nullptr || usbInterface == nullptr || node == nullptr) return;
+        const std::string node = Text(udev_device_get_devnode(tty));
+        if (owner == nullptr || usbInterface == nullptr || node.empty()) return;
         owner->ttys.push_back(
             {node, static_cast<unsigned>(Number(Attribute(usbInterface, "bInterfaceNumber"), 16)), {}});
     }
 
     void AddDisk(udev_device* disk) {
-        FoundUsbDevice* owner = Owner(disk);
-        if (owner == nullptr) return;
-        udev_device* scsi = udev_device_get_parent_with_subsystem_devtype(disk, "scsi", "scsi_device");
-        udev_device* usbInterface = udev_device_get_parent_with_subsystem_devtype(disk, "usb", "usb_interface");
-        const std::string scsiName = scsi == nullptr ? std::string() : Text(udev_device_get_sysname(scsi));
-        FoundDisk found{Attribute(scsi, "vendor"),
-                        Attribute(scsi, "model"),
-                        Attribute(scsi, "rev"),
-                        static_cast<std::uint16_t>(Number(scsiName.substr(scsiName.find_last_of(':') + 1), 10)),
-                        Attribute(disk, "removable") == "1",
-                        usbInterface != nullptr && Property(usbInterface, "DRIVER") == "uas",
-                        Property(disk, "ID_PART_TABLE_TYPE") == "gpt",
-                        0,
-                        {}};
-        ForEach(context_, "block", "partition", disk, [&](udev_device* partition) {
-            found.partitions.push_back(Partition(partition));
-        });
-        std::sort(found.partitions.begin(), found.partitions.end(),
-                  [](const FoundPartition& a, const FoundPartition& b) { return a.number < b.number; });
-        // A stick formatted whole, without a partition table: one volume all the same.
-        if (found.partitions.empty() && !Property(disk, "ID_FS_TYPE").empty()) {
-            found.partitions.push_back(Partition(disk));
-        }
-        owner->disks.push_back(std::move(found));
-    }
-
-    FoundPartition Partition(udev_device* partition) {
-        FoundPartition found{Text(udev_device_get_devnode(partition)),
-                             static_cast<unsigned>(Number(Attribute(partition, "partition"), 10)),
-                             Sectors(partition),
-                             Property(partition, "ID_FS_TYPE"),
-                             Property(partition, "ID_FS_VERSION"),
-                             Property(partition, "ID_FS_LABEL"),
-                             Property(partition, "ID_FS_UUID"),
-                             {},
-                             {},
-                             0,
-                             0};
-        const auto mounted = mountPoints_.find(found.node);
-        if (mounted == mountPoints_.end() || found.node.empty()) return found;
-        found.mountPoint = mounted->second;
-        if (const auto space = mounts_.space ? mounts_.space(found.mountPoint) : std::nullopt) {
-            found.fileSystemSize = space->size;
-            found.freeSpace = space->free;
-        }
-        return found;
+        if (FoundUsbDevice* owner = Owner(disk)) owner->disks.push_back(Disk(context_, disk));
     }
 
     udev* context_;
-    const MountTable& mounts_;
-    std::unordered_map<std::string, std::string> mountPoints_;  // by device node
+    udev_device* top_;
     std::map<std::string, FoundUsbDevice> found_;
 };
 
+template <typename Item, typename Node>
+bool ReplaceByNode(std::vector<Item>& items, Item read, Node node) {
+    for (Item& item : items) {
+        if (node(item) != node(read)) continue;
+        item = std::move(read);
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
-std::map<std::string, FoundUsbDevice> ScanUsbDevices(udev* context, const MountTable& mounts) {
-    return Scan(context, mounts).Run();
+std::map<std::string, FoundUsbDevice> ScanUsbDevices(udev* context) { return Scan(context, nullptr).Run(); }
+
+std::map<std::string, FoundUsbDevice> ScanUsbDevicesAt(udev* context, const std::string& path) {
+    Device top(udev_device_new_from_syspath(context, path.c_str()), udev_device_unref);
+    if (!top) return {};
+    return Scan(context, top.get()).Run();
+}
+
+bool RereadPart(udev* context, const std::string& path, DevicePart part, FoundUsbDevice& device) {
+    Device read(udev_device_new_from_syspath(context, path.c_str()), udev_device_unref);
+    if (!read) return false;
+    switch (part) {
+        case DevicePart::UsbAttributes: {
+            FoundUsbDevice facts = UsbFacts(read.get());
+            facts.ttys = std::move(device.ttys);
+            facts.disks = std::move(device.disks);
+            device = std::move(facts);
+            return true;
+        }
+        case DevicePart::Disk:
+            return ReplaceByNode(device.disks, Disk(context, read.get()),
+                                 [](const FoundDisk& disk) { return disk.node; });
+        case DevicePart::Partition: {
+            const FoundPartition partition = Partition(read.get());
+            return std::any_of(device.disks.begin(), device.disks.end(), [&](FoundDisk& disk) {
+                return ReplaceByNode(disk.partitions, partition, [](const FoundPartition& p) { return p.node; });
+            });
+        }
+    }
+    return false;
+}
+
+Uevent UeventOf(udev_device* event) {
+    return {Text(udev_device_get_action(event)), Text(udev_device_get_syspath(event)),
+            Text(udev_device_get_subsystem(event)), Text(udev_device_get_devtype(event))};
+}
+
+MountPoints ReadMountPoints(const MountTable& mounts) {
+    MountPoints points;
+    if (!mounts.mounted) return points;
+    for (MountedFileSystem& mount : mounts.mounted()) {
+        points.emplace(std::move(mount.device), std::move(mount.mountPoint));
+    }
+    return points;
+}
+
+bool ApplyMounts(FoundUsbDevice& device, const MountPoints& points, const MountTable& mounts) {
+    bool changed = false;
+    for (FoundDisk& disk : device.disks) {
+        for (FoundPartition& partition : disk.partitions) {
+            const auto mounted = partition.node.empty() ? points.end() : points.find(partition.node);
+            const std::string mountPoint = mounted == points.end() ? std::string() : mounted->second;
+            const auto space = mountPoint.empty() || !mounts.space ? std::nullopt : mounts.space(mountPoint);
+            const FileSystemSpace now = space.value_or(FileSystemSpace{0, 0});
+            if (mountPoint == partition.mountPoint && now.size == partition.fileSystemSize &&
+                now.free == partition.freeSpace) {
+                continue;
+            }
+            partition.mountPoint = mountPoint;
+            partition.fileSystemSize = now.size;
+            partition.freeSpace = now.free;
+            changed = true;
+        }
+    }
+    return changed;
 }
 
 }  // namespace zt::sim
