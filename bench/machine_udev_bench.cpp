@@ -245,7 +245,8 @@ BENCHMARK(BM_HubOf16ToLastOnNewComInfo)->ArgName("attached")->Arg(0)->Arg(100)->
     ->Iterations(10)->Unit(benchmark::kMicrosecond);
 
 // The same plug with the component on TZtUsbDetectorThread, the machine listened to there:
-// from the uevent to the event taken from the class's queue on this thread.
+// from the adapter's arrival on the testbed (umockdev sends its uevents) to the event taken
+// from the class's queue on this thread.
 void BM_UeventToHost_DetectorThread(benchmark::State& state) {
     struct Machine {
         explicit Machine(const Testbed& bed) : world(NoMounts(), bed.NamesFile()), served(world.Station().WmiBackend()) {
@@ -255,8 +256,7 @@ void BM_UeventToHost_DetectorThread(benchmark::State& state) {
         ServedWmi served;
     };
     using Kind = zt_usb_detector::TZtDetectorEvent::TKind;
-    Testbed bed;
-    bed.Add(FtdiAdapter(1));
+    Testbed bed([] {});  // the component's thread takes the events in as they come
     zt_usb_detector::TZtUsbDetectorThread thread(
         [&](zt_usb_detector::TZtUsbDetector&) { return std::make_shared<Machine>(bed); });
     const auto awaitPort = [&](std::int32_t inout) {
@@ -265,17 +265,18 @@ void BM_UeventToHost_DetectorThread(benchmark::State& state) {
         }
         return false;
     };
+    const std::string port = AdapterPort(200);
+    int tty = 0;
     for (auto _ : state) {
-        bed.Add(FtdiAdapter(2));
+        ++tty;
         const Clock::time_point start = Clock::now();
-        bed.Uevent(UsbPath(2), "add");
+        bed.Add(FtdiAdapter(port, tty));
         if (!awaitPort(1)) {
             state.SkipWithError("the arrival did not come");
             break;
         }
         state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
-        bed.Uevent(UsbPath(2), "remove");
-        bed.Remove(UsbPath(2));
+        bed.Unplug(port, tty);
         awaitPort(0);
     }
 }

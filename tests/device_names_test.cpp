@@ -138,7 +138,7 @@ TEST_F(NamesFile, DevicesWithTheSameSerialGetDistinctInstances) {
 TEST_F(NamesFile, DiskNumbersStayWhilePresentAndNewcomersTakeTheLowestFree) {
     const auto stick = [](const std::string& node) {
         zt::sim::FoundUsbDevice device{"1-" + node, "0781", "5567", "S" + node, "", "Stick", 1, {}, {}};
-        device.disks.push_back({"/dev/" + node, "SanDisk", "Cruzer", "1.00", 0, true, false, 0, {}});
+        device.disks.push_back({"/dev/" + node, "SanDisk", "Cruzer", "1.00", 0, true, false, false, 0, {}});
         return device;
     };
     const auto number = [](const zt::sim::MachineMirror::Changes& mirrored, const std::string& key) {
