@@ -59,6 +59,7 @@ using ::FARPROC;
 using ::FreeLibrary;
 using ::GetClassNameW;
 using ::GetCurrentThreadId;
+using ::GetLastError;
 using ::GetModuleHandleW;
 using ::GetProcAddress;
 using ::GetWindowLongPtrW;
@@ -74,6 +75,7 @@ using ::RegEnumValueW;
 using ::RegisterClassW;
 using ::RegOpenKeyExW;
 using ::SendMessageW;
+using ::SetLastError;
 using ::SetWindowLongPtrW;
 using ::TranslateMessage;
 using ::WideCharToMultiByte;
@@ -97,6 +99,7 @@ BOOL UnregisterDeviceNotification(HDEVNOTIFY notification);
 #define CALLBACK
 #define WINAPI
 
+#define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
 #define WM_SETTEXT 0x000C
 #define WM_GETTEXT 0x000D
@@ -105,7 +108,9 @@ BOOL UnregisterDeviceNotification(HDEVNOTIFY notification);
 #define WM_NCDESTROY 0x0082
 #define WM_KEYDOWN 0x0100
 #define WM_CHAR 0x0102
+#define WM_COPYDATA 0x004A
 #define WM_DEVICECHANGE 0x0219
+#define WM_USER 0x0400
 #define WM_APP 0x8000
 
 #define DBT_DEVICEARRIVAL 0x8000
@@ -128,6 +133,8 @@ BOOL UnregisterDeviceNotification(HDEVNOTIFY notification);
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
+#define ERROR_MESSAGE_SYNC_ONLY 1159L
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
 #define KEY_READ 0x20019
 #define REG_SZ 1
 
@@ -212,6 +219,9 @@ struct WNDCLASSW {
 };
 
 DWORD GetCurrentThreadId();
+// The calling thread's last error, as the calls below that document one set it.
+DWORD GetLastError();
+void SetLastError(DWORD error);
 HMODULE GetModuleHandleW(LPCWSTR moduleName);
 
 // Windows: top-level windows only (parent must be null); no creation messages are sent.
@@ -233,6 +243,9 @@ int GetClassNameW(HWND window, LPWSTR className, int maxCount);
 // procedure at once and only on the window's own thread (0 otherwise). PeekMessageW takes
 // no window or range filter. As on Windows, a quit request is a flag of the thread's queue:
 // WM_QUIT (no window, the exit code as WParam) comes once nothing else is waiting.
+// PostMessageW refuses a system message (below WM_USER) whose parameters point to memory,
+// which would be gone or reused by the time it is delivered: FALSE, with the last error
+// ERROR_MESSAGE_SYNC_ONLY; a window that does not exist gives ERROR_INVALID_WINDOW_HANDLE.
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
