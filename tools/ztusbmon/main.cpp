@@ -15,6 +15,7 @@
 #include "ztusb/detector/zt_usb_detector.h"
 #include "ztusb/host/application.h"
 #include "ztusb/host/dialogs.h"
+#include "ztusb/host/shown_text.h"
 #include "tools/ztusbmon/broadcast_recorder.h"
 #include "tools/ztusbmon/real_system.h"
 #include "tools/ztusbmon/recorder.h"
@@ -318,7 +319,8 @@ int main(int argc, char** argv) {
         }
         return Monitor(options, std::move(world)).Run();
     } catch (const ztusbmon::WorldError& e) {
-        std::fprintf(stderr, "ztusbmon: %s\n", e.what());
+        // The message may quote the file's device texts.
+        std::fprintf(stderr, "ztusbmon: %s\n", zt::host::ShownText(std::string_view(e.what())).c_str());
         return 1;
     }
 }
