@@ -46,12 +46,12 @@ void TZtUsbDetector::RunRequest(const String& text, zt::win32::LPARAM detail) {
     FQueuedRequests.emplace_back(text, detail);
     if (FRunningRequest) return;
     FRunningRequest = true;
-    const auto alive = Alive();
     while (!FQueuedRequests.empty()) {
         const auto [queuedText, queuedDetail] = std::move(FQueuedRequests.front());
         FQueuedRequests.pop_front();
-        RouteRequest(queuedText, queuedDetail);
-        if (!alive) return;  // freed by the host: its queue went with it
+        if (!CallOut([&] { RouteRequest(queuedText, queuedDetail); })) {
+            return;  // freed by the host: its queue went with it
+        }
     }
     FRunningRequest = false;
 }

@@ -48,9 +48,13 @@ void ForEachObject(const TStringList& lines, Visit visit) {
     }
 }
 
-TStringList Run(const String& query) {
+using Watch = zt::host::Liveness::Watch;
+
+// A walk asks on behalf of a component that WMI's pump may free: once it is gone, the walk
+// gets no more answers and ends quietly.
+TStringList Run(const String& query, const Watch& alive) {
     TStringList result;
-    ZtWmiU::DoWmiScript(query, result);
+    if (alive) ZtWmiU::DoWmiScript(query, result);
     return result;
 }
 
@@ -120,14 +124,16 @@ String KeyOf(const TStringList& lines, int first, int end) {
 
 // The drive's volumes, each with the drive's caption and the override or the drive's own
 // USB serial. Throws when a volume has neither.
-std::vector<TZtVolInfo> VolumesOfDrive(const DriveText& drive, const String& serialOverride) {
+std::vector<TZtVolInfo> VolumesOfDrive(const DriveText& drive, const String& serialOverride,
+                                       const Watch& alive) {
     std::vector<TZtVolInfo> volumes;
     if (drive.deviceId.empty()) return volumes;
     const TStringList partitions = Run(
-        AssociatorsQuery(u"Win32_DiskDrive", drive.deviceId, u"Win32_DiskDriveToDiskPartition"));
+        AssociatorsQuery(u"Win32_DiskDrive", drive.deviceId, u"Win32_DiskDriveToDiskPartition"), alive);
     ForEachObject(partitions, [&](int first, int end) {
-        const TStringList disks = Run(AssociatorsQuery(
-            u"Win32_DiskPartition", KeyOf(partitions, first, end), u"Win32_LogicalDiskToPartition"));
+        const TStringList disks = Run(AssociatorsQuery(u"Win32_DiskPartition", KeyOf(partitions, first, end),
+                                                       u"Win32_LogicalDiskToPartition"),
+                                      alive);
         ForEachObject(disks, [&](int diskFirst, int diskEnd) {
             TZtVolInfo& volume = volumes.emplace_back(VolumeOf(disks, diskFirst, diskEnd));
             volume.FulName = drive.caption;
@@ -142,11 +148,11 @@ std::vector<TZtVolInfo> VolumesOfDrive(const DriveText& drive, const String& ser
 
 // The volumes of the drives, or nothing when the walk failed, which is reported.
 std::optional<std::vector<TZtVolInfo>> WalkDrives(std::span<const DriveText> drives,
-                                            const String& serialOverride) {
+                                                  const String& serialOverride, const Watch& alive) {
     try {
         std::vector<TZtVolInfo> volumes;
         for (const DriveText& drive : drives) {
-            std::vector<TZtVolInfo> found = VolumesOfDrive(drive, serialOverride);
+            std::vector<TZtVolInfo> found = VolumesOfDrive(drive, serialOverride, alive);
             volumes.insert(volumes.end(), found.begin(), found.end());
         }
         return volumes;
@@ -160,12 +166,12 @@ std::optional<std::vector<TZtVolInfo>> WalkDrives(std::span<const DriveText> dri
 // the volumes are kept when one of them has a letter of the broadcast.
 class ArrivedVolumes {
 public:
-    explicit ArrivedVolumes(std::uint32_t unitMask) : unitMask_(unitMask) {}
+    ArrivedVolumes(std::uint32_t unitMask, Watch alive) : unitMask_(unitMask), alive_(std::move(alive)) {}
 
     void Walk(std::span<const DriveText> drives, const String& serialOverride) {
         for (const DriveText& drive : drives) {
             if (!walked_.insert(zt::host::UpperCase(drive.deviceId)).second) continue;
-            const auto volumes = WalkDrives({&drive, 1}, serialOverride);
+            const auto volumes = WalkDrives({&drive, 1}, serialOverride, alive_);
             if (volumes && HoldsAnArrivedLetter(*volumes)) {
                 volumes_.insert(volumes_.end(), volumes->begin(), volumes->end());
             }
@@ -199,43 +205,51 @@ private:
     }
 
     std::uint32_t unitMask_;
+    Watch alive_;
     std::unordered_set<String> walked_;  // drive keys in capitals
     std::vector<TZtVolInfo> volumes_;
 };
 
+// The inventory's volumes; nothing when no drive answered, none when the walk failed.
+std::optional<std::vector<TZtVolInfo>> InventoryVolumes(const Watch& alive) {
+    const TStringList drives = Run(kInventoryQuery, alive);
+    if (drives.Count() == 0) return std::nullopt;
+    return WalkDrives(DrivesOf(drives), u"", alive).value_or(std::vector<TZtVolInfo>{});
+}
+
 }  // namespace
 
 std::int32_t TZtUsbDetector::GetAvailableVolumens() {
-    const auto alive = Alive();
     FdiskCounter = 0;
-    try {
-        const TStringList drives = Run(kInventoryQuery);
-        if (drives.Count() == 0) return FdiskCounter;
-        auto volumes = WalkDrives(DrivesOf(drives), u"");
-        if (!alive) return 0;  // freed in the loop of a message box
-        ZtAllVolInfo = volumes ? std::move(*volumes) : std::vector<TZtVolInfo>{};
-        FdiskCounter = static_cast<std::int32_t>(ZtAllVolInfo.size());
-    } catch (...) {
-        zt::host::ShowMessage(u"Debug ERR #155");
-        if (!alive) return 0;
+    std::optional<std::vector<TZtVolInfo>> volumes;
+    if (!CallOut([&, alive = Alive()] {
+            try {
+                volumes = InventoryVolumes(alive);
+            } catch (...) {
+                zt::host::ShowMessage(u"Debug ERR #155");
+            }
+        })) {
+        return 0;  // freed while WMI pumped or in the loop of a message box
     }
+    if (!volumes) return FdiskCounter;
+    ZtAllVolInfo = std::move(*volumes);
+    FdiskCounter = static_cast<std::int32_t>(ZtAllVolInfo.size());
     return FdiskCounter;
 }
 
 // The drives the request names first; when none of them holds a letter of the arrival, the
-// drives of the other arrival names, newest first, from one list of all drives.
+// drives of the other arrival names, newest first, from one list of all drives. The names
+// are the ones listed when the inquiry began: a broadcast that WMI's pump decodes meanwhile
+// counts for the inquiries after it.
 void TZtUsbDetector::GetNewVolumenInfo(const String& text, std::uint32_t unitMask) {
-    const auto alive = Alive();
     try {
-        ArrivedVolumes arrived(unitMask);
-        arrived.Walk(DrivesOf(Run(String(u"select Caption,DeviceID  ") + kDriveFilter +
-                                  u"and PNPDeviceID Like \"%" + wmi_text::LikeLiteral(text) +
-                                  u"%\"")),
-                     text);
-        if (!alive) return;  // freed in the loop of a message box
+        const TStringList names(*FLastArrivalAName);
+        ArrivedVolumes arrived(unitMask, Alive());
+        const String namedDrives = String(u"select Caption,DeviceID  ") + kDriveFilter +
+                                   u"and PNPDeviceID Like \"%" + wmi_text::LikeLiteral(text) + u"%\"";
+        if (!CallOut([&] { arrived.Walk(DrivesOf(Run(namedDrives, Alive())), text); })) return;
         if (arrived.Volumes().empty()) {
-            arrived.WalkListed(*FLastArrivalAName, DrivesOf(Run(kInventoryQuery)));
-            if (!alive) return;
+            if (!CallOut([&] { arrived.WalkListed(names, DrivesOf(Run(kInventoryQuery, Alive()))); })) return;
         }
         if (!arrived.AnyWalked()) return;
         if (!arrived.Volumes().empty()) FZtVolInfo = arrived.Volumes();
