@@ -47,9 +47,9 @@ void TZtUsbDetector::RunRequest(const String& text, zt::win32::LPARAM detail) {
     if (FRunningRequest) return;
     FRunningRequest = true;
     while (!FQueuedRequests.empty()) {
-        const auto [queuedText, queuedDetail] = std::move(FQueuedRequests.front());
+        const auto request = std::move(FQueuedRequests.front());
         FQueuedRequests.pop_front();
-        if (!CallOut([&] { RouteRequest(queuedText, queuedDetail); })) {
+        if (!CallOut([&] { RouteRequest(request.first, request.second); })) {
             return;  // freed by the host: its queue went with it
         }
     }
