@@ -123,25 +123,31 @@ TEST_F(NamesFile, DevicesWithTheSameSerialGetDistinctInstances) {
 
 namespace {
 
-// Ports whose device IDs would coincide: four on one interface (such chips exist), and FTDI
-// interfaces past the channel letter Z (a device may say anything). Each keeps its own.
+// Ports whose device IDs would coincide: four on one interface (such chips exist), FTDI
+// interfaces past the channel letter Z, a port beside a disk on a device that counts one
+// interface (a device may say anything). Each keeps its own.
 TEST_F(NamesFile, PortsThatWouldShareADeviceIdKeepOnesOfTheirOwn) {
     struct Case {
         const char* vendor;
         std::vector<unsigned> interfaces;
+        bool withDisk;
     };
-    for (const Case& c : {Case{"9710", {0, 0, 0, 0}}, Case{"0403", {26, 27, 25}}}) {
+    for (const Case& c : {Case{"9710", {0, 0, 0, 0}, false}, Case{"0403", {26, 27, 25}, false},
+                          Case{"1a86", {0}, true}}) {
         zt::sim::FoundUsbDevice chip{"1-3", c.vendor, "7840", "MCS01", "Maker", "USB-Serial", 1, {}, {}};
         for (const unsigned interfaceNumber : c.interfaces) {
             chip.ttys.push_back({"/dev/ttyUSB" + std::to_string(chip.ttys.size()), interfaceNumber, {}});
         }
+        if (c.withDisk) chip.disks.push_back({"Maker", "Disk", "1.0", 0, true, false, 0, {}});
         DeviceNames names(file);
         zt::sim::Workstation station;
         const auto mirrored = zt::sim::MirrorDevices({{"chip", chip}}, names);
         ASSERT_NO_THROW(station.Attach(mirrored.at("chip").serial)) << c.vendor;  // throws on an ID twice
+        ASSERT_NO_THROW(station.Attach(mirrored.at("chip").storage)) << c.vendor;
         const auto ports = station.Cim().Query(u"SELECT DeviceID FROM Win32_PnPEntity WHERE PNPClass = \"Ports\"");
         ASSERT_TRUE(ports);
         EXPECT_EQ(ports->size(), c.interfaces.size()) << c.vendor;
+        station.Detach(mirrored.at("chip").storage);
         station.Detach(mirrored.at("chip").serial);
     }
 }
