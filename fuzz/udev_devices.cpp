@@ -13,6 +13,7 @@
 #include <array>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 
 #include <unistd.h>
@@ -140,6 +141,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zt::sim::DeviceNames restarted(stateFile);
     zt::fuzz::Require(NamesGiven(zt::sim::MirrorDevices(found, restarted)) == NamesGiven(mirrored),
                       "a device keeps its names across a restart");
+    std::set<zt::host::String> given;
+    for (const auto& [key, deviceNames] : NamesGiven(mirrored)) {
+        for (const auto& name : deviceNames) {
+            zt::fuzz::Require(name.empty() || given.insert(name).second, "no two ports or volumes share a name");
+        }
+    }
 
     zt::sim::Workstation station;
     const auto previous = ZtWmiU::SetWmiBackend(station.WmiBackend());

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "ztusb/udev/device_names.h"
 #include "ztusb/udev/found_devices.h"
@@ -123,6 +124,27 @@ TEST_F(NamesFile, DevicesWithTheSameSerialGetDistinctInstances) {
 
 namespace {
 
+// A cloned stick shares its original's file-system UUID: with both present, each keeps a
+// letter of its own, the same after a restart.
+TEST_F(NamesFile, VolumesSharingAUuidKeepLettersOfTheirOwnAcrossRestarts) {
+    const zt::sim::FoundPartition volume{"/dev/sdb1", 1, 1000, "vfat", "FAT32", "STICK", "1A2B-3C4D",
+                                         "/media/a", {}, 1000, 500};
+    const zt::sim::FoundDisk disk{"Maker", "Stick", "1.0", 0, true, false, 0, {volume}};
+    const zt::sim::FoundUsbDevice original{"1-1", "0781", "5567", "AAA1", "Maker", "Stick", 1, {}, {disk}};
+    zt::sim::FoundUsbDevice clone = original;
+    clone.location = "1-2";
+    clone.serial = "AAA2";
+    const auto letters = [&] {
+        DeviceNames names(file);
+        const auto mirrored = zt::sim::MirrorDevices({{"a", original}, {"b", clone}}, names);
+        return std::vector<String>{mirrored.at("a").storage.drives[0].volumes[0].letter,
+                                   mirrored.at("b").storage.drives[0].volumes[0].letter};
+    };
+    const std::vector<String> first = letters();
+    EXPECT_EQ(first, (std::vector<String>{u"D:", u"E:"}));
+    EXPECT_EQ(letters(), first);
+}
+
 // Ports whose device IDs would coincide: four on one interface (such chips exist), FTDI
 // interfaces past the channel letter Z, a port beside a disk on a device that counts one
 // interface (a device may say anything). Each keeps its own.
@@ -144,6 +166,9 @@ TEST_F(NamesFile, PortsThatWouldShareADeviceIdKeepOnesOfTheirOwn) {
         const auto mirrored = zt::sim::MirrorDevices({{"chip", chip}}, names);
         ASSERT_NO_THROW(station.Attach(mirrored.at("chip").serial)) << c.vendor;  // throws on an ID twice
         ASSERT_NO_THROW(station.Attach(mirrored.at("chip").storage)) << c.vendor;
+        std::set<String> portNames;
+        for (const auto& port : mirrored.at("chip").serial.ports) portNames.insert(port.name);
+        EXPECT_EQ(portNames.size(), c.interfaces.size()) << c.vendor << ": one COM name each";
         const auto ports = station.Cim().Query(u"SELECT DeviceID FROM Win32_PnPEntity WHERE PNPClass = \"Ports\"");
         ASSERT_TRUE(ports);
         EXPECT_EQ(ports->size(), c.interfaces.size()) << c.vendor;

@@ -213,6 +213,16 @@ String DistinctInstance(const FoundUsbDevice& device, std::set<String>& taken) {
     return instance;
 }
 
+// The key of a name that no other name of the scan holds. What a key is made of comes from
+// the device (an interface number, a file system's UUID: a cloned stick shares its
+// original's), and two names under one key would be one COM number for two ports, or two
+// volumes taking each other's letter at every scan; a later one gets its place added.
+std::string DistinctKey(const std::string& key, std::set<std::string>& taken) {
+    std::string distinct = key;
+    for (unsigned place = 2; !taken.insert(distinct).second; ++place) distinct = key + "#" + std::to_string(place);
+    return distinct;
+}
+
 void NameVolumes(std::vector<std::pair<std::string, FoundPartition*>>& mounted, DeviceNames& names) {
     std::vector<std::string> keys;
     for (const auto& [key, partition] : mounted) keys.push_back(key);
@@ -225,19 +235,24 @@ void NameVolumes(std::vector<std::pair<std::string, FoundPartition*>>& mounted, 
 std::map<std::string, MirroredDevice> MirrorDevices(std::map<std::string, FoundUsbDevice> found,
                                                     DeviceNames& names) {
     std::set<String> takenInstances;
+    std::set<std::string> takenKeys;
     std::map<std::string, String> instances;
     std::vector<std::pair<std::string, FoundPartition*>> mounted;
     std::uint32_t nextDisk = 1;  // disk 0 is the system's
     for (auto& [key, device] : found) {
         const String instance = DistinctInstance(device, takenInstances);
         instances[key] = instance;
-        for (FoundTty& tty : device.ttys) tty.port = names.ComPort(ComKey(device, instance, tty));
+        for (FoundTty& tty : device.ttys) {
+            tty.port = names.ComPort(DistinctKey(ComKey(device, instance, tty), takenKeys));
+        }
         for (FoundDisk& disk : device.disks) {
             disk.index = nextDisk++;
             for (std::size_t i = 0; i < disk.partitions.size(); ++i) {
                 FoundPartition& partition = disk.partitions[i];
                 partition.letter.clear();
-                if (!partition.mountPoint.empty()) mounted.emplace_back(VolumeKey(instance, disk, i), &partition);
+                if (!partition.mountPoint.empty()) {
+                    mounted.emplace_back(DistinctKey(VolumeKey(instance, disk, i), takenKeys), &partition);
+                }
             }
         }
     }
