@@ -129,7 +129,7 @@ namespace {
 TEST_F(NamesFile, VolumesSharingAUuidKeepLettersOfTheirOwnAcrossRestarts) {
     const zt::sim::FoundPartition volume{"/dev/sdb1", 1, 1000, "vfat", "FAT32", "STICK", "1A2B-3C4D",
                                          "/media/a", {}, 1000, 500};
-    const zt::sim::FoundDisk disk{"Maker", "Stick", "1.0", 0, true, false, 0, {volume}};
+    const zt::sim::FoundDisk disk{"Maker", "Stick", "1.0", 0, true, false, false, 0, {volume}};
     const zt::sim::FoundUsbDevice original{"1-1", "0781", "5567", "AAA1", "Maker", "Stick", 1, {}, {disk}};
     zt::sim::FoundUsbDevice clone = original;
     clone.location = "1-2";
@@ -160,7 +160,7 @@ TEST_F(NamesFile, PortsThatWouldShareADeviceIdKeepOnesOfTheirOwn) {
         for (const unsigned interfaceNumber : c.interfaces) {
             chip.ttys.push_back({"/dev/ttyUSB" + std::to_string(chip.ttys.size()), interfaceNumber, {}});
         }
-        if (c.withDisk) chip.disks.push_back({"Maker", "Disk", "1.0", 0, true, false, 0, {}});
+        if (c.withDisk) chip.disks.push_back({"Maker", "Disk", "1.0", 0, true, false, false, 0, {}});
         DeviceNames names(file);
         zt::sim::Workstation station;
         const auto mirrored = zt::sim::MirrorDevices({{"chip", chip}}, names);

@@ -243,8 +243,8 @@ const WmiPumpCase kWmiPumpCases[] = {
      [](TZtUsbDetector&) { PumpRequests(); }},
     {"new-volume inquiry, the drives it names", 0,
      [](sim::Workstation& s) { s.Plug(Stick(u"STICK2", 2, u"F:")); }, [](TZtUsbDetector&) { PumpRequests(); }},
-    // The newest arrival holds no drive: the inquiry goes on to all drives.
-    {"new-volume inquiry, the drives of the other names", 1,
+    // The newest arrival holds no drive: the inquiry walks back from the letter.
+    {"new-volume inquiry, back from the letter", 1,
      [](sim::Workstation& s) {
          s.Plug(Stick(u"STICK3", 3, u"G:"));
          PumpRequests();
@@ -327,7 +327,7 @@ TEST_F(HostLoopDuringInquiry, KeystrokesReachTheHostsWindowAsCharacters) {
 // answers are made to fail the work.
 String Drive(const String& pnpDeviceId) {
     return u"\ninstance of Win32_DiskDrive\n{\n\tCaption = \"Stick\";\n\tDeviceID = "
-           u"\"\\\\\\\\.\\\\PHYSICALDRIVE1\";\n\tPNPDeviceID = \"" +
+           u"\"\\\\\\\\.\\\\PHYSICALDRIVE1\";\n\tMediaType = \"Removable Media\";\n\tPNPDeviceID = \"" +
            pnpDeviceId + u"\";\n};\n";
 }
 
@@ -353,7 +353,7 @@ const MessageBoxCase kMessageBoxCases[] = {
          sim::BroadcastDeviceChange(kArrival, sim::PortRecord(u"COM5"));
          PumpRequests();
      }},
-    // A device interface without an instance leaves no name to tie the drive to.
+    // A drive whose device ID holds no instance leaves its volume without a USB serial.
     {"new-volume inquiry", "Debug ERR #177", Drive(u"NOPATH"),
      [](TZtUsbDetector&) {
          sim::BroadcastDeviceChange(kArrival, UsbInterface(Arrived(u"")));

@@ -97,7 +97,7 @@ TEST_F(MachineEvents, ATwoPortChipAnnouncesItsDeviceOnceThenEachPort) {
 }
 
 // A stick's volumes come after its device; a file system mounted later is a volume's arrival
-// alone; on removal the volumes go first, both letters in one broadcast (the component names
+// alone, and only its details come (changed: the stick's earlier volume came again); on removal the volumes go first, both letters in one broadcast (the component names
 // the lowest).
 TEST_F(MachineEvents, AStickIsHeardDeviceFirstAndItsVolumesAsTheyAreMounted) {
     Start();
@@ -111,12 +111,22 @@ TEST_F(MachineEvents, AStickIsHeardDeviceFirstAndItsVolumesAsTheyAreMounted) {
     machine.Mount("/dev/sdb2", "/media/user/DATA", 1000, 500);
     world->Refresh();
     PumpUntil(3);
-    EXPECT_EQ(log, (std::vector<std::string>{"volume E 1", "volinfo D: STICK", "volinfo E: DATA"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"volume E 1", "volinfo E: DATA"}));
     log.clear();
     Unplug("1-6");
     PumpUntil(3);
     EXPECT_EQ(log, (std::vector<std::string>{"volume D 0", "volume E 0",
                                              "usb 4C530001230419115453 VID_0781 PID_5567 0"}));
+}
+
+TEST_F(MachineEvents, AUaspDriveIsHeardWithItsVolumeDetails) {
+    Start();
+    machine.Load("uasp_ssd");
+    machine.Mount("/dev/sdd1", "/media/user/T5", 1000, 500);
+    Uevent("1-4", "add");
+    PumpUntil(3);
+    EXPECT_EQ(log, (std::vector<std::string>{"usb 1234567DB9FB VID_04E8 PID_61F5 1", "volume D 1", "volinfo D: T5"}));
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 }  // namespace

@@ -125,6 +125,32 @@ TEST_F(MachineThroughUdev, UsbDisksAreDiskDrivesWithUsbstorIdsAndPartitions) {
     EXPECT_EQ(partitions->size(), 4u);
 }
 
+// A disk under the uas driver is what Windows makes of a UASP drive: a SCSI drive whose ID
+// holds an instance of Windows' making, behind a storage controller holding the USB serial.
+TEST_F(MachineThroughUdev, DisksOnUsbAttachedScsiAreScsiDrives) {
+    machine.Load("uasp_ssd");
+    machine.Mount("/dev/sdd1", "/media/user/T5", 500000000000, 400000000000);
+    Start();
+    auto& cim = world->Station().Cim();
+    const auto drives = cim.Query(u"SELECT Caption, InterfaceType, MediaType, PNPDeviceID FROM Win32_DiskDrive");
+    ASSERT_TRUE(drives);
+    ASSERT_EQ(drives->size(), 1u);
+    const std::string disk = ToUtf8((*drives)[0]);
+    EXPECT_TRUE(std::regex_search(disk, std::regex(R"(PNPDeviceID = "SCSI\\\\DISK&VEN_SAMSUNG&PROD_PORTABLE_SSD_T5\\\\7&[0-9A-F]+&0&000000";)")))
+        << disk;
+    EXPECT_NE(disk.find("Caption = \"Samsung Portable SSD T5 SCSI Disk Device\";"), std::string::npos) << disk;
+    EXPECT_NE(disk.find("InterfaceType = \"SCSI\";"), std::string::npos) << disk;
+    EXPECT_NE(disk.find("MediaType = \"External hard disk media\";"), std::string::npos) << disk;
+    const auto controller = cim.Query(u"SELECT DeviceID FROM Win32_PnPEntity WHERE Service = \"UASPStor\"");
+    ASSERT_TRUE(controller);
+    EXPECT_EQ(*controller, std::vector<String>{u"\ninstance of Win32_PnPEntity\n{\n\tDeviceID = \"USB\\\\VID_04E8&PID_61F5\\\\1234567DB9FB\";\n};\n"});
+    const std::vector<std::string> volumes = Volumes(detector);
+    ASSERT_EQ(volumes.size(), 1u);
+    EXPECT_TRUE(std::regex_match(volumes[0], std::regex(R"(D:\|exFAT\|T5\|5A1B2C3D\|Samsung Portable SSD T5 SCSI Disk Device\|7&[0-9A-F]+&0\|500000000000\|400000000000)")))
+        << volumes[0];
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
 // Windows' way: a device keeps its COM number and a volume its letter across restarts,
 // whatever else is present and in whichever order; a newcomer gets the lowest free.
 TEST_F(MachineThroughUdev, NamesOutliveTheProgramAndNewcomersGetTheLowestFree) {

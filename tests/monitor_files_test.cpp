@@ -63,6 +63,11 @@ TEST(WorldFile, ErrorsNameTheLineOfTheValueOrItsObject) {
     EXPECT_EQ(ErrorOf(text), "w.json:3: expected \"port\": a text such as \"COM5\"");
     EXPECT_EQ(ErrorOf("{\"devices\": [\n" + kFtdi + "\n],\n\"script\": [{\"plug\": \"f\"},\n{\"plug\": \"nobody\"}]}"),
               "w.json:5: expected the id of a device listed under \"devices\"");
+    const std::string uasp = R"({"devices": [
+{"id": "u", "kind": "uasp_disk", "serial": "S1", "disk": 1, )";
+    EXPECT_EQ(ErrorOf(uasp + R"("luns": []}]})"), "w.json:2: expected \"luns\": one to eight lists of volumes");
+    EXPECT_EQ(ErrorOf(uasp + R"("msft30": "yes", "volumes": []}]})"), "w.json:2: expected \"msft30\" to be true or false");
+    EXPECT_EQ(ErrorOf(uasp + R"("msft30": true, "luns": [[], []]}]})"), "no error");
 }
 
 TEST(WorldFile, ScriptsPlugOnlyWhatIsOutAndUnplugOnlyWhatIsIn) {

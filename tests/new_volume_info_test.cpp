@@ -1,5 +1,6 @@
 // The details of a new volume, end to end: plug, let the message loop run, see what the host
 // sees.
+#include <algorithm>
 #include <map>
 
 #include "tests/volume_fixture.h"
@@ -22,9 +23,9 @@ protected:
         Broadcast(kArrival, UsbInterface(device.interfaceName));
     }
     // Takes the devices off the arrival list; they stay attached.
-    void Forget(std::initializer_list<zt::sim::StorageDevice> devices) {
+    void Forget(const std::vector<zt::sim::StorageDevice>& devices) {
         for (const auto& device : devices) {
-            Broadcast(DBT_DEVICEREMOVECOMPLETE, UsbInterface(device.interfaceName));
+            if (!device.interfaceName.empty()) Broadcast(DBT_DEVICEREMOVECOMPLETE, UsbInterface(device.interfaceName));
         }
     }
 };
@@ -145,26 +146,130 @@ TEST_F(NewVolumeInfo, ACardReaderReportsTheSlotWhoseMediumArrived) {
                            " [I:|FAT32|MS|1A2B3C4D|Generic- MS/MS-Pro USB Device|058F63666435|16008523776|15000000000]"});
 }
 
-TEST_F(NewVolumeInfo, AVolumeOfNoListedDriveReportsCountZero) {
+// Changed: a letter that no removable or external drive holds raised "info 0 of 0" once the
+// named stick had been walked; it now raises nothing, whatever is listed.
+TEST_F(NewVolumeInfo, ALetterOfNoRemovableDriveRaisesNothing) {
     station.Attach(zt::sim::UsbStick(kSerialA, 1, {Fat32(u"E:", u"STICK")}));
     Broadcast(kArrival, UsbInterface(u"\\\\?\\USB#VID_0781&PID_5567#4C530001230417117364#{x}"));
     Broadcast(kArrival, zt::sim::VolumeRecord(1u << 10));  // K:, which the stick does not hold
     PumpRequests();
-    EXPECT_EQ(Infos(), std::vector<std::string>{"info 0 of 0"});
-    events.clear();
     Broadcast(kArrival, UsbInterface(u"\\\\?\\USB#VID_0403&PID_6001#A50285BI#{x}"));
     Broadcast(kArrival, zt::sim::VolumeRecord(1u << 10));
     PumpRequests();
-    EXPECT_EQ(Infos(), std::vector<std::string>{"info 0 of 0"}) << "the stick is still listed";
+    EXPECT_TRUE(Infos().empty());
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(NewVolumeInfo, AnEmptyNameMatchesEveryDriveButNamesNoSerial) {
+// Changed: an empty name matched every drive and failed the walk with "Debug ERR #177" and
+// "info 0 of 0"; the drive is now found by its letter.
+TEST_F(NewVolumeInfo, AnEmptyNameFindsTheDriveByItsLetter) {
     station.Attach(zt::sim::UsbStick(u"AAA111", 1, {Fat32(u"E:", u"FIRST")}));
+    station.Attach(zt::sim::UsbStick(u"BBB222", 2, {Fat32(u"F:", u"SECOND")}));
     Broadcast(kArrival, UsbInterface(u"USB#VID_1&PID_2"));
     Broadcast(kArrival, zt::sim::VolumeRecord(1u << 4));
     EXPECT_EQ(PumpRequests(), std::vector<std::string>{"DoNewVolInfo:"});
-    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Debug ERR #177"});
-    EXPECT_EQ(Infos(), std::vector<std::string>{"info 0 of 0"});
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(Infos(), std::vector<std::string>{"info 1 of 1 " + Info("E:|FAT32|FIRST", "AAA111")});
+}
+
+const zt::sim::Volume kEfi{{}, {}, 104857600, 0, {}, {}};
+const zt::sim::Volume kNtfs{u"E:", u"NTFS", 500105216000, 400000000000, u"T5", u"5A1B2C3D"};
+
+// A volume arriving on each shape of drive, with the devices already there and listed.
+struct ArrivalCase {
+    const char* name;
+    std::vector<zt::sim::StorageDevice> present;  // attached and listed before
+    zt::sim::StorageDevice arriving;              // attached and listed last
+    std::uint32_t unitMask;                       // 0: all of the arriving device's letters
+    std::vector<std::string> infos;
+};
+
+const ArrivalCase kArrivals[] = {
+    {"a UASP drive, whose device ID holds no USB serial",
+     {},
+     zt::sim::UaspDisk(u"1234567DB9FB", false, 1, {{kEfi, kNtfs}}),
+     0,
+     {"info 1 of 1 [E:|NTFS|T5|5A1B2C3D|Samsung Portable SSD T5 SCSI Disk Device|7&4EAD04B8&0|"
+      "500105216000|400000000000]"}},
+    {"a bridge showing MSFT30<serial>, both LUNs in one broadcast",
+     {},
+     zt::sim::UaspDisk(u"DB9876543214E", true, 1, {{Fat32(u"F:", u"BAY1")}, {Fat32(u"G:", u"BAY2")}}),
+     0,
+     {"info 2 of 2 [F:|FAT32|BAY1|1A2B3C4D|External USB3.0 SCSI Disk Device|7&2FE17736&0|16008523776|15000000000]"
+      " [G:|FAT32|BAY2|1A2B3C4D|External USB3.0 SCSI Disk Device|7&2FE17736&0|16008523776|15000000000]"}},
+    {"a bridge's second LUN whose letter came later: the first one's is not new",
+     {},
+     zt::sim::UaspDisk(u"DB9876543214E", true, 1, {{Fat32(u"F:", u"BAY1")}, {Fat32(u"G:", u"BAY2")}}),
+     1u << 6,
+     {"info 1 of 1 [G:|FAT32|BAY2|1A2B3C4D|External USB3.0 SCSI Disk Device|7&2FE17736&0|16008523776|15000000000]"}},
+    {"a stick without a serial: its USB and disk instances differ",
+     {},
+     zt::sim::UsbStickWithoutSerial(u"5&1a2b3c4d&0&3", u"7&2A3B4C5D", 1, {Fat32(u"E:", u"GENERIC")}),
+     0,
+     {"info 1 of 1 [E:|FAT32|GENERIC|1A2B3C4D|Generic Flash Disk USB Device|7&2A3B4C5D|16008523776|15000000000]"}},
+    {"a stick, found by its name",
+     {},
+     zt::sim::UsbStick(kSerialA, 1, {Fat32(u"E:", u"STICK")}),
+     0,
+     {"info 1 of 1 " + Info("E:|FAT32|STICK", "4C530001230417117364")}},
+    {"a letter on the fixed disk while a stick is listed",
+     {zt::sim::UsbStick(kSerialA, 1, {Fat32(u"E:", u"STICK")})},
+     zt::sim::FixedDisk(0, {{u"D:", u"NTFS", 1000, 500, u"DATA", u"0000AAAA"}}),
+     0,
+     {}},
+};
+
+// Each case alone and behind 16 other sticks, attached and listed: the same details, and the
+// same number of queries.
+TEST_F(NewVolumeInfo, EveryAnnouncedVolumeGetsItsRecordWhateverItsDriveIdHolds) {
+    for (const bool crlf : {false, true}) {
+        BreakLinesWithCrLf(crlf);
+        for (const ArrivalCase& c : kArrivals) {
+            std::vector<std::size_t> queryCounts;
+            for (const int others : {0, 16}) {
+                SCOPED_TRACE(std::string(c.name) + (crlf ? ", CR LF, " : ", LF, ") + std::to_string(others) + " others");
+                zt::sim::Workstation fresh;
+                station = std::move(fresh);
+                std::vector<zt::sim::StorageDevice> listed = c.present;
+                for (int i = 0; i < others; ++i) {
+                    const String n = zt::host::FromAnsi(std::to_string(i));
+                    listed.push_back(zt::sim::UsbStick(u"OTHER" + n, static_cast<std::uint32_t>(20 + i),
+                                                       {Fat32(String(1, static_cast<char16_t>(u'H' + i)) + u":", u"O" + n)}));
+                }
+                listed.push_back(c.arriving);
+                for (const auto& device : listed) {
+                    station.Attach(device);
+                    if (!device.interfaceName.empty()) Announce(device);
+                }
+                queries.clear();
+                events.clear();
+                newRecords.clear();
+                Broadcast(kArrival, zt::sim::VolumeRecord(c.unitMask != 0 ? c.unitMask : zt::sim::UnitMask(c.arriving)));
+                PumpRequests();
+                EXPECT_EQ(Infos(), c.infos);
+                queryCounts.push_back(queries.size());
+                const std::vector<std::string> inventory = Inventory();
+                for (const std::string& record : newRecords) {
+                    EXPECT_NE(std::find(inventory.begin(), inventory.end(), record), inventory.end())
+                        << record << " is not the inventory's";
+                }
+                Forget(listed);
+            }
+            EXPECT_EQ(queryCounts[0], queryCounts[1]) << c.name;
+        }
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(NewVolumeInfo, ANetworkShareMappedMeanwhileGivesNoRecord) {
+    station.Attach(zt::sim::UsbStick(kSerialA, 1, {Fat32(u"E:", u"STICK")}));
+    station.Cim().Add(u"Win32_LogicalDisk", {{u"DeviceID", u"Z:"}, {u"DriveType", u"4"},
+                                             {u"FileSystem", u"NTFS"}, {u"ProviderName", u"\\\\nas\\share"}});
+    Broadcast(kArrival, UsbInterface(u"\\\\?\\USB#VID_0781&PID_5567#4C530001230417117364#{x}"));
+    Broadcast(kArrival, zt::sim::VolumeRecord(1u << 25));
+    PumpRequests();
+    EXPECT_TRUE(Infos().empty());
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(NewVolumeInfo, AFailingHandlerIsReportedOnce) {

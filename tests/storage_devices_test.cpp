@@ -94,10 +94,33 @@ TEST_F(StorageDevices, APartitionWithoutALetterComesFirstAndHoldsNoVolume) {
               std::vector<String>{u"\tDriveType = 3;"}) << "a USB hard disk is a local disk to Windows";
 }
 
+TEST_F(StorageDevices, AUaspBridgeIsAStorageControllerWithOneScsiDrivePerLun) {
+    station.Attach(zt::sim::UaspDisk(u"DB9876543214E", true, 8, {{{u"J:", u"NTFS", 10, 5, u"BAY1", u"1"}},
+                                                                 {{u"K:", u"NTFS", 10, 5, u"BAY2", u"2"}}}));
+    const String controller = u"SELECT * FROM Win32_PnPEntity WHERE Service = \"UASPStor\"";
+    EXPECT_EQ(Settings(controller, u"DeviceID"),
+              std::vector<String>{u"\tDeviceID = \"USB\\\\VID_152D&PID_1561\\\\MSFT30DB9876543214E\";"});
+    EXPECT_EQ(Settings(controller, u"PNPClass"), std::vector<String>{u"\tPNPClass = \"SCSIAdapter\";"});
+    const String drives = u"SELECT * FROM Win32_DiskDrive WHERE Index = 8 OR Index = 9";
+    EXPECT_EQ(Settings(drives, u"PNPDeviceID"),
+              (std::vector<String>{u"\tPNPDeviceID = \"SCSI\\\\DISK&VEN_EXTERNAL&PROD_USB3.0\\\\7&2FE17736&0&000000\";",
+                                   u"\tPNPDeviceID = \"SCSI\\\\DISK&VEN_EXTERNAL&PROD_USB3.0\\\\7&2FE17736&0&000001\";"}));
+    EXPECT_EQ(Settings(drives, u"InterfaceType"),
+              (std::vector<String>{u"\tInterfaceType = \"SCSI\";", u"\tInterfaceType = \"SCSI\";"}));
+    EXPECT_EQ(Settings(drives, u"MediaType"),
+              (std::vector<String>{u"\tMediaType = \"External hard disk media\";", u"\tMediaType = \"External hard disk media\";"}));
+    EXPECT_EQ(Settings(drives, u"Caption"),
+              (std::vector<String>{u"\tCaption = \"External USB3.0 SCSI Disk Device\";", u"\tCaption = \"External USB3.0 SCSI Disk Device\";"}));
+    EXPECT_EQ(Settings(drives, u"SCSILogicalUnit"),
+              (std::vector<String>{u"\tSCSILogicalUnit = 0;", u"\tSCSILogicalUnit = 1;"}));
+}
+
 TEST_F(StorageDevices, UnplugTakesEveryObjectAway) {
     const auto stick = zt::sim::UsbStickWithoutSerial(u"5&1A2B3C4D&0&3", u"7&2A3B4C5D", 9, {kEfi, {u"E:", u"FAT32", 10, 5, u"", u"1"}});
+    const auto uasp = zt::sim::UaspDisk(u"1234567DB9FB", false, 10, {{{u"F:", u"NTFS", 10, 5, u"T5", u"2"}}});
     const auto counts = [&] {
-        return std::vector<std::size_t>{Lines(u"SELECT DeviceID FROM Win32_DiskDrive").size(),
+        return std::vector<std::size_t>{Lines(u"SELECT DeviceID FROM Win32_PnPEntity").size(),
+                                        Lines(u"SELECT DeviceID FROM Win32_DiskDrive").size(),
                                         Lines(u"SELECT DeviceID FROM Win32_DiskPartition").size(),
                                         Lines(u"SELECT DeviceID FROM Win32_LogicalDisk").size()};
     };
@@ -107,6 +130,10 @@ TEST_F(StorageDevices, UnplugTakesEveryObjectAway) {
     EXPECT_EQ(Settings(u"SELECT VolumeName FROM Win32_LogicalDisk WHERE DeviceID = \"E:\"", u"VolumeName"),
               std::vector<String>{u"\tVolumeName = \"\";"}) << "an empty label is written, not left out";
     station.Unplug(stick);
+    EXPECT_EQ(counts(), before);
+    station.Plug(uasp);
+    EXPECT_NE(counts(), before);
+    station.Unplug(uasp);
     EXPECT_EQ(counts(), before);
 }
 

@@ -29,7 +29,8 @@ protected:
                                        std::int32_t count) {
             std::string line = "info " + std::to_string(count) + " of " + std::to_string(records.size());
             for (std::int32_t i = 0; i < count; ++i) {
-                line += " [" + Describe(records[static_cast<std::size_t>(i)]) + "]";
+                newRecords.push_back(Describe(records[static_cast<std::size_t>(i)]));
+                line += " [" + newRecords.back() + "]";
             }
             events.push_back(line);
         };
@@ -45,6 +46,16 @@ protected:
                 for (host::String& text : *texts) text = rewrite(query, text);
             }
             return texts;
+        };
+    }
+
+    // Answers with CR LF line breaks instead of the simulated world's LF, as Windows may.
+    void BreakLinesWithCrLf(bool crlf) {
+        rewrite = [crlf](const host::String&, host::String text) {
+            if (!crlf) return text;
+            host::String withCr;
+            for (const char16_t c : text) withCr += c == u'\n' ? host::String(u"\r\n") : host::String(1, c);
+            return withCr;
         };
     }
 
@@ -73,6 +84,7 @@ protected:
     WmiServed served;
     zt_usb_detector::TZtUsbDetector detector;
     std::vector<std::string> events;
+    std::vector<std::string> newRecords;  // of every info event, described
 };
 
 }  // namespace zt::testing

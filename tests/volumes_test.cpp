@@ -55,6 +55,14 @@ const ModelCase kModels[] = {
      },
      {Line("E:|FAT32|ONE|1A2B3C4D", "Generic Flash Disk USB Device", "7&2A3B4C5D"),
       Line("F:|FAT32|TWO|1A2B3C4D", "Generic Flash Disk USB Device", "7&9F8E7D6C")}},
+    {"UASP drives: SCSI captions; the instance Windows made, without the LUN, shared by a bridge's LUNs",
+     [] {
+         return std::vector{zt::sim::UaspDisk(u"1234567DB9FB", false, 1, {{kEfi, Fat32(u"E:", u"T5")}}),
+                            zt::sim::UaspDisk(u"DB9876543214E", true, 2, {{Fat32(u"F:", u"BAY1")}, {Fat32(u"G:", u"BAY2")}})};
+     },
+     {Line("E:|FAT32|T5|1A2B3C4D", "Samsung Portable SSD T5 SCSI Disk Device", "7&4EAD04B8&0"),
+      Line("F:|FAT32|BAY1|1A2B3C4D", "External USB3.0 SCSI Disk Device", "7&2FE17736&0"),
+      Line("G:|FAT32|BAY2|1A2B3C4D", "External USB3.0 SCSI Disk Device", "7&2FE17736&0")}},
     {"a serial holding & keeps all but the LUN",
      [] { return std::vector{zt::sim::UsbStick(u"AB&CD1234", 1, {Fat32(u"E:", u"STICK")})}; },
      {Line("E:|FAT32|STICK|1A2B3C4D", kCruzer, "AB&CD1234")}},
@@ -72,12 +80,7 @@ const ModelCase kModels[] = {
 // Object texts with the LF of the simulated world and with CR LF line breaks.
 TEST_F(Volumes, EveryLetteredPartitionOfEveryModelGivesItsOwnRecord) {
     for (const bool crlf : {false, true}) {
-        rewrite = [crlf](const zt::host::String&, zt::host::String text) {
-            if (!crlf) return text;
-            zt::host::String withCr;
-            for (const char16_t c : text) withCr += c == u'\n' ? zt::host::String(u"\r\n") : zt::host::String(1, c);
-            return withCr;
-        };
+        BreakLinesWithCrLf(crlf);
         for (const ModelCase& model : kModels) {
             SCOPED_TRACE(std::string(model.name) + (crlf ? ", CR LF" : ", LF"));
             zt::sim::Workstation fresh;

@@ -151,7 +151,7 @@ TEST_F(SimulatedWmi, EveryStatementOfThePackageIsUnderstood) {
 
     const String inventory = u"select Caption,PNPDeviceID,DeviceID  from Win32_diskdrive where (MediaType Like \"Removable Media%\" or MediaType Like \"External hard disk%\") ";
     EXPECT_EQ(Keys(inventory), std::vector<String>{u"\tDeviceID = \"\\\\\\\\.\\\\PHYSICALDRIVE1\";"});
-    const String newVolume = u"select Caption,DeviceID  from Win32_diskdrive where (MediaType Like \"Removable Media%\" or MediaType Like \"External hard disk%\") and PNPDeviceID Like \"%";
+    const String newVolume = u"select Caption,PNPDeviceID,DeviceID  from Win32_diskdrive where (MediaType Like \"Removable Media%\" or MediaType Like \"External hard disk%\") and PNPDeviceID Like \"%";
     EXPECT_EQ(Keys(newVolume + u"4C530001230417117364" + u"%\"").size(), 1u);
     EXPECT_EQ(Keys(newVolume + u"A50285BI" + u"%\"").size(), 0u);
 }

@@ -37,15 +37,28 @@ std::vector<zt::sim::Volume> ReadVolumes(const Reader& reader, const std::string
     return volumes;
 }
 
-// A card reader's slots: up to four lists of volumes, an empty one for a slot without medium.
-std::vector<std::vector<zt::sim::Volume>> ReadSlots(const Reader& reader, const std::string& at) {
-    const Json& slots = reader.Array(at + "/slots", true);
-    if (slots.size() > 4) reader.Fail(at + "/slots", "\"slots\": at most four lists of volumes");
+// Lists of volumes, one for each drive of a device: a card reader's slots (an empty list for
+// a slot without medium), a UASP bridge's LUNs.
+std::vector<std::vector<zt::sim::Volume>> ReadVolumeLists(const Reader& reader, const std::string& at,
+                                                          std::size_t fewest, std::size_t most,
+                                                          const std::string& expected) {
+    const Json& lists = reader.Array(at, true);
+    if (lists.size() < fewest || lists.size() > most) reader.Fail(at, expected);
     std::vector<std::vector<zt::sim::Volume>> read;
-    for (std::size_t i = 0; i < slots.size(); ++i) {
-        read.push_back(ReadVolumes(reader, at + "/slots/" + std::to_string(i)));
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+        read.push_back(ReadVolumes(reader, at + "/" + std::to_string(i)));
     }
     return read;
+}
+
+std::vector<std::vector<zt::sim::Volume>> ReadSlots(const Reader& reader, const std::string& at) {
+    return ReadVolumeLists(reader, at + "/slots", 0, 4, "\"slots\": at most four lists of volumes");
+}
+
+// `luns` for a bridge with several drives, `volumes` for one.
+std::vector<std::vector<zt::sim::Volume>> ReadLuns(const Reader& reader, const std::string& at) {
+    if (!reader.Has(at + "/luns")) return {ReadVolumes(reader, at + "/volumes")};
+    return ReadVolumeLists(reader, at + "/luns", 1, 8, "\"luns\": one to eight lists of volumes");
 }
 
 std::uint32_t Disk(const Reader& reader, const std::string& at) {
@@ -106,6 +119,9 @@ WorldDevice ReadDevice(const Reader& reader, const std::string& at) {
             instance(), reader.Text(at + "/disk_instance", "\"7&2A3B4C5D\""), Disk(reader, at), volumes());
     } else if (kind == "external_disk") {
         device.device = zt::sim::ExternalHardDisk(serial(), Disk(reader, at), volumes());
+    } else if (kind == "uasp_disk") {
+        device.device = zt::sim::UaspDisk(serial(), reader.Flag(at + "/msft30"), Disk(reader, at),
+                                          ReadLuns(reader, at));
     } else if (kind == "card_reader") {
         device.device = zt::sim::CardReader(serial(), Disk(reader, at), ReadSlots(reader, at));
     } else if (kind == "fixed_disk") {
@@ -114,7 +130,7 @@ WorldDevice ReadDevice(const Reader& reader, const std::string& at) {
         reader.Fail(at + "/kind",
                     "\"kind\": one of ftdi, ftdi_multi, ch340, cp210x, prolific, arduino, "
                     "composite_cdc, bluetooth, builtin_port, sol_port, usbasp, usb_stick, "
-                    "stick_without_serial, external_disk, card_reader, fixed_disk");
+                    "stick_without_serial, external_disk, uasp_disk, card_reader, fixed_disk");
     }
     return device;
 }

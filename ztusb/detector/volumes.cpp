@@ -1,10 +1,11 @@
 // Volumes of removable and external disk drives: the walk from each drive through its
-// partitions to its logical disks, the inventory and the new-volume inquiry.
+// partitions to its logical disks (and back from a letter to its drive), the inventory and the
+// new-volume inquiry.
 #include <algorithm>
+#include <bit>
 #include <span>
 #include <stdexcept>
-#include <unordered_map>
-#include <unordered_set>
+#include <utility>
 
 #include "ztusb/detector/wmi_text.h"
 #include "ztusb/detector/zt_usb_detector.h"
@@ -19,17 +20,29 @@ using wmi_text::StartsObject;
 using wmi_text::QuotedText;
 using wmi_text::RawQuotedValue;
 
+// The drives both inquiries take: removable media and external disks, by MediaType.
 constexpr char16_t kDriveFilter[] =
     u"from Win32_diskdrive where (MediaType Like \"Removable Media%\" or MediaType Like "
     u"\"External hard disk%\") ";
-const String kInventoryQuery = String(u"select Caption,PNPDeviceID,DeviceID  ") + kDriveFilter;
+// The same filter for a drive reached by association, which no WHERE selected.
+constexpr std::u16string_view kAdmittedMediaTypes[] = {u"Removable Media", u"External hard disk"};
+const String kDriveSelection = String(u"select Caption,PNPDeviceID,DeviceID  ") + kDriveFilter;
 
 // One drive of a drive query's result.
 struct DriveText {
     String caption;
     String deviceId;     // escapes kept: the key of the drive's association query
     String pnpDeviceId;  // empty when the query did not select it
+    String mediaType;    // empty when the query did not select it
 };
+
+bool Admitted(const DriveText& drive) {
+    return std::any_of(std::begin(kAdmittedMediaTypes), std::end(kAdmittedMediaTypes),
+                       [&](std::u16string_view type) {
+                           return zt::host::SameText(
+                               std::u16string_view(drive.mediaType).substr(0, type.size()), type);
+                       });
+}
 
 String AssociatorsQuery(const String& endClass, const String& key, const String& association) {
     return u"ASSOCIATORS OF {" + endClass + u".DeviceID=\"" + key + u"\"} WHERE AssocClass = " +
@@ -66,13 +79,15 @@ std::vector<DriveText> DrivesOf(const TStringList& lines) {
             if (IsProperty(lines[i], u"Caption")) drive.caption = QuotedText(lines[i]);
             if (IsProperty(lines[i], u"DeviceID")) drive.deviceId = RawQuotedValue(lines[i]);
             if (IsProperty(lines[i], u"PNPDeviceID")) drive.pnpDeviceId = QuotedText(lines[i]);
+            if (IsProperty(lines[i], u"MediaType")) drive.mediaType = QuotedText(lines[i]);
         }
     });
     return drives;
 }
 
-// The instance part of USBSTOR\<disk>\<instance>&<LUN> without the LUN:
-// 4C530001230419115453&0 -> 4C530001230419115453, 7&2A3B4C5D&0 -> 7&2A3B4C5D.
+// The instance part of <enumerator>\<disk>\<instance>&<LUN> without the LUN:
+// 4C530001230419115453&0 -> 4C530001230419115453, 7&2A3B4C5D&0 -> 7&2A3B4C5D, and a UASP
+// drive's 7&2C7D3F3F&0&000000 -> 7&2C7D3F3F&0, the same for every LUN of its bridge.
 std::optional<String> UsbSerialOf(const String& pnpDeviceId) {
     const std::size_t disk = pnpDeviceId.find(u'\\');
     const std::size_t instance = disk == String::npos ? disk : pnpDeviceId.find(u'\\', disk + 1);
@@ -122,99 +137,127 @@ String KeyOf(const TStringList& lines, int first, int end) {
     return {};
 }
 
-// The drive's volumes, each with the drive's caption and the override or the drive's own
-// USB serial. Throws when a volume has neither.
-std::vector<TZtVolInfo> VolumesOfDrive(const DriveText& drive, const String& serialOverride,
-                                       const Watch& alive) {
+// The volumes of one partition of the drive, each with the drive's caption and USB serial.
+// Throws when the drive's device ID holds no serial.
+void AddVolumesOfPartition(const DriveText& drive, const String& partition,
+                           std::vector<TZtVolInfo>& volumes, const Watch& alive) {
+    const TStringList disks = Run(
+        AssociatorsQuery(u"Win32_DiskPartition", partition, u"Win32_LogicalDiskToPartition"), alive);
+    ForEachObject(disks, [&](int first, int end) {
+        TZtVolInfo& volume = volumes.emplace_back(VolumeOf(disks, first, end));
+        volume.FulName = drive.caption;
+        const std::optional<String> serial = UsbSerialOf(drive.pnpDeviceId);
+        if (!serial) throw std::runtime_error("a volume without the USB serial of its drive");
+        volume.PNPDeviceID = *serial;
+    });
+}
+
+std::vector<TZtVolInfo> VolumesOfDrive(const DriveText& drive, const Watch& alive) {
     std::vector<TZtVolInfo> volumes;
     if (drive.deviceId.empty()) return volumes;
     const TStringList partitions = Run(
         AssociatorsQuery(u"Win32_DiskDrive", drive.deviceId, u"Win32_DiskDriveToDiskPartition"), alive);
     ForEachObject(partitions, [&](int first, int end) {
-        const TStringList disks = Run(AssociatorsQuery(u"Win32_DiskPartition", KeyOf(partitions, first, end),
-                                                       u"Win32_LogicalDiskToPartition"),
-                                      alive);
-        ForEachObject(disks, [&](int diskFirst, int diskEnd) {
-            TZtVolInfo& volume = volumes.emplace_back(VolumeOf(disks, diskFirst, diskEnd));
-            volume.FulName = drive.caption;
-            const std::optional<String> serial =
-                serialOverride.empty() ? UsbSerialOf(drive.pnpDeviceId) : serialOverride;
-            if (!serial) throw std::runtime_error("a volume without the USB serial of its drive");
-            volume.PNPDeviceID = *serial;
-        });
+        AddVolumesOfPartition(drive, KeyOf(partitions, first, end), volumes, alive);
     });
     return volumes;
 }
 
-// The volumes of the drives, or nothing when the walk failed, which is reported.
-std::optional<std::vector<TZtVolInfo>> WalkDrives(std::span<const DriveText> drives,
-                                                  const String& serialOverride, const Watch& alive) {
+// What `walk` found, or nothing when it failed, which is reported.
+template <typename Walk>
+std::optional<std::vector<TZtVolInfo>> Reported(Walk walk) {
     try {
-        std::vector<TZtVolInfo> volumes;
-        for (const DriveText& drive : drives) {
-            std::vector<TZtVolInfo> found = VolumesOfDrive(drive, serialOverride, alive);
-            volumes.insert(volumes.end(), found.begin(), found.end());
-        }
-        return volumes;
+        return walk();
     } catch (...) {
         zt::host::ShowMessage(u"Debug ERR #177");
         return std::nullopt;
     }
 }
 
-// Gathers the volumes of the drives a volume broadcast may stand for: of each drive walked,
-// the volumes are kept when one of them has a letter of the broadcast.
+std::optional<std::vector<TZtVolInfo>> WalkDrives(std::span<const DriveText> drives, const Watch& alive) {
+    return Reported([&] {
+        std::vector<TZtVolInfo> volumes;
+        for (const DriveText& drive : drives) {
+            std::vector<TZtVolInfo> found = VolumesOfDrive(drive, alive);
+            volumes.insert(volumes.end(), found.begin(), found.end());
+        }
+        return volumes;
+    });
+}
+
+String LetterOf(int index) { return String{static_cast<char16_t>(u'A' + index), u':'}; }
+
+int LetterIndex(const TZtVolInfo& volume) {
+    const char16_t letter = volume.DeviceID.empty() ? u'\0' : volume.DeviceID[0];
+    return letter >= u'A' && letter <= u'Z' ? letter - u'A' : -1;
+}
+
+// The volumes a broadcast announced, by its letters: first on the drives the arrival name
+// finds, as a stick's are; then each letter still missing from its logical disk back to its
+// partition and drive, which finds any drive whatever its device ID holds (a UASP drive, a
+// stick without a serial) at a cost that no other drive or listed device adds to.
 class ArrivedVolumes {
 public:
-    ArrivedVolumes(std::uint32_t unitMask, Watch alive) : unitMask_(unitMask), alive_(std::move(alive)) {}
+    ArrivedVolumes(std::uint32_t unitMask, Watch alive) : missing_(unitMask), alive_(std::move(alive)) {}
 
-    void Walk(std::span<const DriveText> drives, const String& serialOverride) {
+    // The drives whose USB serial is the name; the LIKE of their query also selects drives
+    // that merely contain it.
+    void WalkNamed(const String& name, const std::vector<DriveText>& drives) {
         for (const DriveText& drive : drives) {
-            if (!walked_.insert(zt::host::UpperCase(drive.deviceId)).second) continue;
-            const auto volumes = WalkDrives({&drive, 1}, serialOverride, alive_);
-            if (volumes && HoldsAnArrivedLetter(*volumes)) {
-                volumes_.insert(volumes_.end(), volumes->begin(), volumes->end());
-            }
+            const auto serial = UsbSerialOf(drive.pnpDeviceId);
+            if (serial && zt::host::SameText(*serial, name)) Keep(WalkDrives({&drive, 1}, alive_));
         }
     }
 
-    // The drives whose USB serial is an arrival name, newest name first, up to the first
-    // name whose drives hold an arrived letter.
-    void WalkListed(const TStringList& names, const std::vector<DriveText>& drives) {
-        std::unordered_map<String, std::vector<DriveText>> bySerial;
-        for (const DriveText& drive : drives) {
-            if (const auto serial = UsbSerialOf(drive.pnpDeviceId)) {
-                bySerial[zt::host::UpperCase(*serial)].push_back(drive);
-            }
-        }
-        for (int i = names.Count() - 1; i >= 0 && volumes_.empty(); --i) {
-            const auto found = bySerial.find(zt::host::UpperCase(names[i]));
-            if (found != bySerial.end()) Walk(found->second, u"");
+    void WalkBackMissingLetters() {
+        for (std::uint32_t rest = missing_; rest != 0; rest &= rest - 1) {
+            const int index = std::countr_zero(rest);
+            if ((missing_ >> index & 1u) != 0) WalkBack(LetterOf(index));
         }
     }
 
-    bool AnyWalked() const { return !walked_.empty(); }
     const std::vector<TZtVolInfo>& Volumes() const { return volumes_; }
 
 private:
-    bool HoldsAnArrivedLetter(const std::vector<TZtVolInfo>& volumes) const {
-        return std::any_of(volumes.begin(), volumes.end(), [this](const TZtVolInfo& volume) {
-            const char16_t letter = volume.DeviceID.empty() ? u'\0' : volume.DeviceID[0];
-            return letter >= u'A' && letter <= u'Z' && (unitMask_ >> (letter - u'A') & 1u) != 0;
+    void WalkBack(const String& letter) {
+        const TStringList partitions =
+            Run(AssociatorsQuery(u"Win32_LogicalDisk", letter, u"Win32_LogicalDiskToPartition"), alive_);
+        ForEachObject(partitions, [&](int first, int end) {
+            const String partition = KeyOf(partitions, first, end);
+            const std::vector<DriveText> drives = DrivesOf(Run(
+                AssociatorsQuery(u"Win32_DiskPartition", partition, u"Win32_DiskDriveToDiskPartition"), alive_));
+            for (const DriveText& drive : drives) {
+                if (!Admitted(drive)) continue;  // a fixed disk's letter
+                Keep(Reported([&] {
+                    std::vector<TZtVolInfo> volumes;
+                    AddVolumesOfPartition(drive, partition, volumes, alive_);
+                    return volumes;
+                }));
+            }
         });
     }
 
-    std::uint32_t unitMask_;
+    // Each announced letter once; a letter the broadcast did not announce was there before.
+    void Keep(const std::optional<std::vector<TZtVolInfo>>& volumes) {
+        if (!volumes) return;
+        for (const TZtVolInfo& volume : *volumes) {
+            const int index = LetterIndex(volume);
+            if (index < 0 || (missing_ >> index & 1u) == 0) continue;
+            missing_ &= ~(1u << index);
+            volumes_.push_back(volume);
+        }
+    }
+
+    std::uint32_t missing_;
     Watch alive_;
-    std::unordered_set<String> walked_;  // drive keys in capitals
     std::vector<TZtVolInfo> volumes_;
 };
 
 // The inventory's volumes; nothing when no drive answered, none when the walk failed.
 std::optional<std::vector<TZtVolInfo>> InventoryVolumes(const Watch& alive) {
-    const TStringList drives = Run(kInventoryQuery, alive);
+    const TStringList drives = Run(kDriveSelection, alive);
     if (drives.Count() == 0) return std::nullopt;
-    return WalkDrives(DrivesOf(drives), u"", alive).value_or(std::vector<TZtVolInfo>{});
+    return WalkDrives(DrivesOf(drives), alive).value_or(std::vector<TZtVolInfo>{});
 }
 
 }  // namespace
@@ -237,23 +280,22 @@ std::int32_t TZtUsbDetector::GetAvailableVolumens() {
     return FdiskCounter;
 }
 
-// The drives the request names first; when none of them holds a letter of the arrival, the
-// drives of the other arrival names, newest first, from one list of all drives. The names
-// are the ones listed when the inquiry began: a broadcast that WMI's pump decodes meanwhile
-// counts for the inquiries after it.
+// The volumes of the broadcast's letters on removable and external drives, each with its own
+// drive's caption and USB serial, as the inventory gives them; nothing is raised when none of
+// the letters is on such a drive.
 void TZtUsbDetector::GetNewVolumenInfo(const String& text, std::uint32_t unitMask) {
     try {
-        const TStringList names(*FLastArrivalAName);
         ArrivedVolumes arrived(unitMask, Alive());
-        const String namedDrives = String(u"select Caption,DeviceID  ") + kDriveFilter +
-                                   u"and PNPDeviceID Like \"%" + wmi_text::LikeLiteral(text) + u"%\"";
-        if (!CallOut([&] { arrived.Walk(DrivesOf(Run(namedDrives, Alive())), text); })) return;
-        if (arrived.Volumes().empty()) {
-            if (!CallOut([&] { arrived.WalkListed(names, DrivesOf(Run(kInventoryQuery, Alive()))); })) return;
+        const String namedDrives = kDriveSelection + u"and PNPDeviceID Like \"%" + wmi_text::LikeLiteral(text) + u"%\"";
+        if (!CallOut([&] {
+                arrived.WalkNamed(text, DrivesOf(Run(namedDrives, Alive())));
+                arrived.WalkBackMissingLetters();
+            })) {
+            return;  // freed while WMI pumped or in the loop of a message box
         }
-        if (!arrived.AnyWalked()) return;
-        if (!arrived.Volumes().empty()) FZtVolInfo = arrived.Volumes();
-        DoNewVolInfo(FZtVolInfo, static_cast<std::int32_t>(arrived.Volumes().size()));
+        if (arrived.Volumes().empty()) return;
+        FZtVolInfo = arrived.Volumes();
+        DoNewVolInfo(FZtVolInfo, static_cast<std::int32_t>(FZtVolInfo.size()));
     } catch (...) {
         zt::host::ShowMessage(u"Debug Err #166");
     }

@@ -1,6 +1,9 @@
 #include "ztusb/host/shown_text.h"
 
 #include <cstdio>
+#include <cstring>
+
+#include "ztusb/host/text.h"
 
 namespace zt::host {
 namespace {
@@ -16,37 +19,29 @@ bool IsInvisibleFormat(char32_t c) {
            (c >= 0x2066 && c <= 0x2069) || c == 0x061C;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+// Code points past the first plane as their surrogate pair.
+void AppendUtf16(std::u16string& out, char32_t c) {
+    if (c < 0x10000) {
+        out += static_cast<char16_t>(c);
     } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+        out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
     }
 }
 
-void AppendEscape(std::string& out, const char* format, unsigned value) {
+void AppendEscape(std::u16string& out, const char* format, unsigned value) {
     char escape[12];
     std::snprintf(escape, sizeof escape, format, value);
-    out += escape;
+    out.append(escape, escape + std::strlen(escape));
 }
 
-void AppendShown(std::string& out, char32_t c) {
+void AppendShown(std::u16string& out, char32_t c) {
     if (c < 0x100 && IsControl(c)) {
         AppendEscape(out, "\\x%02X", static_cast<unsigned>(c));
     } else if (IsInvisibleFormat(c)) {
         AppendEscape(out, "\\u%04X", static_cast<unsigned>(c));
     } else {
-        AppendUtf8(out, c);
+        AppendUtf16(out, c);
     }
 }
 
@@ -87,7 +82,7 @@ bool IsCombining(char32_t c) {
 }  // namespace
 
 std::string ShownText(std::u16string_view text) {
-    std::string out;
+    std::u16string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i];
@@ -99,11 +94,11 @@ std::string ShownText(std::u16string_view text) {
             AppendShown(out, unit >= 0xD800 && unit < 0xE000 ? kReplacement : unit);
         }
     }
-    return out;
+    return ToUtf8(out);
 }
 
 std::string ShownText(std::string_view utf8) {
-    std::string out;
+    std::u16string out;
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
         const auto [c, length] = DecodeUtf8(utf8, i);
@@ -114,7 +109,7 @@ std::string ShownText(std::string_view utf8) {
             i += length;
         }
     }
-    return out;
+    return ToUtf8(out);
 }
 
 std::size_t ShownWidth(std::string_view shownUtf8) {

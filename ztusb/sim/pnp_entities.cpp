@@ -9,6 +9,7 @@ struct DeviceClass {
 };
 constexpr DeviceClass kPorts = {u"{4d36e978-e325-11ce-bfc1-08002be10318}", u"Ports"};
 constexpr DeviceClass kUsb = {u"{36fc9e60-c465-11cf-8056-444553540000}", u"USB"};
+constexpr DeviceClass kScsiAdapter = {u"{4d36e97b-e325-11ce-bfc1-08002be10318}", u"SCSIAdapter"};
 
 CimRepository::Values Entity(const DeviceClass& deviceClass, const String& caption,
                              const String& description, const String& deviceId,
@@ -35,6 +36,17 @@ CimRepository::Values PortEntity(const String& description, const String& port,
 CimRepository::Values UsbEntity(const String& description, const String& deviceId,
                                 const String& manufacturer, const String& service) {
     return Entity(kUsb, description, description, deviceId, manufacturer, service);
+}
+
+CimRepository::Values UaspEntity(const String& deviceId) {
+    constexpr char16_t kCaption[] = u"USB Attached SCSI (UAS) Mass Storage Device";
+    return Entity(kScsiAdapter, kCaption, kCaption, deviceId, u"Microsoft", u"UASPStor");
+}
+
+std::uint32_t MadeUpInstanceNumber(std::string_view seed) {
+    std::uint32_t hash = 2166136261u;  // FNV-1a
+    for (const char c : seed) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    return hash;
 }
 
 String UsbDeviceId(const String& hardware, const String& instance) {

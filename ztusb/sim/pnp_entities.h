@@ -2,6 +2,9 @@
 // Win32_PnPEntity instances and device IDs as Windows writes them, shared by the device
 // models and by the devices found on a machine.
 
+#include <cstdint>
+#include <string_view>
+
 #include "ztusb/world/cim_repository.h"
 #include "ztusb/sim/serial_devices.h"
 
@@ -14,6 +17,14 @@ CimRepository::Values PortEntity(const String& description, const String& port,
 // A USB device's entity, class USB.
 CimRepository::Values UsbEntity(const String& description, const String& deviceId,
                                 const String& manufacturer, const String& service);
+
+// The USB device of a drive on USB-attached SCSI (UASP): a storage controller, service
+// UASPStor.
+CimRepository::Values UaspEntity(const String& deviceId);
+
+// The number in an instance Windows made up (5&2d6e3b1&0&2), from what tells the device
+// apart: the same on every run and in every build.
+std::uint32_t MadeUpInstanceNumber(std::string_view seed);
 
 // USB\VID_xxxx&PID_yyyy\<instance in capitals>.
 String UsbDeviceId(const String& hardware, const String& instance);

@@ -1,5 +1,8 @@
 #include "ztusb/sim/storage_devices.h"
 
+#include <cstdio>
+
+#include "ztusb/sim/pnp_entities.h"
 #include "ztusb/world/broadcast.h"
 
 namespace zt::sim {
@@ -103,6 +106,44 @@ StorageDevice CardReader(const String& serial, std::uint32_t firstIndex,
         reader.drives.back().mediaLoaded = !reader.drives.back().volumes.empty();
     }
     return reader;
+}
+
+DiskDrive UaspDiskDrive(const String& caption, const String& diskPart, const String& instance,
+                        const String& serialNumber, std::uint32_t index, std::uint16_t lun,
+                        std::vector<Volume> volumes) {
+    char place[8];
+    std::snprintf(place, sizeof place, "%06u", static_cast<unsigned>(lun));
+    return {caption, u"External hard disk media",
+            u"SCSI\\" + diskPart + u"\\" + instance + u"&" + host::FromAnsi(place), serialNumber,
+            index, lun, true, PartitionStyle::Gpt, std::move(volumes)};
+}
+
+StorageDevice UaspDisk(const String& serial, bool msft30, std::uint32_t firstIndex,
+                       std::vector<std::vector<Volume>> luns) {
+    struct Bridge {
+        const char16_t* hardware;
+        const char16_t* caption;
+        const char16_t* diskPart;
+    };
+    static constexpr Bridge kSamsungT5 = {u"VID_04E8&PID_61F5",
+                                          u"Samsung Portable SSD T5 SCSI Disk Device",
+                                          u"DISK&VEN_SAMSUNG&PROD_PORTABLE_SSD_T5"};
+    static constexpr Bridge kJMicron = {u"VID_152D&PID_1561", u"External USB3.0 SCSI Disk Device",
+                                        u"DISK&VEN_EXTERNAL&PROD_USB3.0"};
+    const Bridge& bridge = msft30 ? kJMicron : kSamsungT5;
+    const String usbInstance = msft30 ? u"MSFT30" + serial : serial;
+    char number[16];
+    std::snprintf(number, sizeof number, "%X",
+                  static_cast<unsigned>(MadeUpInstanceNumber(host::ToUtf8(usbInstance))));
+    const String instance = u"7&" + host::FromAnsi(number) + u"&0";
+    StorageDevice device{UsbDeviceInterfaceName(bridge.hardware, usbInstance), {},
+                         {UaspEntity(UsbDeviceId(bridge.hardware, usbInstance))}};
+    for (std::size_t lun = 0; lun < luns.size(); ++lun) {
+        device.drives.push_back(UaspDiskDrive(bridge.caption, bridge.diskPart, instance, serial,
+                                              firstIndex + static_cast<std::uint32_t>(lun),
+                                              static_cast<std::uint16_t>(lun), std::move(luns[lun])));
+    }
+    return device;
 }
 
 StorageDevice FixedDisk(std::uint32_t index, std::vector<Volume> volumes) {

@@ -27,7 +27,7 @@ enum class PartitionStyle { Mbr, Gpt };
 struct DiskDrive {
     String caption;
     String mediaType;
-    String pnpDeviceId;   // USBSTOR\<disk part>\<instance>&<LUN>
+    String pnpDeviceId;   // USBSTOR\<disk part>\<instance>&<LUN>, or SCSI\... on UASP
     String serialNumber;  // empty when the drive reports none
     std::uint32_t index;  // \\.\PHYSICALDRIVE<index>, Disk #<index>
     std::uint16_t lun;    // the drive's place behind its USB device: a card reader's slot
@@ -39,6 +39,7 @@ struct DiskDrive {
 struct StorageDevice {
     String interfaceName;  // its USB device interface; empty for a built-in drive
     std::vector<DiskDrive> drives;
+    std::vector<CimRepository::Values> entities = {};  // Win32_PnPEntity: its USB device
 };
 
 // A USB stick: USBSTOR\DISK&VEN_SANDISK&PROD_CRUZER_BLADE&REV_1.00\<serial>&0.
@@ -55,6 +56,16 @@ StorageDevice ExternalHardDisk(const String& serial, std::uint32_t index,
 // without volumes holds no medium.
 StorageDevice CardReader(const String& serial, std::uint32_t firstIndex,
                          std::vector<std::vector<Volume>> slots);
+// A drive on USB-attached SCSI (UASP), as most external SSDs and USB 3 disks attach: the USB
+// device (service UASPStor) holds the serial, which bridges with `msft30` show as
+// MSFT30<serial>; each LUN is a drive SCSI\DISK&VEN_..&PROD_..\<instance Windows made>&<LUN>,
+// disks firstIndex onwards, whose device ID does not hold the USB serial.
+StorageDevice UaspDisk(const String& serial, bool msft30, std::uint32_t firstIndex,
+                       std::vector<std::vector<Volume>> luns);
+// One LUN of a UASP drive: SCSI\<disk part>\<instance>&<LUN in six digits>.
+DiskDrive UaspDiskDrive(const String& caption, const String& diskPart, const String& instance,
+                        const String& serialNumber, std::uint32_t index, std::uint16_t lun,
+                        std::vector<Volume> volumes);
 // The workstation's own disk, which no volume query of the package selects.
 StorageDevice FixedDisk(std::uint32_t index, std::vector<Volume> volumes);
 

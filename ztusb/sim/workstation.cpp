@@ -53,6 +53,7 @@ void Workstation::Unplug(const SerialDevice& device) {
 namespace zt::sim {
 
 void Workstation::Attach(const StorageDevice& device) {
+    for (const auto& entity : device.entities) cim_.Add(u"Win32_PnPEntity", entity);
     for (const DiskDrive& drive : device.drives) {
         cim_.Add(u"Win32_DiskDrive", DiskDriveObject(drive));
         for (std::size_t i = 0; i < drive.volumes.size(); ++i) {
@@ -77,6 +78,7 @@ void Workstation::Detach(const StorageDevice& device) {
         }
         cim_.Remove(u"Win32_DiskDrive", DiskDeviceId(drive));
     }
+    for (const auto& entity : device.entities) cim_.Remove(u"Win32_PnPEntity", KeyOf(entity));
 }
 
 void Workstation::Plug(const StorageDevice& device) {

@@ -59,12 +59,6 @@ String Hardware(const FoundUsbDevice& device) {
     return u"VID_" + HexId(device.vendorId) + u"&PID_" + HexId(device.productId);
 }
 
-std::uint32_t Hash(const std::string& text) {
-    std::uint32_t hash = 2166136261u;  // FNV-1a
-    for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-    return hash;
-}
-
 String Hex(std::uint32_t value, const char* format) {
     char text[16];
     std::snprintf(text, sizeof text, format, value);
@@ -79,8 +73,8 @@ String PortOfLocation(const std::string& location) {
 }
 
 String InterfaceInstance(const FoundUsbDevice& device, unsigned interfaceNumber) {
-    return u"7&" + Hex(Hash(device.location + ":" + std::to_string(interfaceNumber)), "%x") +
-           u"&0&" + Hex(interfaceNumber & 0xFFFFu, "%04X");
+    const std::string seed = device.location + ":" + std::to_string(interfaceNumber);
+    return u"7&" + Hex(MadeUpInstanceNumber(seed), "%x") + u"&0&" + Hex(interfaceNumber & 0xFFFFu, "%04X");
 }
 
 bool IsFtdi(const FoundUsbDevice& device) { return device.vendorId == kFtdiVendor; }
@@ -88,6 +82,9 @@ bool IsFtdi(const FoundUsbDevice& device) { return device.vendorId == kFtdiVendo
 // functions: taken as one, the port's device ID would be the mass storage device's.
 bool IsComposite(const FoundUsbDevice& device) {
     return device.interfaceCount > 1 || (!device.ttys.empty() && !device.disks.empty());
+}
+bool IsUas(const FoundUsbDevice& device) {
+    return std::any_of(device.disks.begin(), device.disks.end(), [](const FoundDisk& disk) { return disk.uas; });
 }
 
 // The USB device's own entity; a single-interface serial adapter has none apart from its port.
@@ -99,6 +96,8 @@ void AddUsbEntity(const FoundUsbDevice& device, const String& instance, SerialDe
                                               u"(Standard USB Host Controller)", u"usbccgp"));
     } else if (IsFtdi(device)) {
         mirrored.entities.push_back(UsbEntity(u"USB Serial Converter", id, manufacturer, u"FTDIBUS"));
+    } else if (IsUas(device)) {
+        mirrored.entities.push_back(UaspEntity(id));
     } else if (!device.disks.empty()) {
         mirrored.entities.push_back(UsbEntity(u"USB Mass Storage Device", id,
                                               u"Compatible USB storage device", u"USBSTOR"));
@@ -148,24 +147,46 @@ Volume MirrorVolume(const FoundPartition& partition) {
             VolumeSerial(partition.uuid)};
 }
 
-// USBSTOR\DISK&VEN_<8>&PROD_<16>&REV_<4>\<instance>&<LUN>, as the SCSI inquiry gives them.
-DiskDrive MirrorDisk(const FoundUsbDevice& device, const String& instance, const FoundDisk& disk) {
-    const bool usableSerial = UsableSerial(device.serial);
-    const String diskInstance =
-        usableSerial ? host::UpperCase(instance)
-                                    : u"7&" + Hex(Hash(device.location + "/disk"), "%X");
+String DiskPart(const FoundDisk& disk, bool withRevision) {
+    const String part = u"DISK&VEN_" + IdPart(disk.vendor, 8) + u"&PROD_" + IdPart(disk.model, 16);
+    return withRevision ? part + u"&REV_" + IdPart(disk.revision, 4) : part;
+}
+
+String DiskCaption(const FoundDisk& disk, const char16_t* ending) {
     const std::string caption = Trimmed(Trimmed(disk.vendor) + " " + Trimmed(disk.model));
-    DiskDrive drive{DisplayText(caption, u"USB") + u" USB Device",
-                    disk.removable ? u"Removable Media" : u"External hard disk media",
-                    u"USBSTOR\\DISK&VEN_" + IdPart(disk.vendor, 8) + u"&PROD_" +
-                        IdPart(disk.model, 16) + u"&REV_" + IdPart(disk.revision, 4) + u"\\" +
-                        diskInstance + u"&" + host::FromAnsi(std::to_string(disk.lun)),
-                    usableSerial ? host::FromAnsi(device.serial) : String(),
-                    disk.index,
-                    disk.lun,
-                    true,
-                    disk.gpt ? PartitionStyle::Gpt : PartitionStyle::Mbr,
-                    {}};
+    return DisplayText(caption, u"USB") + ending;
+}
+
+// USBSTOR\DISK&VEN_<8>&PROD_<16>&REV_<4>\<instance>&<LUN>, as the SCSI inquiry gives them.
+DiskDrive UsbstorDrive(const FoundUsbDevice& device, const String& instance, const FoundDisk& disk,
+                       const String& serialNumber) {
+    const String diskInstance = serialNumber.empty()
+                                    ? u"7&" + Hex(MadeUpInstanceNumber(device.location + "/disk"), "%X")
+                                    : host::UpperCase(instance);
+    return {DiskCaption(disk, u" USB Device"),
+            disk.removable ? u"Removable Media" : u"External hard disk media",
+            u"USBSTOR\\" + DiskPart(disk, true) + u"\\" + diskInstance + u"&" +
+                host::FromAnsi(std::to_string(disk.lun)),
+            serialNumber,
+            disk.index,
+            disk.lun,
+            true,
+            PartitionStyle::Mbr,
+            {}};
+}
+
+// On USB-attached SCSI: SCSI\DISK&VEN_<8>&PROD_<16>\<instance Windows made>&<LUN>.
+DiskDrive UaspDrive(const FoundUsbDevice& device, const FoundDisk& disk, const String& serialNumber) {
+    return UaspDiskDrive(DiskCaption(disk, u" SCSI Disk Device"), DiskPart(disk, false),
+                         u"7&" + Hex(MadeUpInstanceNumber(device.location + "/scsi"), "%X") + u"&0",
+                         serialNumber, disk.index, disk.lun, {});
+}
+
+DiskDrive MirrorDisk(const FoundUsbDevice& device, const String& instance, const FoundDisk& disk) {
+    const String serialNumber = UsableSerial(device.serial) ? host::FromAnsi(device.serial) : String();
+    DiskDrive drive = disk.uas ? UaspDrive(device, disk, serialNumber)
+                               : UsbstorDrive(device, instance, disk, serialNumber);
+    drive.style = disk.gpt ? PartitionStyle::Gpt : PartitionStyle::Mbr;
     for (const FoundPartition& partition : disk.partitions) drive.volumes.push_back(MirrorVolume(partition));
     return drive;
 }
@@ -177,7 +198,8 @@ String UsbInstance(const FoundUsbDevice& device) {
 }
 
 String MadeUpInstance(const FoundUsbDevice& device) {
-    return u"5&" + Hex(Hash(device.location), "%x") + u"&0&" + PortOfLocation(device.location);
+    return u"5&" + Hex(MadeUpInstanceNumber(device.location), "%x") + u"&0&" +
+           PortOfLocation(device.location);
 }
 
 MirroredDevice MirrorDevice(const FoundUsbDevice& device, const String& instance) {

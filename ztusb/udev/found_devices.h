@@ -39,6 +39,7 @@ struct FoundDisk {
     std::string vendor, model, revision;  // the SCSI inquiry's, blank-padded
     std::uint16_t lun;
     bool removable;  // a stick; otherwise an external disk
+    bool uas;        // on USB-attached SCSI (the uas driver): a SCSI drive to Windows
     bool gpt;
     std::uint32_t index;  // \\.\PHYSICALDRIVE<index>
     std::vector<FoundPartition> partitions;  // in disk order

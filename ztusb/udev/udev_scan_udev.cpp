@@ -104,12 +104,14 @@ private:
         FoundUsbDevice* owner = Owner(disk);
         if (owner == nullptr) return;
         udev_device* scsi = udev_device_get_parent_with_subsystem_devtype(disk, "scsi", "scsi_device");
+        udev_device* usbInterface = udev_device_get_parent_with_subsystem_devtype(disk, "usb", "usb_interface");
         const std::string scsiName = scsi == nullptr ? std::string() : Text(udev_device_get_sysname(scsi));
         FoundDisk found{Attribute(scsi, "vendor"),
                         Attribute(scsi, "model"),
                         Attribute(scsi, "rev"),
                         static_cast<std::uint16_t>(Number(scsiName.substr(scsiName.find_last_of(':') + 1), 10)),
                         Attribute(disk, "removable") == "1",
+                        usbInterface != nullptr && Property(usbInterface, "DRIVER") == "uas",
                         Property(disk, "ID_PART_TABLE_TYPE") == "gpt",
                         0,
                         {}};
