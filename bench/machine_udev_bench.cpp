@@ -10,6 +10,7 @@
 #include <string>
 
 #include "bench/served_wmi.h"
+#include "ztusb/detector/detector_thread.h"
 #include "ztusb/detector/zt_usb_detector.h"
 #include "ztusb/host/application.h"
 #include "ztusb/udev/machine.h"
@@ -120,6 +121,44 @@ void BM_UeventToOnNewComInfo(benchmark::State& state) {
     for (auto _ : state) state.SetIterationTime(bench.Plug().newComInfo);
 }
 BENCHMARK(BM_UeventToOnNewComInfo)->UseManualTime()->Iterations(1)->Repetitions(100)
+    ->ReportAggregatesOnly()->Unit(benchmark::kMicrosecond);
+
+// The same plug with the component on TZtUsbDetectorThread, the machine listened to there:
+// from the uevent to the event taken from the class's queue on this thread.
+void BM_UeventToHost_DetectorThread(benchmark::State& state) {
+    struct Machine {
+        explicit Machine(const Testbed& bed) : world(NoMounts(), bed.NamesFile()), served(world.Station().WmiBackend()) {
+            world.Listen();
+        }
+        zt::sim::MachineWorld world;
+        ServedWmi served;
+    };
+    using Kind = zt_usb_detector::TZtDetectorEvent::TKind;
+    Testbed bed;
+    bed.Add(FtdiAdapter(1));
+    zt_usb_detector::TZtUsbDetectorThread thread(
+        [&](zt_usb_detector::TZtUsbDetector&) { return std::make_shared<Machine>(bed); });
+    const auto awaitPort = [&](std::int32_t inout) {
+        while (const auto event = thread.WaitEvent(std::chrono::seconds(5))) {
+            if (event->Kind == Kind::ComDetect && event->InOut == inout) return true;
+        }
+        return false;
+    };
+    for (auto _ : state) {
+        bed.Add(FtdiAdapter(2));
+        const Clock::time_point start = Clock::now();
+        bed.Uevent(UsbPath(2), "add");
+        if (!awaitPort(1)) {
+            state.SkipWithError("the arrival did not come");
+            break;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        bed.Uevent(UsbPath(2), "remove");
+        bed.Remove(UsbPath(2));
+        awaitPort(0);
+    }
+}
+BENCHMARK(BM_UeventToHost_DetectorThread)->UseManualTime()->Iterations(1)->Repetitions(100)
     ->ReportAggregatesOnly()->Unit(benchmark::kMicrosecond);
 
 constexpr int kAdapters = 100;

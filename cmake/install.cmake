@@ -1,42 +1,65 @@
-# cmake --install: headers, the libraries and a package configuration, so that a host can
-#   find_package(ZtUsbDetector CONFIG REQUIRED)
-#   target_link_libraries(app ZtUsbDetector::ztusb)   # and ZtUsbDetector::ztusb_sim
+# cmake --install: headers, the libraries, the monitor, a package configuration and
+# pkg-config files, so that a host can
+#   find_package(ZtUsbDetector CONFIG REQUIRED [COMPONENTS udev])
+#   target_link_libraries(app ZtUsbDetector::ztusb)   # ZtUsbDetector::ztusb_sim, ::ztusb_udev
 include(CMakePackageConfigHelpers)
 
 set(ZT_CONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/ZtUsbDetector)
 
-install(TARGETS ztusb ztusb_sim EXPORT ZtUsbDetectorTargets
-        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(TARGETS ztusb ztusb_sim EXPORT ZtUsbDetectorTargets)
+# In a targets file of its own, read only for the udev component: only then is libudev needed.
+install(TARGETS ztusb_udev EXPORT ZtUsbDetectorUdevTargets)
+install(TARGETS ztusbmon)
 # The public headers and what they include, under the package's own folder: a host writes
 # #include "ztusb/detector/zt_usb_detector.h". The units' internal headers stay in the tree.
 set(ZT_PUBLIC_HEADERS
   d2xx/D2XXUnit_ZT.h d2xx/d2xx_api.h
-  detector/zt_usb_detector.h
+  detector/detector_thread.h detector/port_path.h detector/usb_id.h detector/zt_usb_detector.h
   host/application.h host/classes.h host/com_objects.h host/com_ptr.h host/dialogs.h
   host/exception.h host/late_binding.h host/liveness.h host/ole_error.h host/ole_server.h
   host/ole_variant.h host/safe_call.h host/shown_text.h host/string_list.h host/text.h host/window_binding.h
   sim/serial_devices.h sim/storage_devices.h sim/workstation.h
   udev/device_names.h udev/machine.h udev/mount_table.h
-  win32/api.h win32/broadcast_records.h win32/com.h win32/com_emu.h win32/wbem_scripting.h
-  win32/wbem_scripting_emu.h
+  win32/api.h win32/broadcast_records.h win32/com.h win32/com_emu.h win32/message_sources_emu.h
+  win32/wbem_scripting.h win32/wbem_scripting_emu.h
   wmi/ZtWmiU.h wmi/wbem_factories.h wmi/wbem_scripting_ids.h wmi/wbem_server.h wmi/wbem_wrappers.h
   world/broadcast.h world/cim_repository.h world/cim_schema.h world/recorded_world.h)
 foreach(header ${ZT_PUBLIC_HEADERS})
   get_filename_component(folder ${header} DIRECTORY)
   install(FILES ${PROJECT_SOURCE_DIR}/ztusb/${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ztusb/${folder})
 endforeach()
+install(FILES ${ZT_GENERATED_INCLUDE}/ztusb/export.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ztusb)
 install(EXPORT ZtUsbDetectorTargets NAMESPACE ZtUsbDetector:: DESTINATION ${ZT_CONFIG_DIR})
+install(EXPORT ZtUsbDetectorUdevTargets NAMESPACE ZtUsbDetector:: DESTINATION ${ZT_CONFIG_DIR})
 
-set(ZT_CONFIG_DEPENDENCIES "")
-if(ZT_MACHINE STREQUAL "udev")
-  set(ZT_CONFIG_DEPENDENCIES "include(CMakeFindDependencyMacro)
-find_dependency(PkgConfig)
-pkg_check_modules(LIBUDEV REQUIRED IMPORTED_TARGET libudev)")
+# A static ztusb_udev brings libudev to the host's link; a shared one keeps it to itself.
+set(ZT_UDEV_DEPENDENCY "")
+if(ZT_MACHINE STREQUAL "udev" AND NOT BUILD_SHARED_LIBS)
+  set(ZT_UDEV_DEPENDENCY [[
+    find_package(PkgConfig QUIET)
+    if(PkgConfig_FOUND)
+      pkg_check_modules(LIBUDEV QUIET IMPORTED_TARGET libudev)
+    endif()
+    if(NOT LIBUDEV_FOUND)
+      set(ZtUsbDetector_udev_FOUND FALSE)
+      set(ZtUsbDetector_NOT_FOUND_MESSAGE "the udev component needs libudev (pkg-config libudev)")
+      continue()
+    endif()]])
 endif()
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/ZtUsbDetectorConfig.cmake.in [[
 @PACKAGE_INIT@
-@ZT_CONFIG_DEPENDENCIES@
+include(CMakeFindDependencyMacro)
+find_dependency(Threads)
 include("${CMAKE_CURRENT_LIST_DIR}/ZtUsbDetectorTargets.cmake")
+foreach(_zt_component IN LISTS ZtUsbDetector_FIND_COMPONENTS)
+  if(_zt_component STREQUAL "udev")
+    set(ZtUsbDetector_udev_FOUND TRUE)
+@ZT_UDEV_DEPENDENCY@
+    include("${CMAKE_CURRENT_LIST_DIR}/ZtUsbDetectorUdevTargets.cmake")
+  else()
+    set(ZtUsbDetector_${_zt_component}_FOUND FALSE)
+  endif()
+endforeach()
 check_required_components(ZtUsbDetector)
 ]])
 configure_package_config_file(${CMAKE_CURRENT_BINARY_DIR}/ZtUsbDetectorConfig.cmake.in
@@ -47,3 +70,42 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/ZtUsbDetectorConfig
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/ZtUsbDetectorConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/ZtUsbDetectorConfigVersion.cmake
         DESTINATION ${ZT_CONFIG_DIR})
+
+# For hosts without CMake: pkg-config ztusb, ztusb_sim or ztusb_udev.
+set(ZT_PC_PRIVATE_LIBS "")
+if(WIN32)
+  set(ZT_PC_PRIVATE_LIBS "-luser32 -lole32 -loleaut32")
+elseif(CMAKE_DL_LIBS)
+  set(ZT_PC_PRIVATE_LIBS "-l${CMAKE_DL_LIBS} -pthread")
+else()
+  set(ZT_PC_PRIVATE_LIBS "-pthread")
+endif()
+set(ZT_PC_UDEV_PRIVATE "")
+if(ZT_MACHINE STREQUAL "udev")
+  set(ZT_PC_UDEV_PRIVATE libudev)
+endif()
+file(RELATIVE_PATH ZT_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+string(REGEX REPLACE "/$" "" ZT_PC_TO_PREFIX "${ZT_PC_TO_PREFIX}")
+# name, description, required modules, private modules, private libraries
+function(zt_pkg_config name description requires requires_private libs_private)
+  file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/pkgconfig/${name}.pc @ONLY CONTENT [[
+prefix=${pcfiledir}/@ZT_PC_TO_PREFIX@
+includedir=${prefix}/@CMAKE_INSTALL_INCLUDEDIR@
+libdir=${prefix}/@CMAKE_INSTALL_LIBDIR@
+
+Name: @name@
+Description: @description@ (C++20)
+Version: @PROJECT_VERSION@
+Requires: @requires@
+Requires.private: @requires_private@
+Cflags: -I${includedir}
+Libs: -L${libdir} -l@name@
+Libs.private: @libs_private@
+]])
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/pkgconfig/${name}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endfunction()
+zt_pkg_config(ztusb "Which USB devices come and go: COM ports, volumes, USB interfaces, FTDI devices"
+              "" "" "${ZT_PC_PRIVATE_LIBS}")
+zt_pkg_config(ztusb_sim "A Windows device world in-process, with simulated devices" ztusb "" "")
+zt_pkg_config(ztusb_udev "This machine's USB devices as a Windows device world" ztusb_sim
+              "${ZT_PC_UDEV_PRIVATE}" "")

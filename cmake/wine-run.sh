@@ -1,17 +1,26 @@
 #!/bin/sh
 # Usage: wine-run.sh PREFIX PROGRAM [ARGS...]
-# Runs a Windows program under Wine in a prefix of its own, quietly, with the null display
-# driver so that hidden top-level windows exist without a display.
+# Runs a Windows program under Wine in a prefix of its own (cmake/wine-prefix.sh), quietly.
+# Its standard error goes to a file first, so that a program that fails is reported with its
+# exit code and what it and Wine said there, never with nothing; a passing one's is kept as is.
 set -e
-WINEPREFIX=$1
+. "$(dirname "$0")/wine-prefix.sh"
+use_wine_prefix "$1"
 shift
-export WINEPREFIX WINEDEBUG=-all
-if [ ! -f "$WINEPREFIX/.ztusb-ready" ]; then
-    mkdir -p "$WINEPREFIX"
-    # No Mono or Gecko: nothing here needs them, and their installers would ask.
-    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1 || true
-    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-    wineserver -w
-    touch "$WINEPREFIX/.ztusb-ready"
+stderr_file=$(mktemp "$WINEPREFIX/stderr.XXXXXX")
+trap 'rm -f "$stderr_file"' EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
+status=0
+wine "$@" 2>"$stderr_file" || status=$?
+cat "$stderr_file" >&2
+if [ "$status" -ne 0 ]; then
+    if [ -s "$stderr_file" ]; then
+        said="its standard error is above"
+    else
+        said="nothing on its standard error"
+    fi
+    echo "wine-run.sh: $1 exited with code $status under Wine ($said)" >&2
 fi
-exec wine "$@"
+exit "$status"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <regex>
 
+#include "ztusb/detector/port_path.h"
 #include "tests/test_support.h"
 #include "tests/udev_machine.h"
 #include "tests/volume_fixture.h"
@@ -75,6 +76,9 @@ TEST_F(MachineThroughUdev, SerialAdaptersAreThePortsWindowsWouldList) {
     EXPECT_EQ(PortNames(detector),
               (std::vector<std::string>{"COM1   /dev/ttyUSB0", "COM2   /dev/ttyUSB1", "COM3   /dev/ttyUSB2",
                                         "COM4   /dev/ttyUSB3", "COM5   /dev/ttyACM0"}));
+    // The file a host opens for a record's port.
+    EXPECT_EQ(zt_usb_detector::PortPath(u"COM2"), u"/dev/ttyUSB1");
+    EXPECT_EQ(zt_usb_detector::PortPath(u"COM5"), u"/dev/ttyACM0");
     EXPECT_TRUE(dialogs.messages.empty());
 }
 

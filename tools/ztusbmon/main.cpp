@@ -1,15 +1,11 @@
 // ztusbmon: which USB devices come and go, and what they are.
 #include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "ztusb/d2xx/D2XXUnit_ZT.h"
 #include "ztusb/detector/zt_usb_detector.h"
@@ -17,6 +13,7 @@
 #include "ztusb/host/dialogs.h"
 #include "ztusb/host/shown_text.h"
 #include "tools/ztusbmon/broadcast_recorder.h"
+#include "tools/ztusbmon/interrupt.h"
 #include "tools/ztusbmon/real_system.h"
 #include "tools/ztusbmon/recorder.h"
 #include "tools/ztusbmon/redaction.h"
@@ -132,10 +129,6 @@ Options Parse(int argc, char** argv) {
 // The commands that list or watch the machine's devices; ftdi asks the D2XX library.
 bool ReadsDevices(const std::string& command) { return command != "ftdi"; }
 
-std::atomic<bool> interrupted{false};
-
-extern "C" void OnInterrupt(int) { interrupted = true; }
-
 class Monitor {
 public:
     Monitor(const Options& options, std::optional<World> world)
@@ -219,15 +212,17 @@ private:
         }
     }
 
-    // The script, then with --once the end; otherwise the message loop until Ctrl+C.
+    // The script, then with --once the end; otherwise the message loop, asleep between
+    // messages, until Ctrl+C.
     void RunUntilInterrupted(const std::function<void()>& afterStep = [] {}) {
         RunScript(afterStep);
         if (options_.once) return;
-        std::signal(SIGINT, OnInterrupt);
-        while (!interrupted) {
-            zt::host::ProcessMessages();
+        const ztusbmon::QuitOnInterrupt quit;
+        zt::win32::MSG message{};
+        while (zt::win32::GetMessageW(&message, nullptr, 0, 0) > 0) {
+            zt::win32::TranslateMessage(&message);
+            zt::win32::DispatchMessageW(&message);
             afterStep();
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
     }
 

@@ -121,7 +121,7 @@ Json PropertyValue(const zt::sim::CimClass* cimClass, std::u16string_view name, 
     Json value = !text.empty() && text.front() == u'{' && text.back() == u'}' ? ListValue(text) : ScalarValue(text);
     const zt::sim::CimProperty* known = cimClass == nullptr ? nullptr : cimClass->Find(name);
     if (known == nullptr || value.is_array()) return value;
-    const bool asText = known->type == zt::sim::CimType::String || known->type == zt::sim::CimType::UInt64;
+    const bool asText = known->type == zt::sim::CimType::Text || known->type == zt::sim::CimType::UInt64;
     if (asText && !value.is_string()) return value.is_boolean() ? (value.get<bool>() ? "TRUE" : "FALSE") : value.dump();
     return value;
 }

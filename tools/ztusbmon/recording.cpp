@@ -76,7 +76,7 @@ bool IsDigits(const std::string& text) {
 String KnownValue(const Reader& reader, const std::string& at, const CimProperty& property, const Json& value) {
     const std::string name = std::string(1, '"').append(Reader::Name(at)).append("\": ");
     switch (property.type) {
-        case CimType::String:
+        case CimType::Text:
             if (!value.is_string()) reader.Fail(at, name + "a text");
             return zt::host::FromUtf8(value.get<std::string>());
         case CimType::UInt64:  // WMI gives 64-bit numbers as texts

@@ -1,24 +1,17 @@
 // The COM port inventories: the registry's serial-port map and the ports WMI knows.
-#include <algorithm>
 #include <array>
-#include <cstring>
 
 #include "ztusb/detector/com_port_rules.h"
 #include "ztusb/detector/ft232r_serials.h"
+#include "ztusb/detector/serial_port_map.h"
 #include "ztusb/host/application.h"
 #include "ztusb/host/dialogs.h"
 
 namespace zt_usb_detector {
 namespace {
 
-namespace win32 = zt::win32;
 using namespace com_rules;
 using zt::host::Contains;
-
-// Any value name the registry allows (16,383 characters) fits; data beyond 256 bytes is no
-// port name, and such a value is passed over without hiding the ones after it.
-constexpr win32::DWORD kNameBufferChars = 16384;
-constexpr win32::DWORD kDataBufferBytes = 256;
 
 struct TypeRule {
     const char16_t* nameContains;  // in the lower-cased value name
@@ -46,13 +39,6 @@ String WithTypeText(const String& portName, const String& valueName) {
     return portName + String(blanks, u' ') + zt::host::Trim(TypeText(valueName));
 }
 
-// Registry data as UTF-16 text up to its first NUL or its end.
-String RegistryText(const win32::BYTE* data, win32::DWORD size) {
-    String text(size / sizeof(char16_t), u'\0');
-    std::memcpy(text.data(), data, text.size() * sizeof(char16_t));
-    return text.substr(0, text.find(u'\0'));
-}
-
 // FTDI's "+" IDs and USB adapters give their IDs and serial; other buses only an instance.
 void ApplyInventoryDeviceId(TZtComInfo& record, const String& deviceId) {
     if (IsBluetooth(deviceId)) {
@@ -70,33 +56,19 @@ void ApplyInventoryDeviceId(TZtComInfo& record, const String& deviceId) {
 }  // namespace
 
 void TZtUsbDetector::GetAvailableComPorts(TStringList& Ports, bool WithNames) {
-    win32::HKEY key = nullptr;
     try {
         TStringList found;
-        win32::RegOpenKeyExW(HKEY_LOCAL_MACHINE, ZT_WTEXT("HARDWARE\\DEVICEMAP\\SERIALCOMM"), 0,
-                             KEY_READ, &key);
-        std::vector<win32::WCHAR> name(kNameBufferChars);
-        for (win32::DWORD index = 0;; ++index) {
-            win32::BYTE data[kDataBufferBytes];
-            win32::DWORD nameLength = kNameBufferChars;
-            win32::DWORD dataSize = kDataBufferBytes;
-            win32::DWORD type = 0;
-            const auto status = win32::RegEnumValueW(key, index, name.data(), &nameLength, nullptr,
-                                                     &type, data, &dataSize);
-            if (status == ERROR_MORE_DATA) continue;
-            if (status != ERROR_SUCCESS) break;
-            const String portName = RegistryText(data, std::min(dataSize, kDataBufferBytes));
-            const std::int32_t number = PortNumber(portName);
+        for (const SerialPortMapValue& value : ReadSerialPortMap()) {
+            const std::int32_t number = PortNumber(value.portName);
             if (number <= 0) continue;
-            const String valueName(name.data(), name.data() + nameLength);
-            found.AddObject(WithNames ? WithTypeText(portName, valueName) : portName, number);
+            found.AddObject(WithNames ? WithTypeText(value.portName, value.valueName) : value.portName,
+                            number);
         }
         found.Sort();
         Ports.Assign(found);
     } catch (...) {
         zt::host::ShowMessage(u"#err43 - GetAvailableComPorts Exception");
     }
-    if (key != nullptr) win32::RegCloseKey(key);
 }
 
 std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {

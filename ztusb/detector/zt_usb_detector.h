@@ -17,6 +17,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "ztusb/export.h"
 #include "ztusb/host/classes.h"
 #include "ztusb/host/liveness.h"
 #include "ztusb/host/string_list.h"
@@ -108,7 +109,7 @@ struct TUserHandleMessage {
 
 class Ft232RSerials;
 
-class TZtUsbDetector : public TComponent {
+class ZT_API TZtUsbDetector : public TComponent {
 public:
     explicit TZtUsbDetector(TComponent* AOwner = nullptr);
     ~TZtUsbDetector() override;
@@ -184,7 +185,7 @@ private:
     void RemoveFt232RPort(const String& portName);
     // The entries of Ft232RList that Ft232Rcount counts, never more than the list holds.
     std::size_t ListedFt232RCount() const {
-        return std::min<std::size_t>(std::max(Ft232Rcount, 0), Ft232RList.size());
+        return std::min(static_cast<std::size_t>(std::max(Ft232Rcount, 0)), Ft232RList.size());
     }
 
     // The request road (requests.cpp).
@@ -224,6 +225,6 @@ private:
 };
 
 // Places TZtUsbDetector on the component palette, page "ORVEN".
-void Register();
+ZT_API void Register();
 
 }  // namespace zt_usb_detector

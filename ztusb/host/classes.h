@@ -4,18 +4,19 @@
 #include <functional>
 #include <vector>
 
+#include "ztusb/export.h"
 #include "ztusb/host/text.h"
 
 namespace zt::host {
 
-class TObject {
+class ZT_API TObject {
 public:
     virtual ~TObject() = default;
 };
 
 // A component frees the components it owns when it is destroyed, newest first. A component
 // with an owner must be created with new: the owner deletes it.
-class TComponent : public TObject {
+class ZT_API TComponent : public TObject {
 public:
     explicit TComponent(TComponent* AOwner);
     ~TComponent() override;
@@ -46,8 +47,8 @@ TComponentClass ComponentClassOf(const String& className) {
 }
 
 // Adds the classes to a palette page; a class already on that page is not added twice.
-void RegisterComponents(const String& page, const std::vector<TComponentClass>& classes);
+ZT_API void RegisterComponents(const String& page, const std::vector<TComponentClass>& classes);
 // The classes on a palette page, in the order they were added (none for an unknown page).
-std::vector<TComponentClass> PaletteComponents(const String& page);
+ZT_API std::vector<TComponentClass> PaletteComponents(const String& page);
 
 }  // namespace zt::host

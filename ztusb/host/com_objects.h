@@ -1,6 +1,7 @@
 #pragma once
 // Creating COM objects and asking them for interfaces; every failure raises EOleSysError.
 
+#include "ztusb/export.h"
 #include "ztusb/host/com_ptr.h"
 #include "ztusb/host/ole_error.h"
 #include "ztusb/host/text.h"
@@ -9,10 +10,10 @@
 namespace zt::host {
 
 // A new instance of the class on this machine (in-process or local server).
-ComPtr<win32::IUnknown> CreateComObject(const win32::CLSID& classId);
+ZT_API ComPtr<win32::IUnknown> CreateComObject(const win32::CLSID& classId);
 
 // A new instance of the class on the named machine.
-ComPtr<win32::IUnknown> CreateRemoteComObject(const String& machineName, const win32::CLSID& classId);
+ZT_API ComPtr<win32::IUnknown> CreateRemoteComObject(const String& machineName, const win32::CLSID& classId);
 
 template <typename Interface>
 ComPtr<Interface> QueryAs(win32::IUnknown* object, const win32::IID& interfaceId) {

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "ztusb/export.h"
 #include "ztusb/host/text.h"
 
 namespace zt::host {
@@ -20,12 +21,12 @@ using MessageDlgHandler = std::function<int(const String& text, TMsgDlgType type
                                             TMsgDlgButtons buttons, int helpContext)>;
 
 // Each returns the handler it replaced; an empty handler restores the default.
-ShowMessageHandler SetShowMessageHandler(ShowMessageHandler handler);
-MessageDlgHandler SetMessageDlgHandler(MessageDlgHandler handler);
+ZT_API ShowMessageHandler SetShowMessageHandler(ShowMessageHandler handler);
+ZT_API MessageDlgHandler SetMessageDlgHandler(MessageDlgHandler handler);
 
 // A message box with one OK button; returns when it is closed.
-void ShowMessage(const String& text);
+ZT_API void ShowMessage(const String& text);
 // A modal dialog of the given kind; returns the button's result.
-int MessageDlg(const String& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext);
+ZT_API int MessageDlg(const String& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext);
 
 }  // namespace zt::host

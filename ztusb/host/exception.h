@@ -3,16 +3,17 @@
 
 #include <stdexcept>
 
+#include "ztusb/export.h"
 #include "ztusb/host/text.h"
 
 namespace zt::host {
 
-class Exception : public std::runtime_error {
+class ZT_API Exception : public std::runtime_error {
 public:
     explicit Exception(const String& message) : std::runtime_error(ToUtf8(message)) {}
 };
 
-class EStringListError : public Exception {
+class ZT_API EStringListError : public Exception {
     using Exception::Exception;
 };
 

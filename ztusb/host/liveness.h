@@ -6,9 +6,11 @@
 #include <memory>
 #include <utility>
 
+#include "ztusb/export.h"
+
 namespace zt::host {
 
-class Liveness {
+class ZT_API Liveness {
 public:
     class Watch {
     public:

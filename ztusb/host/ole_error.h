@@ -1,12 +1,13 @@
 #pragma once
 // Failures of COM calls and of the framework's assertions.
 
+#include "ztusb/export.h"
 #include "ztusb/host/exception.h"
 #include "ztusb/win32/com.h"
 
 namespace zt::host {
 
-class EOleSysError : public Exception {
+class ZT_API EOleSysError : public Exception {
 public:
     // The system's text for the code, or "OLE error XXXXXXXX" when it has none.
     explicit EOleSysError(win32::HRESULT code);
@@ -21,7 +22,7 @@ inline void OleCheck(win32::HRESULT code) {
     if (FAILED(code)) throw EOleSysError(code);
 }
 
-class EAssertionFailed : public Exception {
+class ZT_API EAssertionFailed : public Exception {
 public:
     // what() reads "message (source)".
     EAssertionFailed(const String& message, const String& source);

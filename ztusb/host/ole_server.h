@@ -3,6 +3,7 @@
 // object from the component's server data and connection settings, and attaches an event
 // sink whose calls arrive at InvokeEvent with the arguments in declaration order.
 
+#include "ztusb/export.h"
 #include "ztusb/host/classes.h"
 #include "ztusb/host/com_ptr.h"
 #include "ztusb/host/ole_variant.h"
@@ -25,7 +26,7 @@ enum TConnectKind {
     ckAttachToInterface,  // none: the caller hands an interface to ConnectTo
 };
 
-class TOleServer : public TComponent {
+class ZT_API TOleServer : public TComponent {
 public:
     explicit TOleServer(TComponent* AOwner);
     ~TOleServer() override;

@@ -5,6 +5,7 @@
 #include <concepts>
 #include <vector>
 
+#include "ztusb/export.h"
 #include "ztusb/host/com_ptr.h"
 #include "ztusb/host/ole_error.h"
 #include "ztusb/host/text.h"
@@ -17,9 +18,9 @@ using TOleEnum = win32::LONG;
 
 // The text of a BSTR up to its first NUL: some WMI implementations count the terminator in
 // the length. A null BSTR is the empty text.
-WideString BstrText(win32::BSTR text);
+ZT_API WideString BstrText(win32::BSTR text);
 
-class BstrArg {
+class ZT_API BstrArg {
 public:
     explicit BstrArg(const WideString& text);
     ~BstrArg();
@@ -32,7 +33,7 @@ private:
 };
 
 // Takes a BSTR out parameter and frees it.
-class BstrResult {
+class ZT_API BstrResult {
 public:
     BstrResult() = default;
     ~BstrResult();
@@ -45,7 +46,7 @@ private:
     win32::BSTR value_ = nullptr;
 };
 
-class OleVariant {
+class ZT_API OleVariant {
 public:
     OleVariant();
     OleVariant(const WideString& text);

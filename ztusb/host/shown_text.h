@@ -5,18 +5,20 @@
 #include <string>
 #include <string_view>
 
+#include "ztusb/export.h"
+
 namespace zt::host {
 
 // UTF-8 in which every control character (C0, DEL, C1) and every invisible character that
 // reorders or breaks lines stands as an escape (`\x1B`, `\u202E`), and every unit that is not
 // valid text as the replacement character. Printable text of any script is kept as it is.
-std::string ShownText(std::u16string_view text);
+ZT_API std::string ShownText(std::u16string_view text);
 // The same for 8-bit text taken as UTF-8: each byte that is not part of valid UTF-8 is shown
 // as `\xHH`.
-std::string ShownText(std::string_view utf8);
+ZT_API std::string ShownText(std::string_view utf8);
 
 // Terminal columns the shown text takes: East Asian wide characters take two, combining
 // marks none, everything else one. For aligning columns of shown text.
-std::size_t ShownWidth(std::string_view shownUtf8);
+ZT_API std::size_t ShownWidth(std::string_view shownUtf8);
 
 }  // namespace zt::host

@@ -5,11 +5,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "ztusb/export.h"
 #include "ztusb/host/text.h"
 
 namespace zt::host {
 
-class TStringList {
+class ZT_API TStringList {
 public:
     int Add(const String& text);
     int AddObject(const String& text, std::intptr_t object);

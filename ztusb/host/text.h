@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "ztusb/export.h"
 #include "ztusb/win32/api.h"
 
 namespace zt::host {
@@ -13,16 +14,16 @@ namespace zt::host {
 using String = std::u16string;
 using AnsiString = std::string;
 
-AnsiString ToAnsi(std::u16string_view text);
-String FromAnsi(std::string_view text);
-std::string ToUtf8(std::u16string_view text);
-String FromUtf8(std::string_view text);
+ZT_API AnsiString ToAnsi(std::u16string_view text);
+ZT_API String FromAnsi(std::string_view text);
+ZT_API std::string ToUtf8(std::u16string_view text);
+ZT_API String FromUtf8(std::string_view text);
 
-String UpperCase(String text);
-String LowerCase(String text);
+ZT_API String UpperCase(String text);
+ZT_API String LowerCase(String text);
 // Compares ignoring the case of A to Z: < 0, 0 or > 0.
-int CompareText(std::u16string_view a, std::u16string_view b);
-bool SameText(std::u16string_view a, std::u16string_view b);
+ZT_API int CompareText(std::u16string_view a, std::u16string_view b);
+ZT_API bool SameText(std::u16string_view a, std::u16string_view b);
 // Whether the text holds the part anywhere, letter case as it stands.
 inline bool Contains(std::u16string_view text, std::u16string_view part) {
     return text.find(part) != std::u16string_view::npos;
@@ -40,10 +41,10 @@ inline std::size_t NextLineStart(std::u16string_view text, std::size_t end) {
 }
 
 // Without leading and trailing blanks and control characters.
-String Trim(std::u16string_view text);
+ZT_API String Trim(std::u16string_view text);
 // A decimal integer with an optional sign, or the default when the text is not one.
-std::int32_t StrToIntDef(std::u16string_view text, std::int32_t fallback);
-std::int64_t StrToInt64Def(std::u16string_view text, std::int64_t fallback);
+ZT_API std::int32_t StrToIntDef(std::u16string_view text, std::int32_t fallback);
+ZT_API std::int64_t StrToInt64Def(std::u16string_view text, std::int64_t fallback);
 
 // The string's units as the platform's wide characters (the same 16-bit units).
 inline const win32::WCHAR* WideText(const String& text) {

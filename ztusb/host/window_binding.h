@@ -3,6 +3,7 @@
 
 #include <functional>
 
+#include "ztusb/export.h"
 #include "ztusb/win32/api.h"
 
 namespace zt::host {
@@ -18,10 +19,10 @@ using TWndMethod = std::function<void(TMessage& Message)>;
 
 // A hidden top-level window on the calling thread; every message reaches the method with
 // its result preset to 0. Null when the window cannot be made.
-win32::HWND AllocateHWnd(TWndMethod method);
+ZT_API win32::HWND AllocateHWnd(TWndMethod method);
 
 // Releases the binding between the window and its method; from then on the window's
 // messages get the default processing. The window itself stays until DestroyWindow.
-void FreeObjectInstance(win32::HWND window);
+ZT_API void FreeObjectInstance(win32::HWND window);
 
 }  // namespace zt::host

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "ztusb/export.h"
 #include "ztusb/world/cim_repository.h"
 
 namespace zt::sim {
@@ -21,32 +22,32 @@ struct SerialDevice {
 };
 
 // FTDI FT232R: FTDIBUS\VID_0403+PID_6001+<serial>A\0000 and its USB parent.
-SerialDevice FtdiAdapter(const String& serial, const String& port);
+ZT_SIM_API SerialDevice FtdiAdapter(const String& serial, const String& port);
 // FTDI FT2232 (two ports, PID_6010) or FT4232 (four, PID_6011): one USB parent and a port per
 // channel, FTDIBUS\VID_0403+PID_6010+<serial>A\0000, ...B\0000. Throws
 // std::invalid_argument for another number of ports.
-SerialDevice FtdiMultiChannel(const String& serial, const std::vector<String>& ports);
+ZT_SIM_API SerialDevice FtdiMultiChannel(const String& serial, const std::vector<String>& ports);
 
 // USB adapters whose port is the USB device itself: USB\VID_xxxx&PID_yyyy\<instance>, the
 // instance being the serial number or, for chips without one, made by Windows (5&2d6e3b1&0&2).
 enum class UsbSerialChip { Ch340, Cp210x, Prolific, ArduinoUno };
-SerialDevice UsbSerialAdapter(UsbSerialChip chip, const String& instance, const String& port);
-SerialDevice Ch340Adapter(const String& instance, const String& port);
+ZT_SIM_API SerialDevice UsbSerialAdapter(UsbSerialChip chip, const String& instance, const String& port);
+ZT_SIM_API SerialDevice Ch340Adapter(const String& instance, const String& port);
 
 // A composite CDC device (a Raspberry Pi Pico): parent USB\VID_2E8A&PID_000A\<serial>, and
 // the port on interface 0, USB\VID_2E8A&PID_000A&MI_00\<instance made by Windows>.
-SerialDevice CompositeCdcDevice(const String& serial, const String& instance, const String& port);
+ZT_SIM_API SerialDevice CompositeCdcDevice(const String& serial, const String& instance, const String& port);
 
 // A serial link over Bluetooth: a port without a USB device interface.
-SerialDevice BluetoothLink(const String& instance, const String& port);
+ZT_SIM_API SerialDevice BluetoothLink(const String& instance, const String& port);
 // The mainboard's own port, ACPI\PNP0501\1.
-SerialDevice BuiltInPort(const String& port);
+ZT_SIM_API SerialDevice BuiltInPort(const String& port);
 // Intel(R) Active Management Technology's serial-over-LAN port on PCI.
-SerialDevice SerialOverLanPort(const String& port);
+ZT_SIM_API SerialDevice SerialOverLanPort(const String& port);
 // A USB device without a port (a mouse, a hub): USB\<hardware>\<instance>.
-SerialDevice UsbDevice(const String& hardware, const String& instance, const String& description);
+ZT_SIM_API SerialDevice UsbDevice(const String& hardware, const String& instance, const String& description);
 // A USBasp programmer: a USB device without a port. The maker's carry its web domain as
 // their serial number.
-SerialDevice UsbaspProgrammer(const String& serial);
+ZT_SIM_API SerialDevice UsbaspProgrammer(const String& serial);
 
 }  // namespace zt::sim

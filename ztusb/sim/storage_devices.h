@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "ztusb/export.h"
 #include "ztusb/world/cim_repository.h"
 
 namespace zt::sim {
@@ -43,40 +44,41 @@ struct StorageDevice {
 };
 
 // A USB stick: USBSTOR\DISK&VEN_SANDISK&PROD_CRUZER_BLADE&REV_1.00\<serial>&0.
-StorageDevice UsbStick(const String& serial, std::uint32_t index, std::vector<Volume> volumes);
+ZT_SIM_API StorageDevice UsbStick(const String& serial, std::uint32_t index, std::vector<Volume> volumes);
 // A stick without a USB serial number: Windows makes up both the USB instance (e.g.
 // 5&1A2B3C4D&0&3) and the disk's (e.g. 7&2A3B4C5D), and they differ.
-StorageDevice UsbStickWithoutSerial(const String& usbInstance, const String& diskInstance,
-                                    std::uint32_t index, std::vector<Volume> volumes);
+ZT_SIM_API StorageDevice UsbStickWithoutSerial(const String& usbInstance, const String& diskInstance,
+                                               std::uint32_t index, std::vector<Volume> volumes);
 // An external hard disk on USB, partitioned GPT; a volume without a letter is its EFI or
 // recovery partition.
-StorageDevice ExternalHardDisk(const String& serial, std::uint32_t index,
-                               std::vector<Volume> volumes);
+ZT_SIM_API StorageDevice ExternalHardDisk(const String& serial, std::uint32_t index,
+                                          std::vector<Volume> volumes);
 // A card reader with one drive per slot (LUN 0 to 3), disks firstIndex onwards. A slot
 // without volumes holds no medium.
-StorageDevice CardReader(const String& serial, std::uint32_t firstIndex,
-                         std::vector<std::vector<Volume>> slots);
+ZT_SIM_API StorageDevice CardReader(const String& serial, std::uint32_t firstIndex,
+                                    std::vector<std::vector<Volume>> slots);
 // A drive on USB-attached SCSI (UASP), as most external SSDs and USB 3 disks attach: the USB
 // device (service UASPStor) holds the serial, which bridges with `msft30` show as
 // MSFT30<serial>; each LUN is a drive SCSI\DISK&VEN_..&PROD_..\<instance Windows made>&<LUN>,
 // disks firstIndex onwards, whose device ID does not hold the USB serial.
-StorageDevice UaspDisk(const String& serial, bool msft30, std::uint32_t firstIndex,
-                       std::vector<std::vector<Volume>> luns);
+ZT_SIM_API StorageDevice UaspDisk(const String& serial, bool msft30, std::uint32_t firstIndex,
+                                  std::vector<std::vector<Volume>> luns);
 // One LUN of a UASP drive: SCSI\<disk part>\<instance>&<LUN in six digits>.
-DiskDrive UaspDiskDrive(const String& caption, const String& diskPart, const String& instance,
-                        const String& serialNumber, std::uint32_t index, std::uint16_t lun,
-                        std::vector<Volume> volumes);
+ZT_SIM_API DiskDrive UaspDiskDrive(const String& caption, const String& diskPart,
+                                   const String& instance, const String& serialNumber,
+                                   std::uint32_t index, std::uint16_t lun,
+                                   std::vector<Volume> volumes);
 // The workstation's own disk, which no volume query of the package selects.
-StorageDevice FixedDisk(std::uint32_t index, std::vector<Volume> volumes);
+ZT_SIM_API StorageDevice FixedDisk(std::uint32_t index, std::vector<Volume> volumes);
 
 // The drive letters of a device as a broadcast's unit mask (bit 0 is A).
-std::uint32_t UnitMask(const StorageDevice& device);
+ZT_SIM_API std::uint32_t UnitMask(const StorageDevice& device);
 
 // The instances a drive adds to the repository, and their keys.
-String DiskDeviceId(const DiskDrive& drive);
-String PartitionId(const DiskDrive& drive, std::size_t partition);
-CimRepository::Values DiskDriveObject(const DiskDrive& drive);
-CimRepository::Values PartitionObject(const DiskDrive& drive, std::size_t partition);
-CimRepository::Values LogicalDiskObject(const DiskDrive& drive, const Volume& volume);
+ZT_SIM_API String DiskDeviceId(const DiskDrive& drive);
+ZT_SIM_API String PartitionId(const DiskDrive& drive, std::size_t partition);
+ZT_SIM_API CimRepository::Values DiskDriveObject(const DiskDrive& drive);
+ZT_SIM_API CimRepository::Values PartitionObject(const DiskDrive& drive, std::size_t partition);
+ZT_SIM_API CimRepository::Values LogicalDiskObject(const DiskDrive& drive, const Volume& volume);
 
 }  // namespace zt::sim

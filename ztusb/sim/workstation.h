@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "ztusb/export.h"
 #include "ztusb/world/cim_repository.h"
 #include "ztusb/world/recorded_world.h"
 #include "ztusb/sim/serial_devices.h"
@@ -12,7 +13,7 @@
 
 namespace zt::sim {
 
-class Workstation {
+class ZT_SIM_API Workstation {
 public:
     CimRepository& Cim() { return cim_; }
 

@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "ztusb/export.h"
 #include "ztusb/host/text.h"
 
 namespace zt::sim {
 
 using host::String;
 
-class DeviceNames {
+class ZT_UDEV_API DeviceNames {
 public:
     // Reads the names given before; a missing or unreadable file is a fresh start.
     explicit DeviceNames(std::filesystem::path stateFile);
@@ -37,6 +38,6 @@ private:
 };
 
 // $XDG_STATE_HOME/ztusbdetector/device-names, or ~/.local/state/... without it.
-std::filesystem::path DefaultDeviceNamesFile();
+ZT_UDEV_API std::filesystem::path DefaultDeviceNamesFile();
 
 }  // namespace zt::sim

@@ -7,13 +7,14 @@
 #include <filesystem>
 #include <memory>
 
+#include "ztusb/export.h"
 #include "ztusb/udev/device_names.h"
 #include "ztusb/udev/mount_table.h"
 #include "ztusb/sim/workstation.h"
 
 namespace zt::sim {
 
-class MachineWorld {
+class ZT_UDEV_API MachineWorld {
 public:
     explicit MachineWorld(MountTable mounts = SystemMountTable(),
                           std::filesystem::path namesFile = DefaultDeviceNamesFile());
@@ -30,10 +31,10 @@ public:
     void Refresh();
 
     // From now on, udev's add and remove events and changes of the mount table reach the
-    // calling thread's message loop (ProcessMessages, or the host's own): each time the
-    // loop looks at its queue the machine is read again and what changed is broadcast to
-    // the thread's windows. The host's threads are not touched. Destroy the world outside
-    // its own broadcasts.
+    // calling thread's message loop (GetMessageW, ProcessMessages, or the host's own), which
+    // sleeps on them: when one comes, the machine is read again and what changed is
+    // broadcast to the thread's windows. The host's threads are not touched. Destroy the
+    // world outside its own broadcasts.
     void Listen();
 
 private:

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <vector>
 
 #include "ztusb/host/application.h"
 #include "ztusb/udev/machine.h"
@@ -43,7 +44,10 @@ struct MachineWorld::Udev {
         }
         udev_monitor_enable_receiving(monitor);
         mountTable = open("/proc/self/mounts", O_RDONLY | O_CLOEXEC);
-        source = win32::emulated::AddMessageSource([this] { Poll(); });
+        std::vector<win32::emulated::SourceDescriptor> watched = {{udev_monitor_get_fd(monitor), POLLIN}};
+        if (mountTable >= 0) watched.push_back({mountTable, POLLPRI});
+        source = win32::emulated::AddMessageSource(std::move(watched),
+                                                   [this](const std::vector<short>& ready) { Poll(ready); });
     }
 
     void StopListening() {
@@ -54,12 +58,11 @@ struct MachineWorld::Udev {
         monitor = nullptr;
     }
 
-    // One reading for however many events came: a plug brings several.
-    void Poll() {
-        pollfd watched[] = {{udev_monitor_get_fd(monitor), POLLIN, 0}, {mountTable, POLLPRI, 0}};
-        if (poll(watched, mountTable >= 0 ? 2 : 1, 0) <= 0) return;
-        bool changed = (watched[1].revents & (POLLPRI | POLLERR)) != 0;
-        if ((watched[0].revents & POLLIN) != 0) {
+    // One reading for however many events came: a plug brings several. `ready` holds what
+    // the monitor and the mount table reported, in the order they were added.
+    void Poll(const std::vector<short>& ready) {
+        bool changed = ready.size() > 1 && (ready[1] & (POLLPRI | POLLERR)) != 0;
+        if ((ready[0] & POLLIN) != 0) {
             while (udev_device* event = udev_monitor_receive_device(monitor)) {
                 udev_device_unref(event);
                 changed = true;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ztusb/export.h"
+
 namespace zt::sim {
 
 struct MountedFileSystem {
@@ -26,10 +28,10 @@ struct MountTable {
 };
 
 // /proc/self/mounts and statvfs.
-MountTable SystemMountTable();
+ZT_UDEV_API MountTable SystemMountTable();
 
 // The lines of a mounts file (/proc/self/mounts): device and mount point, with the octal
 // escapes (\040 for a blank) undone.
-std::vector<MountedFileSystem> ParseMounts(const std::string& text);
+ZT_UDEV_API std::vector<MountedFileSystem> ParseMounts(const std::string& text);
 
 }  // namespace zt::sim

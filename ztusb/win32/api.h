@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "ztusb/export.h"
+
 #ifdef _WIN32
 
 #ifndef NOMINMAX
@@ -60,6 +62,7 @@ using ::FreeLibrary;
 using ::GetClassNameW;
 using ::GetCurrentThreadId;
 using ::GetLastError;
+using ::GetMessageW;
 using ::GetModuleHandleW;
 using ::GetProcAddress;
 using ::GetWindowLongPtrW;
@@ -70,6 +73,7 @@ using ::MultiByteToWideChar;
 using ::PeekMessageW;
 using ::PostMessageW;
 using ::PostQuitMessage;
+using ::PostThreadMessageW;
 using ::RegCloseKey;
 using ::RegEnumValueW;
 using ::RegisterClassW;
@@ -82,8 +86,8 @@ using ::WideCharToMultiByte;
 
 // Wrapped, not re-exported: the package notes which window subscribed to which interface
 // class, so that the simulated world can broadcast as the system does (see below).
-HDEVNOTIFY RegisterDeviceNotificationW(HANDLE recipient, LPVOID filter, DWORD flags);
-BOOL UnregisterDeviceNotification(HDEVNOTIFY notification);
+ZT_API HDEVNOTIFY RegisterDeviceNotificationW(HANDLE recipient, LPVOID filter, DWORD flags);
+ZT_API BOOL UnregisterDeviceNotification(HDEVNOTIFY notification);
 }  // namespace zt::win32
 
 #else  // the emulation
@@ -218,70 +222,78 @@ struct WNDCLASSW {
     LPCWSTR lpszClassName;
 };
 
-DWORD GetCurrentThreadId();
+ZT_API DWORD GetCurrentThreadId();
 // The calling thread's last error, as the calls below that document one set it.
-DWORD GetLastError();
-void SetLastError(DWORD error);
-HMODULE GetModuleHandleW(LPCWSTR moduleName);
+ZT_API DWORD GetLastError();
+ZT_API void SetLastError(DWORD error);
+ZT_API HMODULE GetModuleHandleW(LPCWSTR moduleName);
 
 // Windows: top-level windows only (parent must be null); no creation messages are sent.
-ATOM RegisterClassW(const WNDCLASSW* windowClass);
-HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
-                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                     LPVOID param);
-BOOL DestroyWindow(HWND window);
-BOOL IsWindow(HWND window);
-LONG_PTR GetWindowLongPtrW(HWND window, int index);
-LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value);
+ZT_API ATOM RegisterClassW(const WNDCLASSW* windowClass);
+ZT_API HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
+                            int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                            LPVOID param);
+ZT_API BOOL DestroyWindow(HWND window);
+ZT_API BOOL IsWindow(HWND window);
+ZT_API LONG_PTR GetWindowLongPtrW(HWND window, int index);
+ZT_API LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value);
 // The default processing keeps the window's text (WM_SETTEXT, WM_GETTEXT, WM_GETTEXTLENGTH;
 // the title given at creation is the first); every other message gets 0.
-LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC callback, LPARAM lParam);
-int GetClassNameW(HWND window, LPWSTR className, int maxCount);
+ZT_API LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+ZT_API BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC callback, LPARAM lParam);
+ZT_API int GetClassNameW(HWND window, LPWSTR className, int maxCount);
 
-// Messages: one queue per thread, delivered in posting order. SendMessageW calls the window
-// procedure at once and only on the window's own thread (0 otherwise). PeekMessageW takes
-// no window or range filter. As on Windows, a quit request is a flag of the thread's queue:
-// WM_QUIT (no window, the exit code as WParam) comes once nothing else is waiting.
+// Messages: one queue per thread, delivered in posting order; the queue goes when its thread
+// ends, and posts to it then fail. SendMessageW calls the window procedure at once and only
+// on the window's own thread (0 otherwise). PeekMessageW and GetMessageW take no window or
+// range filter. As on Windows, a quit request is a flag of the thread's queue: WM_QUIT (no
+// window, the exit code as WParam) comes once nothing else is waiting. A thread's message
+// sources (message_sources_emu.h) add to its queue whenever it is looked at.
 // PostMessageW refuses a system message (below WM_USER) whose parameters point to memory,
 // which would be gone or reused by the time it is delivered: FALSE, with the last error
 // ERROR_MESSAGE_SYNC_ONLY; a window that does not exist gives ERROR_INVALID_WINDOW_HANDLE.
-BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
-LRESULT DispatchMessageW(const MSG* message);
-void PostQuitMessage(int exitCode);
+ZT_API BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// A message without a window (hwnd null), which DispatchMessageW does not deliver.
+ZT_API BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
+ZT_API LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+ZT_API BOOL PeekMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
+// Sleeps until a message is posted or a message source has events, without a polling period.
+// Returns 0 for WM_QUIT, -1 for a null message or a window filter that is not a window (or
+// when the system gives no descriptors to wait on), otherwise nonzero.
+ZT_API BOOL GetMessageW(MSG* message, HWND window, UINT filterMin, UINT filterMax);
+ZT_API LRESULT DispatchMessageW(const MSG* message);
+ZT_API void PostQuitMessage(int exitCode);
 // WM_KEYDOWN of a letter, digit or space key puts its character (unshifted: letters in lower
 // case) in front of the queue as WM_CHAR, to the same window; returns whether it did.
-BOOL TranslateMessage(const MSG* message);
+ZT_API BOOL TranslateMessage(const MSG* message);
 
 // Device notifications: device-interface filters only, window recipients only.
-HDEVNOTIFY RegisterDeviceNotificationW(HANDLE recipient, LPVOID filter, DWORD flags);
-BOOL UnregisterDeviceNotification(HDEVNOTIFY notification);
+ZT_API HDEVNOTIFY RegisterDeviceNotificationW(HANDLE recipient, LPVOID filter, DWORD flags);
+ZT_API BOOL UnregisterDeviceNotification(HDEVNOTIFY notification);
 
 // Libraries loaded at run time: shared objects through the system's dynamic loader.
-HMODULE LoadLibraryA(LPCSTR fileName);
-FARPROC GetProcAddress(HMODULE module, LPCSTR name);
-BOOL FreeLibrary(HMODULE module);
+ZT_API HMODULE LoadLibraryA(LPCSTR fileName);
+ZT_API FARPROC GetProcAddress(HMODULE module, LPCSTR name);
+ZT_API BOOL FreeLibrary(HMODULE module);
 
 // The registry, read only: HKEY_LOCAL_MACHINE as the simulated world fills it.
 #define HKEY_LOCAL_MACHINE (reinterpret_cast<zt::win32::HKEY>(std::uintptr_t{0x80000002}))
-LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, HKEY* result);
+ZT_API LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, HKEY* result);
 // Names and data that do not fit their buffers give ERROR_MORE_DATA; past the last value,
 // ERROR_NO_MORE_ITEMS.
-LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD* reserved,
-                      DWORD* type, BYTE* data, DWORD* dataSize);
-LSTATUS RegCloseKey(HKEY key);
+ZT_API LSTATUS RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD* reserved,
+                             DWORD* type, BYTE* data, DWORD* dataSize);
+ZT_API LSTATUS RegCloseKey(HKEY key);
 
 // Writes "caption: text" to standard error and returns IDOK: there is no one to click.
-int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+ZT_API int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 
 // Code pages: CP_ACP is Windows-1252 here, plus CP_UTF8. Flags and default characters are
 // not supported; an unmappable character becomes '?'.
-int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideCount, LPSTR narrow,
-                        int narrowSize, LPCSTR defaultChar, BOOL* usedDefaultChar);
-int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR narrow, int narrowCount, LPWSTR wide,
-                        int wideSize);
+ZT_API int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideCount, LPSTR narrow,
+                               int narrowSize, LPCSTR defaultChar, BOOL* usedDefaultChar);
+ZT_API int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR narrow, int narrowCount, LPWSTR wide,
+                               int wideSize);
 }  // namespace zt::win32
 
 #endif
@@ -289,5 +301,5 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR narrow, int narrowCou
 namespace zt::win32 {
 // Not a Win32 call: whether the window holds a live subscription to the device-interface
 // class. The simulated world asks it to broadcast device interfaces only to subscribers.
-bool IsSubscribedToDeviceInterface(HWND window, const GUID& interfaceClass);
+ZT_API bool IsSubscribedToDeviceInterface(HWND window, const GUID& interfaceClass);
 }  // namespace zt::win32

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "ztusb/export.h"
 #include "ztusb/win32/api.h"
 
 // A failure code written as the unsigned number it is usually quoted as.
@@ -77,6 +78,6 @@ inline constexpr GUID kIConnectionPointContainerId{0xB196B284, 0xBAB4, 0x101A,
                                                    {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
 
 // The system's text for a COM failure code, empty when it has none.
-std::u16string ComErrorText(HRESULT code);
+ZT_API std::u16string ComErrorText(HRESULT code);
 
 }  // namespace zt::win32

@@ -5,6 +5,9 @@
 
 #include <cstring>
 
+#include "ztusb/export.h"
+#include "ztusb/win32/api.h"
+
 #define STDMETHODCALLTYPE
 
 #define S_OK 0
@@ -196,24 +199,24 @@ struct MULTI_QI {
 
 // Only classes registered in this process with CoRegisterClassObject can be created; a
 // named machine is never reachable.
-HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContext, REFIID riid, void** ppv);
-HRESULT CoCreateInstanceEx(REFCLSID rclsid, IUnknown* punkOuter, DWORD dwClsCtx, COSERVERINFO* pServerInfo,
-                           DWORD dwCount, MULTI_QI* pResults);
-HRESULT CoRegisterClassObject(REFCLSID rclsid, IUnknown* pUnk, DWORD dwClsContext, DWORD flags,
-                              DWORD* lpdwRegister);
-HRESULT CoRevokeClassObject(DWORD dwRegister);
+ZT_API HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContext, REFIID riid, void** ppv);
+ZT_API HRESULT CoCreateInstanceEx(REFCLSID rclsid, IUnknown* punkOuter, DWORD dwClsCtx, COSERVERINFO* pServerInfo,
+                                  DWORD dwCount, MULTI_QI* pResults);
+ZT_API HRESULT CoRegisterClassObject(REFCLSID rclsid, IUnknown* pUnk, DWORD dwClsContext, DWORD flags,
+                                     DWORD* lpdwRegister);
+ZT_API HRESULT CoRevokeClassObject(DWORD dwRegister);
 // There is no running object table: always MK_E_UNAVAILABLE.
-HRESULT GetActiveObject(REFCLSID rclsid, void* pvReserved, IUnknown** ppunk);
+ZT_API HRESULT GetActiveObject(REFCLSID rclsid, void* pvReserved, IUnknown** ppunk);
 
-BSTR SysAllocStringLen(const OLECHAR* strIn, UINT ui);
-void SysFreeString(BSTR bstrString);
-UINT SysStringLen(BSTR pbstr);
+ZT_API BSTR SysAllocStringLen(const OLECHAR* strIn, UINT ui);
+ZT_API void SysFreeString(BSTR bstrString);
+ZT_API UINT SysStringLen(BSTR pbstr);
 
-void VariantInit(VARIANTARG* pvarg);
-HRESULT VariantClear(VARIANTARG* pvarg);
-HRESULT VariantCopy(VARIANTARG* pvargDest, VARIANTARG* pvargSrc);
-HRESULT VariantCopyInd(VARIANT* pvarDest, VARIANTARG* pvargSrc);
+ZT_API void VariantInit(VARIANTARG* pvarg);
+ZT_API HRESULT VariantClear(VARIANTARG* pvarg);
+ZT_API HRESULT VariantCopy(VARIANTARG* pvargDest, VARIANTARG* pvargSrc);
+ZT_API HRESULT VariantCopyInd(VARIANT* pvarDest, VARIANTARG* pvargSrc);
 // Converts between the integer types, VT_R8, VT_BOOL, VT_EMPTY and VT_BSTR.
-HRESULT VariantChangeType(VARIANTARG* pvargDest, VARIANTARG* pvarSrc, USHORT wFlags, VARTYPE vt);
+ZT_API HRESULT VariantChangeType(VARIANTARG* pvargDest, VARIANTARG* pvarSrc, USHORT wFlags, VARTYPE vt);
 
 }  // namespace zt::win32

@@ -5,14 +5,15 @@
 #include <string_view>
 #include <vector>
 
+#include "ztusb/export.h"
 #include "ztusb/win32/api.h"
 
 namespace zt::win32::emulated {
 
-void SetRegistryValue(std::u16string_view keyPath, std::u16string_view valueName, DWORD type,
-                      const std::vector<BYTE>& data);
+ZT_API void SetRegistryValue(std::u16string_view keyPath, std::u16string_view valueName, DWORD type,
+                             const std::vector<BYTE>& data);
 // False when there was no such value or key.
-bool DeleteRegistryValue(std::u16string_view keyPath, std::u16string_view valueName);
-bool DeleteRegistryKey(std::u16string_view keyPath);
+ZT_API bool DeleteRegistryValue(std::u16string_view keyPath, std::u16string_view valueName);
+ZT_API bool DeleteRegistryKey(std::u16string_view keyPath);
 
 }  // namespace zt::win32::emulated

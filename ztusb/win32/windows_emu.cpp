@@ -3,14 +3,19 @@
 #include "ztusb/win32/device_notification_ledger.h"
 #include "ztusb/win32/message_sources_emu.h"
 #include "ztusb/win32/pointer_messages_emu.h"
+#include "ztusb/win32/queue_wakeup_emu.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 namespace zt::win32 {
@@ -24,10 +29,28 @@ struct Window {
     std::u16string text;
 };
 
+struct Source {
+    std::vector<emulated::SourceDescriptor> descriptors;
+    emulated::MessageSource onReady;
+};
+
 struct Queue {
     std::deque<MSG> posted;
     std::optional<int> quitCode;  // set by PostQuitMessage
-    std::map<std::uint64_t, emulated::MessageSource> sources;
+    std::map<std::uint64_t, Source> sources;
+    // Made when the thread first waits, adds a source or asks for its descriptor.
+    std::unique_ptr<emulated::QueueWakeup> wakeup;
+
+    bool HasMessage() const { return !posted.empty() || quitCode.has_value(); }
+    void Post(const MSG& message) {
+        posted.push_back(message);
+        if (wakeup) wakeup->Signal();
+    }
+    // Null when the system gives no descriptors.
+    emulated::QueueWakeup* Wakeup() {
+        if (!wakeup && (wakeup = emulated::QueueWakeup::Make()) && HasMessage()) wakeup->Signal();
+        return wakeup.get();
+    }
 };
 
 // Handles count up, so an ordered map also enumerates windows in creation order.
@@ -40,9 +63,24 @@ struct World {
     std::uint64_t nextSource = 0;
 };
 
+// Never destroyed: a thread that ends after main (a detached one) still releases its queue.
 World& TheWorld() {
-    static World world;
+    static World& world = *new World;
     return world;
+}
+
+// The calling thread's queue, which goes with the thread (its descriptors closed).
+Queue& OwnQueue(World& world) {
+    struct Release {
+        DWORD thread;
+        ~Release() {
+            World& world = TheWorld();
+            std::lock_guard lock(world.mutex);
+            world.queues.erase(thread);
+        }
+    };
+    thread_local const Release release{GetCurrentThreadId()};
+    return world.queues[release.thread];
 }
 
 HWND NextHandle(World& world) {
@@ -58,24 +96,77 @@ WNDPROC ProcedureOf(HWND window) {
     return found == world.windows.end() ? nullptr : found->second.procedure;
 }
 
-// Lets the calling thread's message sources add to its queue; not again from inside one.
-void PollMessageSources() {
-    thread_local bool polling = false;
-    if (polling) return;
-    std::vector<emulated::MessageSource> sources;
-    {
-        World& world = TheWorld();
-        std::lock_guard lock(world.mutex);
-        for (const auto& [id, source] : world.queues[GetCurrentThreadId()].sources) sources.push_back(source);
+// The sources whose descriptors reported, each with its descriptors' events.
+std::vector<std::pair<emulated::MessageSource, std::vector<short>>> ReadySources(
+    const Queue& queue, const std::vector<emulated::ReadyDescriptor>& ready) {
+    std::vector<std::pair<emulated::MessageSource, std::vector<short>>> found;
+    for (const auto& [id, source] : queue.sources) {
+        std::vector<short> events(source.descriptors.size(), 0);
+        bool any = false;
+        for (std::size_t i = 0; i < events.size(); ++i) {
+            for (const auto& descriptor : ready) {
+                if (descriptor.fd != source.descriptors[i].fd) continue;
+                events[i] = static_cast<short>(descriptor.events);
+                any = true;
+            }
+        }
+        if (any) found.emplace_back(source.onReady, std::move(events));
     }
-    polling = true;
+    return found;
+}
+
+// Waits, when asked to and nothing is queued, for a post or for a descriptor of the
+// thread's message sources, then lets the sources that reported add to the queue. Not again
+// from inside a source: a wait there only ends on a post. False when waiting was asked and
+// the system gives no descriptors to wait on.
+bool ServeMessageSources(bool wait) {
+    thread_local bool serving = false;
+    World& world = TheWorld();
+    emulated::QueueWakeup* wakeup = nullptr;
+    {
+        std::lock_guard lock(world.mutex);
+        Queue& queue = OwnQueue(world);
+        wait = wait && !queue.HasMessage();
+        wakeup = wait ? queue.Wakeup() : queue.wakeup.get();
+        if (wakeup == nullptr) return !wait;
+    }
+    if (serving) {
+        if (wait) wakeup->WaitForSignal();
+        return true;
+    }
+    const std::vector<emulated::ReadyDescriptor> ready = wakeup->Wait(wait ? -1 : 0);
+    if (ready.empty()) return true;
+    std::vector<std::pair<emulated::MessageSource, std::vector<short>>> sources;
+    {
+        std::lock_guard lock(world.mutex);
+        sources = ReadySources(OwnQueue(world), ready);
+    }
+    serving = true;
     try {
-        for (const auto& poll : sources) poll();
+        for (const auto& [onReady, events] : sources) onReady(events);
     } catch (...) {
-        polling = false;
+        serving = false;
         throw;
     }
-    polling = false;
+    serving = false;
+    return true;
+}
+
+// The first message of the calling thread's queue, or the quit request once nothing else
+// is waiting.
+bool TakeMessage(MSG* message, bool remove) {
+    World& world = TheWorld();
+    std::lock_guard lock(world.mutex);
+    Queue& queue = OwnQueue(world);
+    if (!queue.posted.empty()) {
+        *message = queue.posted.front();
+        if (remove) queue.posted.pop_front();
+        return true;
+    }
+    if (!queue.quitCode) return false;
+    *message = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(*queue.quitCode), 0, 0, {0, 0}};
+    if (remove) queue.quitCode.reset();
+    return true;
 }
 
 // Copies as much of the text as fits before a NUL into a buffer of `units` units (at least
@@ -128,6 +219,7 @@ HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD, int, i
     const auto windowClass = world.classes.find(className);
     if (windowClass == world.classes.end()) return nullptr;
     const HWND handle = NextHandle(world);
+    OwnQueue(world);  // posts to the window need its thread's queue
     world.windows.emplace(handle, Window{windowClass->first, GetCurrentThreadId(),
                                          windowClass->second, 0, windowName ? windowName : u""});
     return handle;
@@ -235,8 +327,18 @@ BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
-    world.queues[found->second.thread].posted.push_back(
-        MSG{window, message, wParam, lParam, 0, {0, 0}});
+    const auto queue = world.queues.find(found->second.thread);
+    if (queue == world.queues.end()) return FALSE;  // its thread has ended
+    queue->second.Post(MSG{window, message, wParam, lParam, 0, {0, 0}});
+    return TRUE;
+}
+
+BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam) {
+    World& world = TheWorld();
+    std::lock_guard lock(world.mutex);
+    const auto queue = world.queues.find(threadId);
+    if (queue == world.queues.end()) return FALSE;
+    queue->second.Post(MSG{nullptr, message, wParam, lParam, 0, {0, 0}});
     return TRUE;
 }
 
@@ -253,26 +355,22 @@ LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL PeekMessageW(MSG* message, HWND, UINT, UINT, UINT removeFlags) {
-    PollMessageSources();
-    World& world = TheWorld();
-    std::lock_guard lock(world.mutex);
-    Queue& queue = world.queues[GetCurrentThreadId()];
-    const bool remove = (removeFlags & PM_REMOVE) != 0;
-    if (!queue.posted.empty()) {
-        *message = queue.posted.front();
-        if (remove) queue.posted.pop_front();
-        return TRUE;
+    ServeMessageSources(false);
+    return TakeMessage(message, (removeFlags & PM_REMOVE) != 0) ? TRUE : FALSE;
+}
+
+BOOL GetMessageW(MSG* message, HWND window, UINT, UINT) {
+    if (message == nullptr || (window != nullptr && !IsWindow(window))) return -1;
+    for (bool wait = false;; wait = true) {
+        if (!ServeMessageSources(wait)) return -1;
+        if (TakeMessage(message, true)) return message->message == WM_QUIT ? FALSE : TRUE;
     }
-    if (!queue.quitCode) return FALSE;
-    *message = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(*queue.quitCode), 0, 0, {0, 0}};
-    if (remove) queue.quitCode.reset();
-    return TRUE;
 }
 
 void PostQuitMessage(int exitCode) {
     World& world = TheWorld();
     std::lock_guard lock(world.mutex);
-    world.queues[GetCurrentThreadId()].quitCode = exitCode;
+    OwnQueue(world).quitCode = exitCode;
 }
 
 BOOL TranslateMessage(const MSG* message) {
@@ -288,7 +386,7 @@ BOOL TranslateMessage(const MSG* message) {
     }
     World& world = TheWorld();
     std::lock_guard lock(world.mutex);
-    world.queues[GetCurrentThreadId()].posted.push_front(
+    OwnQueue(world).posted.push_front(
         MSG{message->hwnd, WM_CHAR, character, message->lParam, 0, {0, 0}});
     return TRUE;
 }
@@ -322,18 +420,38 @@ BOOL UnregisterDeviceNotification(HDEVNOTIFY notification) {
 
 namespace emulated {
 
-std::uint64_t AddMessageSource(MessageSource poll) {
+std::uint64_t AddMessageSource(std::vector<SourceDescriptor> descriptors, MessageSource onReady) {
     World& world = TheWorld();
     std::lock_guard lock(world.mutex);
+    QueueWakeup* wakeup = OwnQueue(world).Wakeup();
+    if (wakeup == nullptr) throw std::system_error(errno, std::generic_category(), "a message source");
+    for (std::size_t i = 0; i < descriptors.size(); ++i) {
+        if (wakeup->Watch(descriptors[i].fd, static_cast<unsigned short>(descriptors[i].events))) continue;
+        const int error = errno;
+        for (std::size_t watched = 0; watched < i; ++watched) wakeup->Forget(descriptors[watched].fd);
+        throw std::system_error(error, std::generic_category(), "a message source's descriptor");
+    }
     const std::uint64_t id = ++world.nextSource;
-    world.queues[GetCurrentThreadId()].sources.emplace(id, std::move(poll));
+    OwnQueue(world).sources.emplace(id, Source{std::move(descriptors), std::move(onReady)});
     return id;
 }
 
 void RemoveMessageSource(std::uint64_t source) {
     World& world = TheWorld();
     std::lock_guard lock(world.mutex);
-    for (auto& [thread, queue] : world.queues) queue.sources.erase(source);
+    for (auto& [thread, queue] : world.queues) {
+        const auto found = queue.sources.find(source);
+        if (found == queue.sources.end()) continue;
+        for (const SourceDescriptor& descriptor : found->second.descriptors) queue.wakeup->Forget(descriptor.fd);
+        queue.sources.erase(found);
+    }
+}
+
+int MessageQueueDescriptor() {
+    World& world = TheWorld();
+    std::lock_guard lock(world.mutex);
+    const QueueWakeup* wakeup = OwnQueue(world).Wakeup();
+    return wakeup != nullptr ? wakeup->Descriptor() : -1;
 }
 
 }  // namespace emulated

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "ztusb/export.h"
 #include "ztusb/host/string_list.h"
 #include "ztusb/host/text.h"
 #include "ztusb/wmi/wbem_factories.h"
@@ -24,10 +25,10 @@ using WmiBackend = std::function<std::optional<std::vector<String>>(const String
 
 // Installs a backend and returns the one it replaced. An empty backend restores the
 // platform's own: WMI over COM on Windows; elsewhere none, so every query fails.
-WmiBackend SetWmiBackend(WmiBackend backend);
+ZT_API WmiBackend SetWmiBackend(WmiBackend backend);
 
 // Replaces the list's content with the lines of every result object's text (each object
 // followed by CR LF). A failing query leaves the list exactly as it was and reports nothing.
-void DoWmiScript(const String& query, TStringList& list);
+ZT_API void DoWmiScript(const String& query, TStringList& list);
 
 }  // namespace ZtWmiU

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "ztusb/export.h"
 #include "ztusb/win32/wbem_scripting.h"
 #include "ztusb/wmi/wbem_server.h"
 
@@ -33,7 +34,7 @@ using TSWbemSinkOnProgress = std::function<void(TObject* ASender, int iUpperBoun
 using TSWbemSinkOnObjectPut = std::function<void(TObject* ASender, const ComPtr<ISWbemObjectPath>& objWbemObjectPath,
                                                  const ComPtr<ISWbemNamedValueSet>& objWbemAsyncContext)>;
 
-class TSWbemLocator : public TWbemServer<ISWbemLocator, CLASS_SWbemLocator, IID_ISWbemLocator> {
+class ZT_API TSWbemLocator : public TWbemServer<ISWbemLocator, CLASS_SWbemLocator, IID_ISWbemLocator> {
 public:
     using TWbemServer::TWbemServer;
 
@@ -51,7 +52,7 @@ public:
     ComPtr<ISWbemSecurity> Get_Security_() { return Forward(&ISWbemLocator::get_Security_); }
 };
 
-class TSWbemNamedValueSet : public TWbemServer<ISWbemNamedValueSet, CLASS_SWbemNamedValueSet, IID_ISWbemNamedValueSet> {
+class ZT_API TSWbemNamedValueSet : public TWbemServer<ISWbemNamedValueSet, CLASS_SWbemNamedValueSet, IID_ISWbemNamedValueSet> {
 public:
     using TWbemServer::TWbemServer;
 
@@ -67,7 +68,7 @@ public:
     void DeleteAll() { Forward(&ISWbemNamedValueSet::DeleteAll); }
 };
 
-class TSWbemObjectPath : public TWbemServer<ISWbemObjectPath, CLASS_SWbemObjectPath, IID_ISWbemObjectPath> {
+class ZT_API TSWbemObjectPath : public TWbemServer<ISWbemObjectPath, CLASS_SWbemObjectPath, IID_ISWbemObjectPath> {
 public:
     using TWbemServer::TWbemServer;
 
@@ -96,7 +97,7 @@ public:
     void Set_Authority(const WideString& strAuthority) { PutByName(u"Authority", strAuthority); }
 };
 
-class TSWbemLastError : public TWbemServer<ISWbemLastError, CLASS_SWbemLastError, IID_ISWbemLastError> {
+class ZT_API TSWbemLastError : public TWbemServer<ISWbemLastError, CLASS_SWbemLastError, IID_ISWbemLastError> {
 public:
     using TWbemServer::TWbemServer;
 
@@ -221,7 +222,7 @@ public:
     ComPtr<ISWbemSecurity> Get_Security_() { return Forward(&ISWbemLastError::get_Security_); }
 };
 
-class TSWbemSink : public TWbemServer<ISWbemSink, CLASS_SWbemSink, IID_ISWbemSink, DIID_ISWbemSinkEvents> {
+class ZT_API TSWbemSink : public TWbemServer<ISWbemSink, CLASS_SWbemSink, IID_ISWbemSink, DIID_ISWbemSinkEvents> {
 public:
     using TWbemServer::TWbemServer;
 
@@ -237,7 +238,7 @@ protected:
     void InvokeEvent(DISPID DispID, TVariantArray& Params) override;
 };
 
-class TSWbemDateTime : public TWbemServer<ISWbemDateTime, CLASS_SWbemDateTime, IID_ISWbemDateTime> {
+class ZT_API TSWbemDateTime : public TWbemServer<ISWbemDateTime, CLASS_SWbemDateTime, IID_ISWbemDateTime> {
 public:
     using TWbemServer::TWbemServer;
 
@@ -291,7 +292,7 @@ public:
     }
 };
 
-class TSWbemRefresher : public TWbemServer<ISWbemRefresher, CLASS_SWbemRefresher, IID_ISWbemRefresher> {
+class ZT_API TSWbemRefresher : public TWbemServer<ISWbemRefresher, CLASS_SWbemRefresher, IID_ISWbemRefresher> {
 public:
     using TWbemServer::TWbemServer;
 

@@ -8,22 +8,23 @@
 #include <string_view>
 #include <vector>
 
+#include "ztusb/export.h"
 #include "ztusb/win32/api.h"
 
 namespace zt::sim {
 
 using Record = std::vector<std::uint8_t>;
 
-Record PortRecord(std::u16string_view portName);
-Record VolumeRecord(std::uint32_t unitMask);
-Record DeviceInterfaceRecord(std::u16string_view interfaceName, const win32::GUID& interfaceClass);
+ZT_SIM_API Record PortRecord(std::u16string_view portName);
+ZT_SIM_API Record VolumeRecord(std::uint32_t unitMask);
+ZT_SIM_API Record DeviceInterfaceRecord(std::u16string_view interfaceName, const win32::GUID& interfaceClass);
 
 // A USB device's interface name as Windows writes it:
 // \\?\USB#VID_0403&PID_6001#<instance>#{a5dcbf10-6530-11d2-901f-00c04fb951ed}
-std::u16string UsbDeviceInterfaceName(std::u16string_view hardware, std::u16string_view instance);
+ZT_SIM_API std::u16string UsbDeviceInterfaceName(std::u16string_view hardware, std::u16string_view instance);
 
 // Sends one WM_DEVICECHANGE with the event code and the record. Throws std::invalid_argument
 // for a record that cannot hold its header or is shorter than the size it declares.
-void BroadcastDeviceChange(std::uint32_t event, std::span<const std::uint8_t> record);
+ZT_SIM_API void BroadcastDeviceChange(std::uint32_t event, std::span<const std::uint8_t> record);
 
 }  // namespace zt::sim

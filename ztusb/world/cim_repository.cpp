@@ -26,7 +26,7 @@ bool IsNumber(const String& text) {
 
 bool IsValidValue(const CimProperty& property, const String& value) {
     switch (property.type) {
-        case CimType::String:
+        case CimType::Text:
             return true;
         case CimType::Boolean:
             return value == u"TRUE" || value == u"FALSE";

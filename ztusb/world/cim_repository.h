@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "ztusb/export.h"
 #include "ztusb/world/cim_schema.h"
 
 namespace zt::sim {
@@ -20,7 +21,7 @@ struct CimWrittenProperty {
     String text;
 };
 
-class CimObject {
+class ZT_SIM_API CimObject {
 public:
     // Appends the values to the arena, where the object finds them from then on: one value
     // per property of the class (nothing is null); the written properties are sorted by
@@ -52,7 +53,7 @@ private:
     std::vector<CimWrittenProperty> written_;
 };
 
-class CimRepository {
+class ZT_SIM_API CimRepository {
 public:
     using Values = std::vector<std::pair<String, String>>;  // property name, value as text
 

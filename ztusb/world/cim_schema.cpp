@@ -9,30 +9,30 @@ namespace {
 using enum CimType;
 
 constexpr CimProperty kPnPEntity[] = {
-    {u"Availability", UInt16, false},       {u"Caption", String, false},
-    {u"ClassGuid", String, false},          {u"ConfigManagerErrorCode", UInt32, false},
-    {u"CreationClassName", String, false},  {u"Description", String, false},
-    {u"DeviceID", String, true},            {u"Manufacturer", String, false},
-    {u"Name", String, false},               {u"PNPClass", String, false},
-    {u"PNPDeviceID", String, false},        {u"Present", Boolean, false},
-    {u"Service", String, false},            {u"Status", String, false},
-    {u"SystemName", String, false},
+    {u"Availability", UInt16, false},       {u"Caption", Text, false},
+    {u"ClassGuid", Text, false},          {u"ConfigManagerErrorCode", UInt32, false},
+    {u"CreationClassName", Text, false},  {u"Description", Text, false},
+    {u"DeviceID", Text, true},            {u"Manufacturer", Text, false},
+    {u"Name", Text, false},               {u"PNPClass", Text, false},
+    {u"PNPDeviceID", Text, false},        {u"Present", Boolean, false},
+    {u"Service", Text, false},            {u"Status", Text, false},
+    {u"SystemName", Text, false},
 };
 
 constexpr CimProperty kDiskDrive[] = {
-    {u"BytesPerSector", UInt32, false},          {u"Caption", String, false},
+    {u"BytesPerSector", UInt32, false},          {u"Caption", Text, false},
     {u"ConfigManagerErrorCode", UInt32, false},  {u"ConfigManagerUserConfig", Boolean, false},
-    {u"CreationClassName", String, false},       {u"Description", String, false},
-    {u"DeviceID", String, true},                 {u"Index", UInt32, false},
-    {u"InterfaceType", String, false},           {u"Manufacturer", String, false},
-    {u"MediaLoaded", Boolean, false},            {u"MediaType", String, false},
-    {u"Model", String, false},                   {u"Name", String, false},
-    {u"Partitions", UInt32, false},              {u"PNPDeviceID", String, false},
+    {u"CreationClassName", Text, false},       {u"Description", Text, false},
+    {u"DeviceID", Text, true},                 {u"Index", UInt32, false},
+    {u"InterfaceType", Text, false},           {u"Manufacturer", Text, false},
+    {u"MediaLoaded", Boolean, false},            {u"MediaType", Text, false},
+    {u"Model", Text, false},                   {u"Name", Text, false},
+    {u"Partitions", UInt32, false},              {u"PNPDeviceID", Text, false},
     {u"SCSIBus", UInt32, false},                 {u"SCSILogicalUnit", UInt16, false},
     {u"SCSIPort", UInt16, false},                {u"SCSITargetId", UInt16, false},
-    {u"SectorsPerTrack", UInt32, false},         {u"SerialNumber", String, false},
-    {u"Size", UInt64, false},                    {u"Status", String, false},
-    {u"SystemCreationClassName", String, false}, {u"SystemName", String, false},
+    {u"SectorsPerTrack", UInt32, false},         {u"SerialNumber", Text, false},
+    {u"Size", UInt64, false},                    {u"Status", Text, false},
+    {u"SystemCreationClassName", Text, false}, {u"SystemName", Text, false},
     {u"TotalCylinders", UInt64, false},          {u"TotalHeads", UInt32, false},
     {u"TotalSectors", UInt64, false},            {u"TotalTracks", UInt64, false},
     {u"TracksPerCylinder", UInt32, false},
@@ -40,32 +40,32 @@ constexpr CimProperty kDiskDrive[] = {
 
 constexpr CimProperty kDiskPartition[] = {
     {u"BlockSize", UInt64, false},          {u"Bootable", Boolean, false},
-    {u"BootPartition", Boolean, false},     {u"Caption", String, false},
-    {u"CreationClassName", String, false},  {u"Description", String, false},
-    {u"DeviceID", String, true},            {u"DiskIndex", UInt32, false},
+    {u"BootPartition", Boolean, false},     {u"Caption", Text, false},
+    {u"CreationClassName", Text, false},  {u"Description", Text, false},
+    {u"DeviceID", Text, true},            {u"DiskIndex", UInt32, false},
     {u"HiddenSectors", UInt32, false},      {u"Index", UInt32, false},
-    {u"Name", String, false},               {u"NumberOfBlocks", UInt64, false},
+    {u"Name", Text, false},               {u"NumberOfBlocks", UInt64, false},
     {u"PrimaryPartition", Boolean, false},  {u"Size", UInt64, false},
-    {u"StartingOffset", UInt64, false},     {u"SystemCreationClassName", String, false},
-    {u"SystemName", String, false},         {u"Type", String, false},
+    {u"StartingOffset", UInt64, false},     {u"SystemCreationClassName", Text, false},
+    {u"SystemName", Text, false},         {u"Type", Text, false},
 };
 
 constexpr CimProperty kLogicalDisk[] = {
-    {u"Access", UInt16, false},                        {u"Caption", String, false},
-    {u"Compressed", Boolean, false},                   {u"CreationClassName", String, false},
-    {u"Description", String, false},                   {u"DeviceID", String, true},
-    {u"DriveType", UInt32, false},                     {u"FileSystem", String, false},
+    {u"Access", UInt16, false},                        {u"Caption", Text, false},
+    {u"Compressed", Boolean, false},                   {u"CreationClassName", Text, false},
+    {u"Description", Text, false},                   {u"DeviceID", Text, true},
+    {u"DriveType", UInt32, false},                     {u"FileSystem", Text, false},
     {u"FreeSpace", UInt64, false},                     {u"MaximumComponentLength", UInt32, false},
-    {u"MediaType", UInt32, false},                     {u"Name", String, false},
+    {u"MediaType", UInt32, false},                     {u"Name", Text, false},
     {u"Size", UInt64, false},                          {u"SupportsDiskQuotas", Boolean, false},
-    {u"SupportsFileBasedCompression", Boolean, false}, {u"SystemCreationClassName", String, false},
-    {u"SystemName", String, false},                    {u"VolumeDirty", Boolean, false},
-    {u"VolumeName", String, false},                    {u"VolumeSerialNumber", String, false},
+    {u"SupportsFileBasedCompression", Boolean, false}, {u"SystemCreationClassName", Text, false},
+    {u"SystemName", Text, false},                    {u"VolumeDirty", Boolean, false},
+    {u"VolumeName", Text, false},                    {u"VolumeSerialNumber", Text, false},
 };
 
 constexpr CimProperty kAssociation[] = {
-    {u"Antecedent", String, true},
-    {u"Dependent", String, true},
+    {u"Antecedent", Text, true},
+    {u"Dependent", Text, true},
 };
 
 constexpr std::array<CimClass, 6> kClasses = {{

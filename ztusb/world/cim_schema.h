@@ -4,6 +4,7 @@
 
 #include <span>
 
+#include "ztusb/export.h"
 #include "ztusb/host/text.h"
 
 namespace zt::sim {
@@ -11,7 +12,7 @@ namespace zt::sim {
 using host::String;
 
 // How a value is written in object text: strings and 64-bit numbers quoted, the rest bare.
-enum class CimType { String, UInt64, UInt32, UInt16, Boolean };
+enum class CimType { Text, UInt64, UInt32, UInt16, Boolean };
 
 // No class has more properties than this; instances keep their values in a table of it.
 constexpr std::size_t kMaxCimProperties = 32;
@@ -22,7 +23,7 @@ struct CimProperty {
     bool key;
 };
 
-struct CimClass {
+struct ZT_SIM_API CimClass {
     const char16_t* name;
     std::span<const CimProperty> properties;
     // For an association class: the classes at its two ends (antecedent, dependent).
@@ -35,6 +36,6 @@ struct CimClass {
 };
 
 // The class of that name, ignoring case, or null.
-const CimClass* FindCimClass(std::u16string_view name);
+ZT_SIM_API const CimClass* FindCimClass(std::u16string_view name);
 
 }  // namespace zt::sim

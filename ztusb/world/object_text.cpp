@@ -16,7 +16,7 @@ void AppendQuoted(String& text, std::u16string_view value) {
 
 void AppendValue(String& text, const CimProperty& property, std::u16string_view value) {
     switch (property.type) {
-        case CimType::String:
+        case CimType::Text:
             AppendQuoted(text, value);
             return;
         case CimType::UInt64:  // 64-bit numbers travel as strings in WMI

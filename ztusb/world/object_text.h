@@ -3,15 +3,16 @@
 
 #include <vector>
 
+#include "ztusb/export.h"
 #include "ztusb/world/cim_repository.h"
 
 namespace zt::sim {
 
 // The selected properties (one flag per property of the class) plus the class's keys, and
 // with everything selected the properties the schema does not know; null values are left out.
-String RenderObjectText(const CimObject& object, const std::vector<bool>& selected);
+ZT_SIM_API String RenderObjectText(const CimObject& object, const std::vector<bool>& selected);
 
 // A string value as object text writes it: quoted, with \ and " escaped.
-String WrittenString(std::u16string_view value);
+ZT_SIM_API String WrittenString(std::u16string_view value);
 
 }  // namespace zt::sim

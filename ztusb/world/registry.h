@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ztusb/export.h"
 #include "ztusb/win32/api.h"
 
 namespace zt::sim {
@@ -12,15 +13,15 @@ namespace zt::sim {
 constexpr std::u16string_view kSerialCommKey = u"HARDWARE\\DEVICEMAP\\SERIALCOMM";
 
 // A text as the registry holds a REG_SZ value: UTF-16, with its terminating null.
-std::vector<win32::BYTE> RegistryText(std::u16string_view text);
+ZT_SIM_API std::vector<win32::BYTE> RegistryText(std::u16string_view text);
 
 // Throws std::logic_error where the registry is not emulated.
-void SetRegistryValue(std::u16string_view keyPath, std::u16string_view valueName,
-                      win32::DWORD type, const std::vector<win32::BYTE>& data);
-bool DeleteRegistryValue(std::u16string_view keyPath, std::u16string_view valueName);
-bool DeleteRegistryKey(std::u16string_view keyPath);
+ZT_SIM_API void SetRegistryValue(std::u16string_view keyPath, std::u16string_view valueName,
+                                 win32::DWORD type, const std::vector<win32::BYTE>& data);
+ZT_SIM_API bool DeleteRegistryValue(std::u16string_view keyPath, std::u16string_view valueName);
+ZT_SIM_API bool DeleteRegistryKey(std::u16string_view keyPath);
 
 // Whether the world's registry writes reach the registry the package reads.
-bool RegistryIsSimulated();
+ZT_SIM_API bool RegistryIsSimulated();
 
 }  // namespace zt::sim

@@ -1,0 +1,7 @@
+#pragma once
+// The world the component reads where the example runs: this machine's devices. Called on
+// the component's thread; what it returns lives as long as the component.
+
+#include <memory>
+
+std::shared_ptr<void> UseThisMachine();
