@@ -20,7 +20,7 @@ if [ "$target" = seeds ]; then
     exec build/fuzz/fuzz/fuzz_seeds fuzz/corpus tests/worlds/*.json
 fi
 
-targets=(broadcast requests wmi_texts serial_map world wql text d2xx)
+targets=(broadcast requests wmi_texts serial_map world wql text d2xx udev_devices)
 [ "$target" = all ] || targets=("$target")
 for t in "${targets[@]}"; do
     mkdir -p build/fuzz/findings build/fuzz/corpus/"$t"

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "ztusb/udev/device_names.h"
 #include "ztusb/udev/found_devices.h"
@@ -158,25 +159,55 @@ TEST_F(NamesFile, DiskNumbersStayWhilePresentAndNewcomersTakeTheLowestFree) {
 
 namespace {
 
-// Ports whose device IDs would coincide: four on one interface (such chips exist), and FTDI
-// interfaces past the channel letter Z (a device may say anything). Each keeps its own.
+// A cloned stick shares its original's file-system UUID: with both present, each keeps a
+// letter of its own, the same after a restart.
+TEST_F(NamesFile, VolumesSharingAUuidKeepLettersOfTheirOwnAcrossRestarts) {
+    const zt::sim::FoundPartition volume{"/dev/sdb1", 1, 1000, "vfat", "FAT32", "STICK", "1A2B-3C4D",
+                                         "/media/a", {}, 1000, 500};
+    const zt::sim::FoundDisk disk{"/dev/sdb", "Maker", "Stick", "1.0", 0, true, false, false, 0, {volume}};
+    const zt::sim::FoundUsbDevice original{"1-1", "0781", "5567", "AAA1", "Maker", "Stick", 1, {}, {disk}};
+    zt::sim::FoundUsbDevice clone = original;
+    clone.location = "1-2";
+    clone.serial = "AAA2";
+    const auto letters = [&] {
+        zt::sim::NamedDevices named(file);
+        const auto mirrored = named.Apply({{"a", original}, {"b", clone}});
+        return std::vector<String>{mirrored.at("a")->storage.drives[0].volumes[0].letter,
+                                   mirrored.at("b")->storage.drives[0].volumes[0].letter};
+    };
+    const std::vector<String> first = letters();
+    EXPECT_EQ(first, (std::vector<String>{u"D:", u"E:"}));
+    EXPECT_EQ(letters(), first);
+}
+
+// Ports whose device IDs would coincide: four on one interface (such chips exist), FTDI
+// interfaces past the channel letter Z, a port beside a disk on a device that counts one
+// interface (a device may say anything). Each keeps its own.
 TEST_F(NamesFile, PortsThatWouldShareADeviceIdKeepOnesOfTheirOwn) {
     struct Case {
         const char* vendor;
         std::vector<unsigned> interfaces;
+        bool withDisk;
     };
-    for (const Case& c : {Case{"9710", {0, 0, 0, 0}}, Case{"0403", {26, 27, 25}}}) {
+    for (const Case& c : {Case{"9710", {0, 0, 0, 0}, false}, Case{"0403", {26, 27, 25}, false},
+                          Case{"1a86", {0}, true}}) {
         zt::sim::FoundUsbDevice chip{"1-3", c.vendor, "7840", "MCS01", "Maker", "USB-Serial", 1, {}, {}};
         for (const unsigned interfaceNumber : c.interfaces) {
             chip.ttys.push_back({"/dev/ttyUSB" + std::to_string(chip.ttys.size()), interfaceNumber, {}});
         }
+        if (c.withDisk) chip.disks.push_back({"/dev/sdz", "Maker", "Disk", "1.0", 0, true, false, false, 0, {}});
         zt::sim::NamedDevices named(file);
         zt::sim::Workstation station;
         const auto mirrored = named.Apply({{"chip", chip}});
         ASSERT_NO_THROW(station.Attach(mirrored.at("chip")->serial)) << c.vendor;  // throws on an ID twice
+        ASSERT_NO_THROW(station.Attach(mirrored.at("chip")->storage)) << c.vendor;
+        std::set<String> portNames;
+        for (const auto& port : mirrored.at("chip")->serial.ports) portNames.insert(port.name);
+        EXPECT_EQ(portNames.size(), c.interfaces.size()) << c.vendor << ": one COM name each";
         const auto ports = station.Cim().Query(u"SELECT DeviceID FROM Win32_PnPEntity WHERE PNPClass = \"Ports\"");
         ASSERT_TRUE(ports);
         EXPECT_EQ(ports->size(), c.interfaces.size()) << c.vendor;
+        station.Detach(mirrored.at("chip")->storage);
         station.Detach(mirrored.at("chip")->serial);
     }
 }

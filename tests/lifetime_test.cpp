@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <functional>
 #include <latch>
+#include <memory>
 #include <thread>
 #include <utility>
 
@@ -205,7 +206,97 @@ TEST_F(HostFreesDetector, InAMessageDispatchedByItsPump) {
     }
 }
 
+// A WMI backend that runs the host's messages inside its query, as an outgoing COM call
+// from the host's apartment does on Windows while it waits: `inside` runs during the query
+// numbered `at` (from 0), before the answer.
+ZtWmiU::WmiBackend PumpingInside(ZtWmiU::WmiBackend answers, int at, std::function<void()> inside) {
+    auto asked = std::make_shared<int>(0);
+    return [=](const String& query) {
+        if ((*asked)++ == at) inside();
+        return answers(query);
+    };
+}
+
+sim::StorageDevice Stick(const char16_t* serial, std::uint32_t disk, const char16_t* letter) {
+    return sim::UsbStick(serial, disk, {{letter, u"FAT32", 100, 50, u"S", u"1"}});
+}
+
+// Which WMI query of which work lets the host free the detector.
+struct WmiPumpCase {
+    const char* name;
+    int query;
+    void (*start)(sim::Workstation& station);
+    void (*run)(TZtUsbDetector& detector);
+};
+
+const WmiPumpCase kWmiPumpCases[] = {
+    {"COM port inventory", 0, [](sim::Workstation& s) { s.Attach(sim::FtdiAdapter(u"FT1", u"COM5")); },
+     [](TZtUsbDetector& d) { d.GetAvailableComPortsEx(); }},
+    {"USBasp check", 0, [](sim::Workstation& s) { s.Attach(sim::UsbaspProgrammer(u"www.fischl.de")); },
+     [](TZtUsbDetector& d) { d.CheckUSBasp(); }},
+    {"volume inventory, its drives", 0, [](sim::Workstation& s) { s.Attach(Stick(u"STICK1", 1, u"E:")); },
+     [](TZtUsbDetector& d) { d.GetAvailableVolumens(); }},
+    {"volume inventory, a drive's partitions", 1,
+     [](sim::Workstation& s) { s.Attach(Stick(u"STICK4", 4, u"H:")); },
+     [](TZtUsbDetector& d) { d.GetAvailableVolumens(); }},
+    {"new-port inquiry", 0, [](sim::Workstation& s) { s.Plug(sim::FtdiAdapter(u"FT2", u"COM6")); },
+     [](TZtUsbDetector&) { PumpRequests(); }},
+    {"new-volume inquiry, the drives it names", 0,
+     [](sim::Workstation& s) { s.Plug(Stick(u"STICK2", 2, u"F:")); }, [](TZtUsbDetector&) { PumpRequests(); }},
+    // The newest arrival holds no drive: the inquiry walks back from the letter.
+    {"new-volume inquiry, back from the letter", 1,
+     [](sim::Workstation& s) {
+         s.Plug(Stick(u"STICK3", 3, u"G:"));
+         PumpRequests();
+         BroadcastOther(kArrival);
+         sim::BroadcastDeviceChange(kArrival, sim::VolumeRecord(1u << 6));
+     },
+     [](TZtUsbDetector&) { PumpRequests(); }},
+};
+
+TEST_F(HostFreesDetector, InAMessageDispatchedWhileWmiAnswers) {
+    for (const WmiPumpCase& c : kWmiPumpCases) {
+        SCOPED_TRACE(c.name);
+        Renew();
+        c.start(station);
+        int events = 0;
+        detector->OnUsbDetect = [&events](auto&&...) { ++events; };
+        detector->OnNewComInfo = [&events](auto&&...) { ++events; };
+        detector->OnNewVolInfo = [&events](auto&&...) { ++events; };
+        {
+            WmiServed pumping(PumpingInside(station.WmiBackend(), c.query, [this] {
+                PostFree();
+                RunHostLoop();
+            }));
+            c.run(*detector);
+        }
+        EXPECT_EQ(events, 0);  // the work ended with its detector
+        ExpectGoneQuietly();
+    }
+}
+
 using HostLoopDuringInquiry = HostFreesDetector;
+
+// The system's broadcast is a sent message: WMI's pump hands it to the detector inside the
+// inquiry. It is reported at once, and its own inquiry runs after the one in progress.
+TEST_F(HostLoopDuringInquiry, APortArrivingWhileWmiAnswersIsReportedAndAskedAboutNext) {
+    std::vector<std::string> events;
+    zt::testing::RecordEvents(*detector, events);
+    detector->OnNewComInfo = [&events](zt::host::TObject*, std::vector<zt_usb_detector::TZtComInfo> ports,
+                                       std::int32_t count) {
+        events.push_back("details " + std::to_string(count) + " " + zt::host::ToUtf8(ports[0].sPort));
+    };
+    station.Plug(sim::FtdiAdapter(u"FT1", u"COM5"));  // its request waits in the queue
+    WmiServed pumping(PumpingInside(station.WmiBackend(), 0, [this] {
+        station.Plug(sim::FtdiAdapter(u"FT2", u"COM6"));
+        RunHostLoop();
+    }));
+    PumpRequests();
+    EXPECT_EQ(events, (std::vector<std::string>{"usb FT1 VID_0403 PID_6001 1", "com COM5 1",
+                                                "usb FT2 VID_0403 PID_6001 1", "com COM6 1", "details 1 COM5",
+                                                "details 1 COM6"}));
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{});
+}
 
 TEST_F(HostLoopDuringInquiry, AQuitRequestIsLeftForTheHostsLoopWithItsExitCode) {
     for (const PumpCase& c : kPumpCases) {

@@ -5,9 +5,12 @@
 #include <cstdio>
 #include <cstring>
 #include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
 
 #include "tools/ztusbmon/report.h"
 #include "tools/ztusbmon/world.h"
+#include "ztusb/host/shown_text.h"
 
 namespace {
 
@@ -84,6 +87,97 @@ TEST(WorldFile, DevicesTheWorkstationRefusesAreReportedAtTheirLine) {
     const std::string plugged = "{\"devices\": [\n" + Stick("a", 1, "E:", true) + ",\n" +
                                 Stick("b", 1, "F:", false) + "],\n\"script\": [\n{\"plug\": \"b\"}]}";
     EXPECT_EQ(ErrorRunning(plugged).rfind("w.json:5: expected", 0), 0u) << ErrorRunning(plugged);
+}
+
+// Everything a report printed.
+template <typename Print>
+std::string Printed(bool json, Print print) {
+    std::FILE* out = std::tmpfile();
+    if (out == nullptr) return "no temporary file";
+    print(ztusbmon::Report(out, json));
+    std::string text(static_cast<std::size_t>(std::ftell(out)), '\0');
+    std::rewind(out);
+    text.resize(std::fread(text.data(), 1, text.size(), out));
+    std::fclose(out);
+    return text;
+}
+
+std::vector<std::string> LinesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end - start));
+        start = end == std::string::npos ? text.size() : end + 1;
+    }
+    return lines;
+}
+
+// Bytes a terminal acts on: C0 but the line break, DEL, and the C1 range as UTF-8 encodes it.
+bool DrivesATerminal(const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const bool c1 = byte == 0xC2 && i + 1 < text.size() &&
+                        static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(text[i + 1]) < 0xA0;
+        if ((byte < 0x20 && byte != '\n') || byte == 0x7F || c1) return true;
+    }
+    return false;
+}
+
+// The terminal column where the last occurrence of a cell starts.
+std::size_t ColumnOf(const std::string& line, const std::string& cell) {
+    return zt::host::ShownWidth(line.substr(0, line.rfind(cell)));
+}
+
+TEST(MonitorReport, HostileDeviceTextsAreShownHarmlesslyInAlignedColumns) {
+    struct Row {
+        std::u16string device;
+        std::string shown;
+    };
+    const Row rows[] = {
+        {u"\x1B[2J\x1B[HCleared", "\\x1B[2J\\x1B[HCleared"},  // erase the screen, cursor home
+        {u"\x1B]0;owned\x07", "\\x1B]0;owned\\x07"},            // retitle the window
+        {u"\x1B[31mred", "\\x1B[31mred"},                        // recolour what follows
+        {u"\x9B" u"2J", "\\x9B2J"},                              // the same as one C1 character
+        {u"two\r\nlines\b", "two\\x0D\\x0Alines\\x08"},
+        {u"txt\u202Eexe", "txt\\u202Eexe"},                      // shown reversed otherwise
+        {std::u16string(u"half\xD800"), "half\xEF\xBF\xBD"},      // no text: the replacement
+        {u"M\u00fcller GmbH", "M\xC3\xBCller GmbH"},
+        {u"\u4e32\u53e3\u8bbe\u5907", "\xE4\xB8\xB2\xE5\x8F\xA3\xE8\xAE\xBE\xE5\xA4\x87"},
+        {u"\u041f\u043e\u0440\u0442", "\xD0\x9F\xD0\xBE\xD1\x80\xD1\x82"},
+    };
+    zt_usb_detector::TZtUsbDetector detector;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.shown);
+        zt_usb_detector::TZtComInfo port;
+        port.sPort = u"COM5";
+        port.Manufacturer = row.device;
+        port.Chip = u"LAST";
+        const std::string table = Printed(false, [&](const ztusbmon::Report& r) { r.PortDetails({port}, 1); });
+        const std::string events = Printed(false, [&](const ztusbmon::Report& r) {
+            r.Attach(detector);
+            detector.DoComDetect(row.device, 1);
+            detector.DoUSBDetect(row.device, u"VID_1234", row.device, 0);
+        });
+        for (const std::string& text : {table, events}) {
+            EXPECT_FALSE(DrivesATerminal(text)) << text;
+            EXPECT_NE(text.find(row.shown), std::string::npos) << text;
+        }
+        const std::vector<std::string> lines = LinesOf(table);
+        ASSERT_EQ(lines.size(), 2u) << table;
+        EXPECT_EQ(ColumnOf(lines[1], "LAST"), ColumnOf(lines[0], "CHIP")) << table;
+        EXPECT_EQ(events, "COM port " + row.shown + " arrived\nUSB device " + row.shown + " left (VID_1234 " +
+                              row.shown + ")\n");
+        // JSON escapes what it must and keeps the text exact.
+        const std::string json = Printed(true, [&](const ztusbmon::Report& r) { r.PortDetails({port}, 1); });
+        EXPECT_EQ(nlohmann::json::parse(json).at("manufacturer").get<std::string>(),
+                  zt::host::ToUtf8(row.device));
+    }
+    D2XXUnit_ZT::FT_Device_Info_Node node{};
+    std::memcpy(node.Description, "\x1B[2JGer\xE4t", 10);
+    const std::string ftdi = Printed(false, [&](const ztusbmon::Report& r) { r.FtdiDevices({node}); });
+    EXPECT_FALSE(DrivesATerminal(ftdi)) << ftdi;
+    EXPECT_NE(ftdi.find("\\x1B[2JGer\xC3\xA4t"), std::string::npos) << ftdi;
 }
 
 TEST(MonitorReport, DeviceTextsFromTheLibraryPassThroughTheCodePage) {

@@ -106,6 +106,54 @@ TEST(DetectorWindow, OtherMessagesGetTheDefaultProcessing) {
     EXPECT_EQ(String(shortBuffer, shortBuffer + 5), String(u"Dete\0", 5));
 }
 
+// Windows cannot post a system message whose parameters point to memory: the sender may free
+// it before delivery. A post that got through would let anyone aim DefWindowProcW at an
+// address of their choosing.
+TEST(DetectorWindow, PostingSystemMessagesThatCarryPointersIsRefused) {
+    struct Row {
+        const char* name;
+        win32::UINT message;
+        win32::WPARAM wParam;
+        win32::DWORD error;  // ERROR_SUCCESS: posted and delivered
+    };
+    const Row rows[] = {
+        {"WM_SETTEXT", WM_SETTEXT, 0, ERROR_MESSAGE_SYNC_ONLY},
+        {"WM_GETTEXT", WM_GETTEXT, 16, ERROR_MESSAGE_SYNC_ONLY},
+        {"WM_CREATE", WM_CREATE, 0, ERROR_MESSAGE_SYNC_ONLY},
+        {"WM_COPYDATA", WM_COPYDATA, 0, ERROR_MESSAGE_SYNC_ONLY},
+        {"WM_DEVICECHANGE with a record", WM_DEVICECHANGE, kArrival, ERROR_MESSAGE_SYNC_ONLY},
+        {"WM_DEVICECHANGE without one", WM_DEVICECHANGE, 0x0007, ERROR_SUCCESS},
+        {"WM_GETTEXTLENGTH", WM_GETTEXTLENGTH, 0, ERROR_SUCCESS},
+        {"WM_KEYDOWN", WM_KEYDOWN, 'A', ERROR_SUCCESS},
+        {"the host's own, past WM_USER", WM_USER + WM_SETTEXT, 0, ERROR_SUCCESS},
+        {"the detector's request number", zt_usb_detector::WM_DETECTOR_REQUEST, 0, ERROR_SUCCESS},
+    };
+    const Row* current = nullptr;
+    int delivered = 0;  // of the current row's message: the system may send others
+    const win32::HWND window = zt::host::AllocateHWnd([&](zt::host::TMessage& message) {
+        if (current != nullptr && message.Msg == current->message) ++delivered;
+    });
+    const win32::WCHAR text[] = ZT_WTEXT("posted");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        current = &row;
+        delivered = 0;
+        win32::SetLastError(ERROR_SUCCESS);
+        const win32::BOOL posted =
+            win32::PostMessageW(window, row.message, row.wParam, reinterpret_cast<win32::LPARAM>(text));
+        EXPECT_EQ(posted != FALSE, row.error == ERROR_SUCCESS);
+        if (!posted) {
+            EXPECT_EQ(win32::GetLastError(), row.error);
+        }
+        zt::testing::PumpRequests();
+        EXPECT_EQ(delivered, posted ? 1 : 0);
+    }
+    zt::host::FreeObjectInstance(window);
+    win32::DestroyWindow(window);
+    EXPECT_FALSE(win32::PostMessageW(window, WM_USER, 0, 0));
+    EXPECT_EQ(win32::GetLastError(), static_cast<win32::DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+}
+
 TEST(DetectorWindow, AnOwnerFreesItsDetectorAndItsWindow) {
     const auto before = BoundWindows().size();
     {

@@ -12,6 +12,7 @@
 #include "ztusb/host/application.h"
 #include "ztusb/host/dialogs.h"
 #include "ztusb/host/log.h"
+#include "ztusb/host/shown_text.h"
 #include "tools/ztusbmon/broadcast_recorder.h"
 #include "tools/ztusbmon/interrupt.h"
 #include "tools/ztusbmon/real_system.h"
@@ -319,7 +320,8 @@ int main(int argc, char** argv) {
         }
         return Monitor(options, std::move(world)).Run();
     } catch (const ztusbmon::WorldError& e) {
-        std::fprintf(stderr, "ztusbmon: %s\n", e.what());
+        // The message may quote the file's device texts.
+        std::fprintf(stderr, "ztusbmon: %s\n", zt::host::ShownText(std::string_view(e.what())).c_str());
         return 1;
     }
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
+#include "ztusb/host/shown_text.h"
+
 namespace ztusbmon {
 namespace {
 
@@ -11,13 +13,17 @@ using zt::host::ToUtf8;
 
 const char* Direction(std::int32_t inout) { return inout == 1 ? "arrived" : "left"; }
 
+// Exact, for JSON, which escapes what it must itself.
 std::string Text(const zt::host::String& text) { return ToUtf8(text); }
+
+// For the terminal: a device's control characters would drive it.
+std::string Shown(const zt::host::String& text) { return zt::host::ShownText(text); }
 
 // The library's zero-terminated text in a fixed buffer: 8-bit text in the system's code
 // page (a device's EEPROM may say "Ger\xE4t"), never assumed to be UTF-8.
 template <std::size_t Size>
-std::string Text(const char (&buffer)[Size]) {
-    return ToUtf8(zt::host::FromAnsi(std::string(buffer, std::find(buffer, buffer + Size, '\0'))));
+zt::host::String BufferText(const char (&buffer)[Size]) {
+    return zt::host::FromAnsi(std::string(buffer, std::find(buffer, buffer + Size, '\0')));
 }
 
 std::string Hex(std::uint32_t value) {
@@ -46,9 +52,9 @@ struct Format<zt_usb_detector::TZtComInfo> {
                 {"manufacturer", Text(port.Manufacturer)}, {"chip", Text(port.Chip)}};
     }
     static std::vector<std::string> Row(const zt_usb_detector::TZtComInfo& port) {
-        return {Text(port.sPort),  std::to_string(port.iPort), Text(port.PortType),
-                Text(port.VID),    Text(port.PID),             Text(port.Serial),
-                Text(port.Manufacturer), Text(port.Chip)};
+        return {Shown(port.sPort),  std::to_string(port.iPort), Shown(port.PortType),
+                Shown(port.VID),    Shown(port.PID),             Shown(port.Serial),
+                Shown(port.Manufacturer), Shown(port.Chip)};
     }
 };
 
@@ -69,9 +75,9 @@ struct Format<zt_usb_detector::TZtVolInfo> {
                 {"drive_caption", Text(volume.FulName)}, {"usb_serial", Text(volume.PNPDeviceID)}};
     }
     static std::vector<std::string> Row(const zt_usb_detector::TZtVolInfo& volume) {
-        return {Text(volume.DeviceID),      Text(volume.FileSystem), ReadableSize(volume.Size),
-                ReadableSize(volume.FreeSpace), Text(volume.VolName), Text(volume.VolSerial),
-                Text(volume.FulName),       Text(volume.PNPDeviceID)};
+        return {Shown(volume.DeviceID),      Shown(volume.FileSystem), ReadableSize(volume.Size),
+                ReadableSize(volume.FreeSpace), Shown(volume.VolName), Shown(volume.VolSerial),
+                Shown(volume.FulName),       Shown(volume.PNPDeviceID)};
     }
 };
 
@@ -106,16 +112,18 @@ void Report::Heading(const std::string& title) const {
 
 void Report::Table(const std::vector<std::string>& header,
                    const std::vector<std::vector<std::string>>& rows) const {
+    // Columns of the terminal, not bytes: a Chinese caption takes two per character.
+    using zt::host::ShownWidth;
     std::vector<std::size_t> widths(header.size());
     for (std::size_t c = 0; c < header.size(); ++c) {
-        widths[c] = header[c].size();
-        for (const auto& row : rows) widths[c] = std::max(widths[c], row[c].size());
+        widths[c] = ShownWidth(header[c]);
+        for (const auto& row : rows) widths[c] = std::max(widths[c], ShownWidth(row[c]));
     }
     const auto print = [&](const std::vector<std::string>& cells) {
         std::string line;
         for (std::size_t c = 0; c < cells.size(); ++c) {
             line += cells[c];
-            if (c + 1 < cells.size()) line += std::string(widths[c] - cells[c].size() + 2, ' ');
+            if (c + 1 < cells.size()) line += std::string(widths[c] - ShownWidth(cells[c]) + 2, ' ');
         }
         Line(line.substr(0, line.find_last_not_of(' ') + 1));
     };
@@ -131,7 +139,7 @@ void Report::Ports(const zt::host::TStringList& ports, bool withNames) const {
             if (withNames) line["text"] = Text(ports[i]);
             Line(line.dump());
         } else {
-            Line(Text(ports[i]));
+            Line(Shown(ports[i]));
         }
     }
     if (!json_ && ports.Count() == 0) Line("No COM ports.");
@@ -174,7 +182,7 @@ void Report::Usbasp(const zt::host::String* name) const {
         if (name != nullptr) line = {{"usbasp", Text(*name)}, {"vid", "VID_16C0"}, {"pid", "PID_05DC"}};
         Line(line.dump());
     } else {
-        Line(name != nullptr ? "USBasp programmer: " + Text(*name) + " (VID_16C0 PID_05DC)"
+        Line(name != nullptr ? "USBasp programmer: " + Shown(*name) + " (VID_16C0 PID_05DC)"
                              : "No USBasp programmer attached.");
     }
 }
@@ -185,11 +193,11 @@ void Report::FtdiDevices(const D2XXUnit_ZT::TFT_DeviceInfoList& devices) const {
         const auto& d = devices[i];
         if (json_) {
             Line(Json{{"index", i}, {"flags", d.Flags}, {"type", d.DeviceType}, {"id", Hex(d.ID)},
-                      {"location", Hex(d.LocID)}, {"serial", Text(d.SerialNumber)},
-                      {"description", Text(d.Description)}}.dump());
+                      {"location", Hex(d.LocID)}, {"serial", Text(BufferText(d.SerialNumber))},
+                      {"description", Text(BufferText(d.Description))}}.dump());
         } else {
-            rows.push_back({std::to_string(i), Hex(d.Flags), std::to_string(d.DeviceType),
-                            Hex(d.ID), Hex(d.LocID), Text(d.SerialNumber), Text(d.Description)});
+            rows.push_back({std::to_string(i), Hex(d.Flags), std::to_string(d.DeviceType), Hex(d.ID),
+                            Hex(d.LocID), Shown(BufferText(d.SerialNumber)), Shown(BufferText(d.Description))});
         }
     }
     if (!json_) {
@@ -201,20 +209,20 @@ void Report::FtdiDevices(const D2XXUnit_ZT::TFT_DeviceInfoList& devices) const {
 void Report::Attach(zt_usb_detector::TZtUsbDetector& detector) const {
     detector.OnComDetect = [this](zt::host::TObject*, const zt::host::String& port, std::int32_t inout) {
         json_ ? Line(Json{{"event", "com"}, {"port", Text(port)}, {"inout", inout}}.dump())
-              : Line("COM port " + Text(port) + " " + Direction(inout));
+              : Line("COM port " + Shown(port) + " " + Direction(inout));
     };
     detector.OnVolumeDetect = [this](zt::host::TObject*, const zt::host::String& volume,
                                      std::int32_t inout) {
         json_ ? Line(Json{{"event", "volume"}, {"drive", Text(volume)}, {"inout", inout}}.dump())
-              : Line("Volume " + Text(volume) + ": " + Direction(inout));
+              : Line("Volume " + Shown(volume) + ": " + Direction(inout));
     };
     detector.OnUsbDetect = [this](zt::host::TObject*, const zt::host::String& name,
                                   const zt::host::String& vid, const zt::host::String& pid,
                                   std::int32_t inout) {
         json_ ? Line(Json{{"event", "usb"}, {"name", Text(name)}, {"vid", Text(vid)},
                           {"pid", Text(pid)}, {"inout", inout}}.dump())
-              : Line("USB device " + Text(name) + " " + Direction(inout) + " (" + Text(vid) + " " +
-                     Text(pid) + ")");
+              : Line("USB device " + Shown(name) + " " + Direction(inout) + " (" + Shown(vid) + " " +
+                     Shown(pid) + ")");
     };
     detector.OnNewComInfo = [this](zt::host::TObject*, std::vector<zt_usb_detector::TZtComInfo> ports,
                                    std::int32_t count) { InfoEvent(ports, count); };

@@ -6,6 +6,7 @@
 #include "ztusb/detector/ft232r_serials.h"
 #include "ztusb/detector/serial_port_map.h"
 #include "ztusb/host/application.h"
+#include "ztusb/host/dialogs.h"
 #include "ztusb/host/log_line.h"
 #include "ztusb/wmi/ZtWmiU.h"
 
@@ -79,9 +80,10 @@ void TZtUsbDetector::GetAvailableComPorts(TStringList& Ports, bool WithNames) {
 
 std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
     TStringList lines;
-    ZtWmiU::DoWmiScript(
-        u"SELECT Caption,DeviceID,Manufacturer FROM Win32_PnPEntity WHERE Caption Like \"%(COM%\" ",
-        lines);
+    if (!AskWmi(u"SELECT Caption,DeviceID,Manufacturer FROM Win32_PnPEntity WHERE Caption Like \"%(COM%\" ",
+                lines)) {
+        return 0;  // freed while WMI pumped
+    }
     if (lines.Count() == 0) return 0;
     std::int32_t count = 0;
     int skipped = 0;

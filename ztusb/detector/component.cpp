@@ -2,6 +2,7 @@
 #include "ztusb/detector/zt_usb_detector.h"
 
 #include "ztusb/host/application.h"
+#include "ztusb/wmi/ZtWmiU.h"
 
 namespace zt_usb_detector {
 
@@ -73,6 +74,10 @@ void TZtUsbDetector::WndProc(TMessage& Message) {
             Message.Result =
                 win32::DefWindowProcW(FWindowHandle, Message.Msg, Message.WParam, Message.LParam);
     }
+}
+
+bool TZtUsbDetector::AskWmi(const String& query, TStringList& lines) const {
+    return CallOut([&] { ZtWmiU::DoWmiScript(query, lines); });
 }
 
 void TZtUsbDetector::DoComDetect(const String& ComPort, std::int32_t inout) {

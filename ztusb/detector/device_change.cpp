@@ -184,9 +184,7 @@ void TZtUsbDetector::WMDeviceChange(TMessage& Message) {
 void TZtUsbDetector::PortChanged(const String& portName, std::int32_t inout) {
     ComPort = ToAnsi(portName);
     RemoveFt232RPort(portName);
-    const auto alive = Alive();
-    DoComDetect(portName, inout);
-    if (!alive) return;  // the handler freed the component
+    if (!CallOut([&] { DoComDetect(portName, inout); })) return;  // the handler freed the component
     if (inout == 1 && FLastArrivalAName->Count() > 0) {
         PostRequest("DoNewComInfo:" + ToAnsi(portName));
     }
@@ -212,10 +210,9 @@ void TZtUsbDetector::VolumeChanged(std::uint32_t unitMask, std::int32_t inout) {
     if (drives == 0) return;
     // One broadcast may carry several volumes (a stick with two partitions): each is reported,
     // or the host would never hear of the others coming or going.
-    const auto alive = Alive();
     for (std::uint32_t rest = drives; rest != 0; rest &= rest - 1) {
-        DoVolumeDetect(String(1, static_cast<char16_t>(u'A' + std::countr_zero(rest))), inout);
-        if (!alive) return;  // the handler freed the component
+        const String volume(1, static_cast<char16_t>(u'A' + std::countr_zero(rest)));
+        if (!CallOut([&] { DoVolumeDetect(volume, inout); })) return;  // the handler freed the component
     }
     const int listed = FLastArrivalAName->Count();
     if (inout == 1 && listed > 0) {
@@ -225,9 +222,10 @@ void TZtUsbDetector::VolumeChanged(std::uint32_t unitMask, std::int32_t inout) {
 
 void TZtUsbDetector::DeviceInterfaceChanged(const String& interfaceName, std::int32_t inout) {
     // The name is treated as 8-bit text in the system code page, as the hosts expect.
-    const auto alive = Alive();
-    InterfaceName parts = SplitInterfaceName(FromAnsi(ToAnsi(interfaceName)));
-    if (!alive) return;  // freed in the loop of a message box
+    InterfaceName parts;
+    if (!CallOut([&] { parts = SplitInterfaceName(FromAnsi(ToAnsi(interfaceName))); })) {
+        return;  // freed in the loop of a message box
+    }
     if (parts.vendor == kUsbaspVendor && parts.product == kUsbaspProduct) {
         parts.device = UsbaspName(parts.device);
     }

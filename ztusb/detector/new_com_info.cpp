@@ -8,6 +8,7 @@
 #include "ztusb/detector/ft232r_serials.h"
 #include "ztusb/detector/wmi_text.h"
 #include "ztusb/host/application.h"
+#include "ztusb/host/dialogs.h"
 #include "ztusb/host/log_line.h"
 #include "ztusb/wmi/ZtWmiU.h"
 
@@ -112,28 +113,35 @@ private:
     const String& arrivalName_;
 };
 
+// The newest arrival first: a port normally comes with the device that arrived last, so the
+// devices attached before it cost no query. The names are the ones listed when the inquiry
+// began: a broadcast that WMI's pump decodes meanwhile counts for the inquiries after it.
 void TZtUsbDetector::GetNewComInfo(const String& port) {
-    const auto alive = Alive();
-    // The newest arrival first: a port normally comes with the device that arrived last, so
-    // the devices attached before it cost no query. The pump may shorten the list: the
-    // position never passes its end.
-    for (int entry = FLastArrivalAName->Count() - 1; entry >= 0;
-         entry = std::min(entry, FLastArrivalAName->Count()) - 1) {
-        const String arrivalName = (*FLastArrivalAName)[entry];
-        try {
-            TStringList lines;
-            ZtWmiU::DoWmiScript(NewPortQuery(port, arrivalName), lines);
-            if (lines.Count() == 0) continue;
-            if (const auto record = NewPortScan(*this, port, arrivalName).Run(lines)) {
-                DoNewComInfo({*record}, 1);
-                return;
-            }
+    const TStringList names(*FLastArrivalAName);
+    for (int entry = names.Count() - 1; entry >= 0; --entry) {
+        TStringList lines;
+        if (!AskWmi(NewPortQuery(port, names[entry]), lines)) return;
+        if (lines.Count() == 0) continue;
+        bool reported = false;
+        if (!CallOut([&] { reported = ReportNewPort(port, names[entry], lines); })) return;
+        if (reported) return;
+        if (!CallOut(zt::host::ProcessMessages)) return;  // freed by a message the pump dispatched
+    }
+}
+
+bool TZtUsbDetector::ReportNewPort(const String& port, const String& arrivalName,
+                                   const TStringList& lines) {
+    try {
+        const auto record = NewPortScan(*this, port, arrivalName).Run(lines);
+        if (!record) {
             ZT_LOG(Debug, "scan") << "no entity of " << port << " belongs to the arrival " << arrivalName;
-        } catch (...) {
-            ShowFailureMessage(u"#err0041 GetNewComInfo Exception");
+            return false;
         }
-        zt::host::ProcessMessages();
-        if (!alive) return;  // freed by a message the pump or a message box dispatched
+        DoNewComInfo({*record}, 1);
+        return true;
+    } catch (...) {
+        ShowFailureMessage(u"#err0041 GetNewComInfo Exception");
+        return false;
     }
 }
 

@@ -56,14 +56,14 @@ void TZtUsbDetector::RunRequest(const String& text, zt::win32::LPARAM detail) {
         return;
     }
     FRunningRequest = true;
-    const auto alive = Alive();
     while (!FQueuedRequests.empty()) {
-        const auto [queuedText, queuedDetail] = std::move(FQueuedRequests.front());
+        const auto request = std::move(FQueuedRequests.front());
         FQueuedRequests.pop_front();
-        ZT_LOG(Debug, "request") << "running " << queuedText;
-        if (!alive) return;  // freed by the log's handler
-        RouteRequest(queuedText, queuedDetail);
-        if (!alive) return;  // freed by the host: its queue went with it
+        // The log's handler and the inquiry are both the host's code: either may free us.
+        if (!CallOut([&] { ZT_LOG(Debug, "request") << "running " << request.first; })) return;
+        if (!CallOut([&] { RouteRequest(request.first, request.second); })) {
+            return;  // freed by the host: its queue went with it
+        }
     }
     FRunningRequest = false;
 }

@@ -10,7 +10,7 @@ namespace zt_usb_detector {
 void TZtUsbDetector::CheckUSBasp() {
     try {
         TStringList lines;
-        ZtWmiU::DoWmiScript(u"SELECT *  FROM Win32_PnPEntity WHERE Caption Like \"%USBASP%\"", lines);
+        if (!AskWmi(u"SELECT *  FROM Win32_PnPEntity WHERE Caption Like \"%USBASP%\"", lines)) return;
         // The maker's programmers carry its web domain as their serial, so in their device ID.
         const String text = zt::host::UpperCase(lines.Text());
         if (!zt::host::Contains(text, u"USBASP")) return;

@@ -5,6 +5,7 @@
 #include <bit>
 #include <span>
 #include <stdexcept>
+#include <utility>
 
 #include "ztusb/detector/failure_message.h"
 #include "ztusb/detector/wmi_text.h"
@@ -62,9 +63,13 @@ void ForEachObject(const TStringList& lines, Visit visit) {
     }
 }
 
-TStringList Run(const String& query) {
+using Watch = zt::host::Liveness::Watch;
+
+// A walk asks on behalf of a component that WMI's pump may free: once it is gone, the walk
+// gets no more answers and ends quietly.
+TStringList Run(const String& query, const Watch& alive) {
     TStringList result;
-    ZtWmiU::DoWmiScript(query, result);
+    if (alive) ZtWmiU::DoWmiScript(query, result);
     return result;
 }
 
@@ -137,9 +142,9 @@ String KeyOf(const TStringList& lines, int first, int end) {
 // The volumes of one partition of the drive, each with the drive's caption and USB serial.
 // Throws when the drive's device ID holds no serial.
 void AddVolumesOfPartition(const DriveText& drive, const String& partition,
-                           std::vector<TZtVolInfo>& volumes) {
+                           std::vector<TZtVolInfo>& volumes, const Watch& alive) {
     const TStringList disks = Run(
-        AssociatorsQuery(u"Win32_DiskPartition", partition, u"Win32_LogicalDiskToPartition"));
+        AssociatorsQuery(u"Win32_DiskPartition", partition, u"Win32_LogicalDiskToPartition"), alive);
     ForEachObject(disks, [&](int first, int end) {
         TZtVolInfo& volume = volumes.emplace_back(VolumeOf(disks, first, end));
         volume.FulName = drive.caption;
@@ -149,16 +154,16 @@ void AddVolumesOfPartition(const DriveText& drive, const String& partition,
     });
 }
 
-std::vector<TZtVolInfo> VolumesOfDrive(const DriveText& drive) {
+std::vector<TZtVolInfo> VolumesOfDrive(const DriveText& drive, const Watch& alive) {
     std::vector<TZtVolInfo> volumes;
     if (drive.deviceId.empty()) {
         ZT_LOG(Info, "scan") << "drive " << drive.caption << " skipped: its object has no DeviceID";
         return volumes;
     }
     const TStringList partitions = Run(
-        AssociatorsQuery(u"Win32_DiskDrive", drive.deviceId, u"Win32_DiskDriveToDiskPartition"));
+        AssociatorsQuery(u"Win32_DiskDrive", drive.deviceId, u"Win32_DiskDriveToDiskPartition"), alive);
     ForEachObject(partitions, [&](int first, int end) {
-        AddVolumesOfPartition(drive, KeyOf(partitions, first, end), volumes);
+        AddVolumesOfPartition(drive, KeyOf(partitions, first, end), volumes, alive);
     });
     return volumes;
 }
@@ -174,11 +179,11 @@ std::optional<std::vector<TZtVolInfo>> Reported(Walk walk) {
     }
 }
 
-std::optional<std::vector<TZtVolInfo>> WalkDrives(std::span<const DriveText> drives) {
+std::optional<std::vector<TZtVolInfo>> WalkDrives(std::span<const DriveText> drives, const Watch& alive) {
     return Reported([&] {
         std::vector<TZtVolInfo> volumes;
         for (const DriveText& drive : drives) {
-            std::vector<TZtVolInfo> found = VolumesOfDrive(drive);
+            std::vector<TZtVolInfo> found = VolumesOfDrive(drive, alive);
             volumes.insert(volumes.end(), found.begin(), found.end());
         }
         return volumes;
@@ -198,14 +203,14 @@ int LetterIndex(const TZtVolInfo& volume) {
 // stick without a serial) at a cost that no other drive or listed device adds to.
 class ArrivedVolumes {
 public:
-    explicit ArrivedVolumes(std::uint32_t unitMask) : missing_(unitMask) {}
+    ArrivedVolumes(std::uint32_t unitMask, Watch alive) : missing_(unitMask), alive_(std::move(alive)) {}
 
     // The drives whose USB serial is the name; the LIKE of their query also selects drives
     // that merely contain it.
     void WalkNamed(const String& name, const std::vector<DriveText>& drives) {
         for (const DriveText& drive : drives) {
             const auto serial = UsbSerialOf(drive.pnpDeviceId);
-            if (serial && zt::host::SameText(*serial, name)) Keep(WalkDrives({&drive, 1}));
+            if (serial && zt::host::SameText(*serial, name)) Keep(WalkDrives({&drive, 1}, alive_));
         }
     }
 
@@ -221,11 +226,11 @@ public:
 private:
     void WalkBack(const String& letter) {
         const TStringList partitions =
-            Run(AssociatorsQuery(u"Win32_LogicalDisk", letter, u"Win32_LogicalDiskToPartition"));
+            Run(AssociatorsQuery(u"Win32_LogicalDisk", letter, u"Win32_LogicalDiskToPartition"), alive_);
         ForEachObject(partitions, [&](int first, int end) {
             const String partition = KeyOf(partitions, first, end);
-            const std::vector<DriveText> drives = DrivesOf(Run(AssociatorsQuery(
-                u"Win32_DiskPartition", partition, u"Win32_DiskDriveToDiskPartition")));
+            const std::vector<DriveText> drives = DrivesOf(Run(
+                AssociatorsQuery(u"Win32_DiskPartition", partition, u"Win32_DiskDriveToDiskPartition"), alive_));
             for (const DriveText& drive : drives) {
                 if (!Admitted(drive)) {  // a fixed disk's letter
                     ZT_LOG(Debug, "scan") << "drive " << drive.deviceId << " of " << letter
@@ -234,7 +239,7 @@ private:
                 }
                 Keep(Reported([&] {
                     std::vector<TZtVolInfo> volumes;
-                    AddVolumesOfPartition(drive, partition, volumes);
+                    AddVolumesOfPartition(drive, partition, volumes, alive_);
                     return volumes;
                 }));
             }
@@ -253,25 +258,34 @@ private:
     }
 
     std::uint32_t missing_;
+    Watch alive_;
     std::vector<TZtVolInfo> volumes_;
 };
+
+// The inventory's volumes; nothing when no drive answered, none when the walk failed.
+std::optional<std::vector<TZtVolInfo>> InventoryVolumes(const Watch& alive) {
+    const TStringList drives = Run(kDriveSelection, alive);
+    if (drives.Count() == 0) return std::nullopt;
+    return WalkDrives(DrivesOf(drives), alive).value_or(std::vector<TZtVolInfo>{});
+}
 
 }  // namespace
 
 std::int32_t TZtUsbDetector::GetAvailableVolumens() {
-    const auto alive = Alive();
     FdiskCounter = 0;
-    try {
-        const TStringList drives = Run(kDriveSelection);
-        if (drives.Count() == 0) return FdiskCounter;
-        auto volumes = WalkDrives(DrivesOf(drives));
-        if (!alive) return 0;  // freed in the loop of a message box
-        ZtAllVolInfo = volumes ? std::move(*volumes) : std::vector<TZtVolInfo>{};
-        FdiskCounter = static_cast<std::int32_t>(ZtAllVolInfo.size());
-    } catch (...) {
-        ShowFailureMessage(u"Debug ERR #155");
-        if (!alive) return 0;
+    std::optional<std::vector<TZtVolInfo>> volumes;
+    if (!CallOut([&, alive = Alive()] {
+            try {
+                volumes = InventoryVolumes(alive);
+            } catch (...) {
+                ShowFailureMessage(u"Debug ERR #155");
+            }
+        })) {
+        return 0;  // freed while WMI pumped or in the loop of a message box
     }
+    if (!volumes) return FdiskCounter;
+    ZtAllVolInfo = std::move(*volumes);
+    FdiskCounter = static_cast<std::int32_t>(ZtAllVolInfo.size());
     return FdiskCounter;
 }
 
@@ -279,14 +293,16 @@ std::int32_t TZtUsbDetector::GetAvailableVolumens() {
 // drive's caption and USB serial, as the inventory gives them; nothing is raised when none of
 // the letters is on such a drive.
 void TZtUsbDetector::GetNewVolumenInfo(const String& text, std::uint32_t unitMask) {
-    const auto alive = Alive();
     try {
-        ArrivedVolumes arrived(unitMask);
-        arrived.WalkNamed(text, DrivesOf(Run(kDriveSelection + u"and PNPDeviceID Like \"%" +
-                                             wmi_text::LikeLiteral(text) + u"%\"")));
-        if (!alive) return;  // freed in the loop of a message box
-        arrived.WalkBackMissingLetters();
-        if (!alive || arrived.Volumes().empty()) return;
+        ArrivedVolumes arrived(unitMask, Alive());
+        const String namedDrives = kDriveSelection + u"and PNPDeviceID Like \"%" + wmi_text::LikeLiteral(text) + u"%\"";
+        if (!CallOut([&] {
+                arrived.WalkNamed(text, DrivesOf(Run(namedDrives, Alive())));
+                arrived.WalkBackMissingLetters();
+            })) {
+            return;  // freed while WMI pumped or in the loop of a message box
+        }
+        if (arrived.Volumes().empty()) return;
         FZtVolInfo = arrived.Volumes();
         DoNewVolInfo(FZtVolInfo, static_cast<std::int32_t>(FZtVolInfo.size()));
     } catch (...) {

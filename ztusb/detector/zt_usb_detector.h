@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <unordered_set>
 #include <vector>
 
@@ -160,9 +161,18 @@ protected:
 
 private:
     // The host's code may free the component whenever the component calls it: a handler,
-    // the message pump, a message box. Watch before such a call and, once the watch says the
-    // component is gone, return at once.
+    // the message pump, a message box, a WMI call (an outgoing COM call from the host's
+    // apartment pumps messages on Windows). Such a call that something of the component
+    // follows goes through CallOut, which says whether the component outlived it; once it
+    // says no, return at once. Work done on the component's behalf, such as a walk of many
+    // WMI queries, stops when the watch says the component is gone.
+    template <typename Call>
+    [[nodiscard]] bool CallOut(Call&& call) const {
+        return FLiveness.Survives(std::forward<Call>(call));
+    }
     zt::host::Liveness::Watch Alive() const { return FLiveness.Observe(); }
+    // The query's object texts into lines, through CallOut.
+    [[nodiscard]] bool AskWmi(const String& query, TStringList& lines) const;
 
     void WndProc(TMessage& Message);
     bool USBRegister();
@@ -196,6 +206,8 @@ private:
     // broadcast.
     class NewPortScan;
     void GetNewComInfo(const String& port);
+    // The port's details from one arrival name's answer, raised; whether there were any.
+    bool ReportNewPort(const String& port, const String& arrivalName, const TStringList& lines);
     void GetNewVolumenInfo(const String& text, std::uint32_t unitMask);
 
     zt::win32::HWND FWindowHandle = nullptr;

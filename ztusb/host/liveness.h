@@ -1,9 +1,10 @@
 #pragma once
 // Whether an object still lives, for the object's own code that calls out to code which may
-// free it (event handlers, message pumps, message boxes): take a watch before the call;
-// when the watch says the object is gone, return at once and touch nothing of it.
+// free it (event handlers, message pumps, message boxes, WMI calls that pump): make the call
+// through Survives; when it says the object is gone, return at once and touch nothing of it.
 
 #include <memory>
+#include <utility>
 
 #include "ztusb/export.h"
 
@@ -26,6 +27,15 @@ public:
     Liveness& operator=(const Liveness&) = delete;
 
     Watch Observe() const { return Watch(token_); }
+
+    // Makes a call to code that may free the object, and says whether the object outlived
+    // it; nothing of the object is touched once the call has begun.
+    template <typename Call>
+    [[nodiscard]] bool Survives(Call&& call) const {
+        const Watch watch = Observe();
+        std::forward<Call>(call)();
+        return static_cast<bool>(watch);
+    }
 
 private:
     // Gone with the object; the watches' shared count outlives it.

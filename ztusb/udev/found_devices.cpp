@@ -77,7 +77,11 @@ String InterfaceInstance(const FoundUsbDevice& device, unsigned interfaceNumber)
 }
 
 bool IsFtdi(const FoundUsbDevice& device) { return device.vendorId == kFtdiVendor; }
-bool IsComposite(const FoundUsbDevice& device) { return device.interfaceCount > 1; }
+// A device whose serial port and disk sit on one interface, by its own count, is still two
+// functions: taken as one, the port's device ID would be the mass storage device's.
+bool IsComposite(const FoundUsbDevice& device) {
+    return device.interfaceCount > 1 || (!device.ttys.empty() && !device.disks.empty());
+}
 bool IsUas(const FoundUsbDevice& device) {
     return std::any_of(device.disks.begin(), device.disks.end(), [](const FoundDisk& disk) { return disk.uas; });
 }

@@ -24,7 +24,7 @@ MachineMirror::Changes NamedDevices::Apply(Changes changes) {
     Volumes mounted;
     for (auto& [key, found] : changes) {
         if (!found) continue;
-        Named& named = present_.insert_or_assign(key, Named{std::move(*found), {}}).first->second;
+        Named& named = present_.insert_or_assign(key, Named{std::move(*found), {}, {}}).first->second;
         Name(named, FindNamed(before, key), mounted);
     }
     NameVolumes(mounted);
@@ -54,6 +54,7 @@ std::vector<std::string> NamedDevices::KeysAt(const std::string& path) const {
 void NamedDevices::Release(const Named& named) {
     const auto instance = instances_.find(host::UpperCase(named.instance));
     if (instance != instances_.end()) instances_.erase(instance);
+    for (const std::string& key : named.nameKeys) nameKeys_.erase(key);
     for (const FoundDisk& disk : named.found.disks) {
         disks_.erase(disk.index);
         for (const FoundPartition& partition : disk.partitions) {
@@ -65,13 +66,17 @@ void NamedDevices::Release(const Named& named) {
 void NamedDevices::Name(Named& named, const Named* before, Volumes& mounted) {
     FoundUsbDevice& device = named.found;
     named.instance = DistinctInstance(device);
-    for (FoundTty& tty : device.ttys) tty.port = names_.ComPort(ComNameKey(device, named.instance, tty));
+    for (FoundTty& tty : device.ttys) {
+        tty.port = names_.ComPort(DistinctKey(named, ComNameKey(device, named.instance, tty)));
+    }
     for (FoundDisk& disk : device.disks) {
         disk.index = DiskNumber(disk, before);
         for (std::size_t i = 0; i < disk.partitions.size(); ++i) {
             FoundPartition& partition = disk.partitions[i];
             partition.letter.clear();
-            if (!partition.mountPoint.empty()) mounted.emplace_back(VolumeNameKey(named.instance, disk, i), &partition);
+            if (!partition.mountPoint.empty()) {
+                mounted.emplace_back(DistinctKey(named, VolumeNameKey(named.instance, disk, i)), &partition);
+            }
         }
     }
 }
@@ -82,6 +87,17 @@ String NamedDevices::DistinctInstance(const FoundUsbDevice& device) {
     if (instances_.count(host::UpperCase(instance)) != 0) instance = MadeUpInstance(device);
     instances_.insert(host::UpperCase(instance));
     return instance;
+}
+
+// The key of a name that no other name present holds. What a key is made of comes from the
+// device (an interface number, a file system's UUID: a cloned stick shares its original's),
+// and two names under one key would be one COM number for two ports, or two volumes taking
+// each other's letter; a later one gets its place added.
+std::string NamedDevices::DistinctKey(Named& named, const std::string& key) {
+    std::string distinct = key;
+    for (unsigned place = 2; !nameKeys_.insert(distinct).second; ++place) distinct = key + "#" + std::to_string(place);
+    named.nameKeys.push_back(distinct);
+    return distinct;
 }
 
 // A disk read again keeps its number; a new one takes the lowest free.

@@ -25,6 +25,7 @@ public:
     struct Named {
         FoundUsbDevice found;  // with its COM names, disk numbers and drive letters
         String instance;
+        std::vector<std::string> nameKeys;  // the COM and volume name keys it holds
     };
     // Devices by a key that names each while it is present (its sysfs path): its facts now,
     // or nothing for one that went.
@@ -44,6 +45,7 @@ private:
     void Release(const Named& named);
     void Name(Named& named, const Named* before, Volumes& mounted);
     String DistinctInstance(const FoundUsbDevice& device);
+    std::string DistinctKey(Named& named, const std::string& key);
     std::uint32_t DiskNumber(const FoundDisk& disk, const Named* before);
     void NameVolumes(const Volumes& mounted);
 
@@ -53,6 +55,7 @@ private:
     std::multiset<String> instances_;
     std::set<std::uint32_t> disks_;
     std::set<char> letters_;
+    std::set<std::string> nameKeys_;
 };
 
 }  // namespace zt::sim

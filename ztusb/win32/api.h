@@ -61,6 +61,7 @@ using ::FARPROC;
 using ::FreeLibrary;
 using ::GetClassNameW;
 using ::GetCurrentThreadId;
+using ::GetLastError;
 using ::GetMessageW;
 using ::GetModuleHandleW;
 using ::GetProcAddress;
@@ -78,6 +79,7 @@ using ::RegEnumValueW;
 using ::RegisterClassW;
 using ::RegOpenKeyExW;
 using ::SendMessageW;
+using ::SetLastError;
 using ::SetWindowLongPtrW;
 using ::TranslateMessage;
 using ::WideCharToMultiByte;
@@ -101,6 +103,7 @@ ZT_API BOOL UnregisterDeviceNotification(HDEVNOTIFY notification);
 #define CALLBACK
 #define WINAPI
 
+#define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
 #define WM_SETTEXT 0x000C
 #define WM_GETTEXT 0x000D
@@ -109,7 +112,9 @@ ZT_API BOOL UnregisterDeviceNotification(HDEVNOTIFY notification);
 #define WM_NCDESTROY 0x0082
 #define WM_KEYDOWN 0x0100
 #define WM_CHAR 0x0102
+#define WM_COPYDATA 0x004A
 #define WM_DEVICECHANGE 0x0219
+#define WM_USER 0x0400
 #define WM_APP 0x8000
 
 #define DBT_DEVICEARRIVAL 0x8000
@@ -132,6 +137,8 @@ ZT_API BOOL UnregisterDeviceNotification(HDEVNOTIFY notification);
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
+#define ERROR_MESSAGE_SYNC_ONLY 1159L
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
 #define KEY_READ 0x20019
 #define REG_SZ 1
 
@@ -216,6 +223,9 @@ struct WNDCLASSW {
 };
 
 ZT_API DWORD GetCurrentThreadId();
+// The calling thread's last error, as the calls below that document one set it.
+ZT_API DWORD GetLastError();
+ZT_API void SetLastError(DWORD error);
 ZT_API HMODULE GetModuleHandleW(LPCWSTR moduleName);
 
 // Windows: top-level windows only (parent must be null); no creation messages are sent.
@@ -239,6 +249,9 @@ ZT_API int GetClassNameW(HWND window, LPWSTR className, int maxCount);
 // range filter. As on Windows, a quit request is a flag of the thread's queue: WM_QUIT (no
 // window, the exit code as WParam) comes once nothing else is waiting. A thread's message
 // sources (message_sources_emu.h) add to its queue whenever it is looked at.
+// PostMessageW refuses a system message (below WM_USER) whose parameters point to memory,
+// which would be gone or reused by the time it is delivered: FALSE, with the last error
+// ERROR_MESSAGE_SYNC_ONLY; a window that does not exist gives ERROR_INVALID_WINDOW_HANDLE.
 ZT_API BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // A message without a window (hwnd null), which DispatchMessageW does not deliver.
 ZT_API BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);

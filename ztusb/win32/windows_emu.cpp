@@ -2,6 +2,7 @@
 #include "ztusb/win32/api.h"
 #include "ztusb/win32/device_notification_ledger.h"
 #include "ztusb/win32/message_sources_emu.h"
+#include "ztusb/win32/pointer_messages_emu.h"
 #include "ztusb/win32/queue_wakeup_emu.h"
 
 #include <algorithm>
@@ -185,6 +186,14 @@ DWORD GetCurrentThreadId() {
     return id;
 }
 
+namespace {
+thread_local DWORD lastError = ERROR_SUCCESS;
+}  // namespace
+
+DWORD GetLastError() { return lastError; }
+
+void SetLastError(DWORD error) { lastError = error; }
+
 HMODULE GetModuleHandleW(LPCWSTR) {
     static char module;
     return reinterpret_cast<HMODULE>(&module);
@@ -307,10 +316,17 @@ int GetClassNameW(HWND window, LPWSTR className, int maxCount) {
 }
 
 BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (emulated::CarriesPointer(message, wParam)) {
+        SetLastError(ERROR_MESSAGE_SYNC_ONLY);
+        return FALSE;
+    }
     World& world = TheWorld();
     std::lock_guard lock(world.mutex);
     const auto found = world.windows.find(window);
-    if (found == world.windows.end()) return FALSE;
+    if (found == world.windows.end()) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
     const auto queue = world.queues.find(found->second.thread);
     if (queue == world.queues.end()) return FALSE;  // its thread has ended
     queue->second.Post(MSG{window, message, wParam, lParam, 0, {0, 0}});
