@@ -155,6 +155,7 @@ TEST(PackageLog, AHandlerThatFreesThrowsOrLogsIsContained) {
         {"frees at the first broadcast", "device: arrival of device interface", true, false},
         {"frees when the request is posted", "request: posted", true, false},
         {"frees when the request runs", "request: running", true, false},
+        {"frees when WMI answers", "wmi: query", true, false},
         {"throws at every record", "", false, true},
     };
     for (const Row& row : rows) {
