@@ -9,9 +9,11 @@ use_wine_prefix "$1"
 shift
 stderr_file=$(mktemp "$WINEPREFIX/stderr.XXXXXX")
 trap 'rm -f "$stderr_file"' EXIT
-trap 'exit 129' HUP
-trap 'exit 130' INT
-trap 'exit 143' TERM
+# A Ctrl+C or a timeout's signal reaches the whole process group, the program too: it is the
+# program's to handle (ztusbmon watch ends cleanly on it), and its exit status is the one to
+# pass on. A trap that does nothing keeps this shell waiting without making the program
+# ignore the signal, as an empty trap would.
+trap ':' HUP INT TERM
 status=0
 wine "$@" 2>"$stderr_file" || status=$?
 cat "$stderr_file" >&2
