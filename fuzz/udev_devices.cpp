@@ -22,6 +22,7 @@
 #include "ztusb/detector/zt_usb_detector.h"
 #include "ztusb/sim/workstation.h"
 #include "ztusb/udev/found_devices.h"
+#include "ztusb/udev/named_devices.h"
 
 namespace {
 
@@ -120,6 +121,17 @@ void Inquire(zt::sim::Workstation& station, const std::map<std::string, zt::sim:
     zt::host::ProcessMessages();
 }
 
+// The devices as one start of the machine names and mirrors them.
+std::map<std::string, zt::sim::MirroredDevice> Mirrored(const std::map<std::string, FoundUsbDevice>& found,
+                                                        const fs::path& stateFile) {
+    zt::sim::NamedDevices named(stateFile);
+    std::map<std::string, zt::sim::MirroredDevice> mirrored;
+    for (auto& [key, device] : named.Apply(zt::sim::NamedDevices::Changes(found.begin(), found.end()))) {
+        if (device) mirrored.emplace(key, std::move(*device));
+    }
+    return mirrored;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -136,11 +148,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::error_code error;
     fs::remove(stateFile, error);
-    zt::sim::DeviceNames names(stateFile);
-    const auto mirrored = zt::sim::MirrorDevices(found, names);
+    const auto mirrored = Mirrored(found, stateFile);
     // Names kept in the state file hold across a restart.
-    zt::sim::DeviceNames restarted(stateFile);
-    zt::fuzz::Require(NamesGiven(zt::sim::MirrorDevices(found, restarted)) == NamesGiven(mirrored),
+    zt::fuzz::Require(NamesGiven(Mirrored(found, stateFile)) == NamesGiven(mirrored),
                       "a device keeps its names across a restart");
     std::set<zt::host::String> given;
     for (const auto& [key, deviceNames] : NamesGiven(mirrored)) {
