@@ -141,17 +141,18 @@ String KeyOf(const TStringList& lines, int first, int end) {
 
 // The volumes of one partition of the drive, each with the drive's caption and USB serial.
 // Throws when the drive's device ID holds no serial.
-void AddVolumesOfPartition(const DriveText& drive, const String& partition,
-                           std::vector<TZtVolInfo>& volumes, const Watch& alive) {
+std::vector<TZtVolInfo> VolumesOfPartition(const DriveText& drive, const String& partition, const Watch& alive) {
+    std::vector<TZtVolInfo> volumes;
     const TStringList disks = Run(
         AssociatorsQuery(u"Win32_DiskPartition", partition, u"Win32_LogicalDiskToPartition"), alive);
     ForEachObject(disks, [&](int first, int end) {
         TZtVolInfo& volume = volumes.emplace_back(VolumeOf(disks, first, end));
         volume.FulName = drive.caption;
         const std::optional<String> serial = UsbSerialOf(drive.pnpDeviceId);
-        if (!serial) throw std::runtime_error("a volume without the USB serial of its drive");
+        if (!serial) throw std::runtime_error("a volume without the USB serial of its drive " + ToUtf8(drive.pnpDeviceId));
         volume.PNPDeviceID = *serial;
     });
+    return volumes;
 }
 
 std::vector<TZtVolInfo> VolumesOfDrive(const DriveText& drive, const Watch& alive) {
@@ -163,7 +164,8 @@ std::vector<TZtVolInfo> VolumesOfDrive(const DriveText& drive, const Watch& aliv
     const TStringList partitions = Run(
         AssociatorsQuery(u"Win32_DiskDrive", drive.deviceId, u"Win32_DiskDriveToDiskPartition"), alive);
     ForEachObject(partitions, [&](int first, int end) {
-        AddVolumesOfPartition(drive, KeyOf(partitions, first, end), volumes, alive);
+        const std::vector<TZtVolInfo> found = VolumesOfPartition(drive, KeyOf(partitions, first, end), alive);
+        volumes.insert(volumes.end(), found.begin(), found.end());
     });
     return volumes;
 }
@@ -237,11 +239,7 @@ private:
                                           << " skipped: MediaType " << drive.mediaType << " is not removable";
                     continue;
                 }
-                Keep(Reported([&] {
-                    std::vector<TZtVolInfo> volumes;
-                    AddVolumesOfPartition(drive, partition, volumes, alive_);
-                    return volumes;
-                }));
+                Keep(Reported([&] { return VolumesOfPartition(drive, partition, alive_); }));
             }
         });
     }
@@ -294,10 +292,11 @@ std::int32_t TZtUsbDetector::GetAvailableVolumens() {
 // the letters is on such a drive.
 void TZtUsbDetector::GetNewVolumenInfo(const String& text, std::uint32_t unitMask) {
     try {
-        ArrivedVolumes arrived(unitMask, Alive());
+        const Watch alive = Alive();
+        ArrivedVolumes arrived(unitMask, alive);
         const String namedDrives = kDriveSelection + u"and PNPDeviceID Like \"%" + wmi_text::LikeLiteral(text) + u"%\"";
         if (!CallOut([&] {
-                arrived.WalkNamed(text, DrivesOf(Run(namedDrives, Alive())));
+                arrived.WalkNamed(text, DrivesOf(Run(namedDrives, alive)));
                 arrived.WalkBackMissingLetters();
             })) {
             return;  // freed while WMI pumped or in the loop of a message box
