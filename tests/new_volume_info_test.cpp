@@ -191,6 +191,13 @@ const ArrivalCase kArrivals[] = {
      0,
      {"info 1 of 1 [E:|NTFS|T5|5A1B2C3D|Samsung Portable SSD T5 SCSI Disk Device|7&4EAD04B8&0|"
       "500105216000|400000000000]"}},
+    {"a UASP drive whose label holds quotes, parentheses, %, _ and a colon",
+     {},
+     zt::sim::UaspDisk(u"1234567DB9FB", false, 1,
+                       {{kEfi, {u"E:", u"NTFS", 500105216000, 400000000000, u"Backup \"A\" (100%)_x:1", u"5A1B2C3D"}}}),
+     0,
+     {"info 1 of 1 [E:|NTFS|Backup \"A\" (100%)_x:1|5A1B2C3D|Samsung Portable SSD T5 SCSI Disk Device|"
+      "7&4EAD04B8&0|500105216000|400000000000]"}},
     {"a bridge showing MSFT30<serial>, both LUNs in one broadcast",
      {},
      zt::sim::UaspDisk(u"DB9876543214E", true, 1, {{Fat32(u"F:", u"BAY1")}, {Fat32(u"G:", u"BAY2")}}),
