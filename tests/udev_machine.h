@@ -33,8 +33,13 @@ public:
     UdevMachine(const UdevMachine&) = delete;
     UdevMachine& operator=(const UdevMachine&) = delete;
 
-    // Adds the devices of tests/udev/<name>.umockdev.
+    // Adds the devices of tests/udev/<name>.umockdev, below the machine's USB controller and
+    // root hubs (added with the first; a testbed without them is a machine without USB).
     void Load(const std::string& name) {
+        if (!controller_) {
+            controller_ = true;
+            Load("host_controller");
+        }
         GError* error = nullptr;
         const std::string file = std::string(ZT_UDEV_DEVICES) + "/" + name + ".umockdev";
         if (!umockdev_testbed_add_from_file(testbed_, file.c_str(), &error)) {
@@ -84,6 +89,7 @@ private:
     UMockdevTestbed* testbed_;
     sim::MountTableWatch changes_;
     std::filesystem::path namesFile_;
+    bool controller_ = false;
     std::map<std::string, std::pair<std::string, sim::FileSystemSpace>> mounts_;
 };
 

@@ -70,6 +70,8 @@ unsigned InterfaceNumber(const String& id) {
 UsbPorts::Hub& UsbPorts::RootHub(unsigned bus) {
     const String location = Decimal(bus);
     if (const auto found = hubs_.find(location); found != hubs_.end()) return found->second;
+    // A machine has its lower buses too: the tree numbers buses by its root hubs.
+    if (bus > 1) RootHub(bus - 1);
     // Each bus its own xHCI controller on the PCI bus.
     const String function = Format("%02X", bus - 1);
     DeviceNode controller{u"PCI\\VEN_8086&DEV_A36D&SUBSYS_85F01043&REV_10\\3&11583659&0&A" + function, {}, {},
