@@ -9,6 +9,8 @@
 
 #include "ztusb/d2xx/D2XXUnit_ZT.h"
 #include "ztusb/detector/zt_usb_detector.h"
+#include "ztusb/devices/devices.h"
+#include "ztusb/devices/world_in_use.h"
 #include "ztusb/host/application.h"
 #include "ztusb/host/dialogs.h"
 #include "ztusb/host/log.h"
@@ -36,6 +38,7 @@ Commands:
   volumes          volumes of removable and external drives
   usbasp           whether a USBasp programmer is attached
   ftdi             FTDI devices through the D2XX library
+  devices          USB devices with all their faces, below their hubs: ports, disks, volumes
   watch            every event as it happens, until Ctrl+C (--once: stop after the script)
   demo             a simulated workstation on which a script plugs and unplugs devices
   record           the serial-port map and WMI instances the package reads, as a world file
@@ -110,7 +113,7 @@ Options Parse(int argc, char** argv) {
         }
     }
     if (options.help) return options;
-    static const char* commands[] = {"ports", "volumes", "usbasp", "ftdi", "watch", "demo", "record"};
+    static const char* commands[] = {"ports", "volumes", "usbasp", "ftdi", "devices", "watch", "demo", "record"};
     if (options.command.empty()) throw UsageError("no command given");
     if (std::find(std::begin(commands), std::end(commands), options.command) == std::end(commands)) {
         throw UsageError("unknown command " + options.command);
@@ -140,11 +143,8 @@ public:
         : options_(options), report_(stdout, options.json), world_(std::move(world)) {
         if (world_) {
             ztusbmon::Populate(station_, *world_);
-            previousWmi_ = ZtWmiU::SetWmiBackend(station_.WmiBackend());
+            inUse_.emplace(station_);
         }
-    }
-    ~Monitor() {
-        if (world_) ZtWmiU::SetWmiBackend(previousWmi_);
     }
 
     int Run() {
@@ -153,6 +153,7 @@ public:
         if (c == "volumes") return Volumes();
         if (c == "usbasp") return Usbasp();
         if (c == "ftdi") return Ftdi();
+        if (c == "devices") return Devices();
         if (c == "watch") return Watch();
         if (c == "record") return Record();
         return Demo();
@@ -203,6 +204,11 @@ private:
             return 1;
         }
         report_.FtdiDevices(D2XXUnit_ZT::FT_DeviceInfoList);
+        return 0;
+    }
+
+    int Devices() {
+        report_.Devices(zt::devices::UsbDevices());
         return 0;
     }
 
@@ -286,7 +292,7 @@ private:
     Report report_;
     std::optional<World> world_;
     zt::sim::Workstation station_;
-    ZtWmiU::WmiBackend previousWmi_;
+    std::optional<zt::devices::WorldInUse> inUse_;
     zt_usb_detector::TZtUsbDetector detector_;
 };
 

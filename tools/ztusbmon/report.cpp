@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
+#include "tools/ztusbmon/device_report.h"
+#include "ztusb/detector/port_path.h"
+#include "ztusb/detector/usb_id.h"
 #include "ztusb/host/shown_text.h"
 
 namespace ztusbmon {
@@ -32,6 +35,12 @@ std::string Hex(std::uint32_t value) {
     return text;
 }
 
+// VID_0403 -> 1027; null for a port without one.
+Json IdNumber(const zt::host::String& id) {
+    const auto number = zt_usb_detector::UsbIdNumber(id);
+    return number ? Json(*number) : Json(nullptr);
+}
+
 // How each kind of record is shown: as JSON, as a table row, and what the table is called.
 template <typename Record>
 struct Format;
@@ -46,10 +55,17 @@ struct Format<zt_usb_detector::TZtComInfo> {
         return {"PORT", "NUMBER", "TYPE", "VID", "PID", "SERIAL", "MANUFACTURER", "CHIP"};
     }
     static Json AsJson(const zt_usb_detector::TZtComInfo& port) {
-        return {{"port", Text(port.sPort)},   {"number", port.iPort},
-                {"type", Text(port.PortType)}, {"vid", Text(port.VID)},
-                {"pid", Text(port.PID)},       {"serial", Text(port.Serial)},
-                {"manufacturer", Text(port.Manufacturer)}, {"chip", Text(port.Chip)}};
+        return {{"port", Text(port.sPort)},
+                {"number", port.iPort},
+                {"path", Text(zt_usb_detector::PortPath(port.sPort))},
+                {"type", Text(port.PortType)},
+                {"vid", Text(port.VID)},
+                {"pid", Text(port.PID)},
+                {"vendor_id", IdNumber(port.VID)},
+                {"product_id", IdNumber(port.PID)},
+                {"serial", Text(port.Serial)},
+                {"manufacturer", Text(port.Manufacturer)},
+                {"chip", Text(port.Chip)}};
     }
     static std::vector<std::string> Row(const zt_usb_detector::TZtComInfo& port) {
         return {Shown(port.sPort),  std::to_string(port.iPort), Shown(port.PortType),
@@ -134,8 +150,10 @@ void Report::Table(const std::vector<std::string>& header,
 void Report::Ports(const zt::host::TStringList& ports, bool withNames) const {
     for (int i = 0; i < ports.Count(); ++i) {
         if (json_) {
-            Json line = {{"port", Text(ports[i].substr(0, ports[i].find(u' ')))},
-                         {"number", ports.Objects(i)}};
+            const zt::host::String port = ports[i].substr(0, ports[i].find(u' '));
+            Json line = {{"port", Text(port)},
+                         {"number", ports.Objects(i)},
+                         {"path", Text(zt_usb_detector::PortPath(port))}};
             if (withNames) line["text"] = Text(ports[i]);
             Line(line.dump());
         } else {
@@ -204,6 +222,15 @@ void Report::FtdiDevices(const D2XXUnit_ZT::TFT_DeviceInfoList& devices) const {
         devices.empty() ? Line("No FTDI devices.")
                         : Table({"INDEX", "FLAGS", "TYPE", "ID", "LOCATION", "SERIAL", "DESCRIPTION"}, rows);
     }
+}
+
+void Report::Devices(const std::vector<zt::devices::UsbDevice>& devices) const {
+    if (json_) {
+        for (const auto& device : devices) Line(DeviceJson(device).dump());
+        return;
+    }
+    if (devices.empty()) Line("No USB devices.");
+    for (const std::string& line : DeviceTree(devices)) Line(line);
 }
 
 void Report::Attach(zt_usb_detector::TZtUsbDetector& detector) const {

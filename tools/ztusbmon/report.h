@@ -7,6 +7,7 @@
 
 #include "ztusb/d2xx/D2XXUnit_ZT.h"
 #include "ztusb/detector/zt_usb_detector.h"
+#include "ztusb/devices/usb_device.h"
 
 namespace ztusbmon {
 
@@ -19,6 +20,7 @@ public:
     void Volumes(const std::vector<zt_usb_detector::TZtVolInfo>& volumes, int count) const;
     void Usbasp(const zt::host::String* name) const;  // null: none attached
     void FtdiDevices(const D2XXUnit_ZT::TFT_DeviceInfoList& devices) const;
+    void Devices(const std::vector<zt::devices::UsbDevice>& devices) const;
     void Heading(const std::string& title) const;  // text only
 
     // Events of a detector, as they happen.

@@ -27,13 +27,15 @@ std::string HubOf(const std::string& location) {
 
 void AddVolumes(const sim::FoundDisk& disk, const std::string& caption, UsbDevice& record) {
     for (const sim::FoundPartition& partition : disk.partitions) {
-        if (partition.mountPoint.empty() && partition.letter.empty()) continue;
+        // One not mounted (yet) shows its file system, without a letter and free space.
+        if (partition.fileSystem.empty()) continue;
+        const bool mounted = !partition.mountPoint.empty();
         Volume volume;
         volume.letter = host::ToUtf8(partition.letter);
         volume.mountPoint = partition.mountPoint;
         volume.fileSystem = host::ToUtf8(sim::WindowsFileSystem(partition.fileSystem, partition.fileSystemVersion));
-        volume.size = static_cast<std::int64_t>(partition.fileSystemSize);
-        volume.freeSpace = static_cast<std::int64_t>(partition.freeSpace);
+        volume.size = static_cast<std::int64_t>(mounted ? partition.fileSystemSize : partition.size);
+        volume.freeSpace = static_cast<std::int64_t>(mounted ? partition.freeSpace : 0);
         volume.label = partition.label;
         volume.serial = host::ToUtf8(sim::VolumeSerial(partition.uuid));
         volume.lun = disk.lun;
