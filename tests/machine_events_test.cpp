@@ -2,6 +2,8 @@
 // loop, in Windows' order, and its inquiries then find the new devices.
 #include <chrono>
 
+#include "ztusb/devices/machine_source.h"
+#include "tests/device_lines.h"
 #include "tests/test_support.h"
 #include "tests/udev_machine.h"
 #include "tests/volume_fixture.h"
@@ -218,6 +220,89 @@ TEST_F(MachineEvents, AHubPulledTakesTheDevicesBelowIt) {
     EXPECT_TRUE(log[0].starts_with("usb 5&") && log[0].ends_with(" VID_05E3 PID_0610 0")) << log[0];
     EXPECT_EQ(log[1], "com COM1 0");
     EXPECT_TRUE(log[2].starts_with("usb 5&") && log[2].ends_with(" VID_1A86 PID_7523 0")) << log[2];
+}
+
+}  // namespace
+
+namespace {
+
+struct Testbed {
+    const char* name;
+    const char* top;  // the USB device the plug's uevent names
+    std::vector<std::string> records;
+};
+
+std::map<std::string, std::string> InventorySerials(zt_usb_detector::TZtUsbDetector& detector) {
+    std::map<std::string, std::string> serials;
+    const int count = detector.GetAvailableComPortsEx();
+    for (int i = 0; i < count; ++i) {
+        const auto& port = detector.ZtComInfo[static_cast<std::size_t>(i)];
+        serials[ToUtf8(port.sPort)] = ToUtf8(port.Serial);
+    }
+    return serials;
+}
+
+std::vector<std::string> Records(const zt::sim::MachineWorld& world) {
+    std::vector<std::string> lines;
+    for (const auto& device : zt::devices::MachineDeviceSource(world)->Attached()) {
+        lines.push_back(zt::testing::DeviceLine(device));
+    }
+    return lines;
+}
+
+// Present from the start or plugged in later, each testbed's devices are the same records,
+// and every port goes by its USB device's name in the inventory and in its arrival's details.
+TEST(MachineDevices, EachTestbedIsTheSameRecordsAndNamesBeforeAndAfterItsArrival) {
+    const std::vector<Testbed> testbeds = {
+        {"composite_cdc", "1-5", {"2e8a:000a E660D4A0A7593A2B E660D4A0A7593A2B @1-5 | COM1 if0"}},
+        {"ch340", "1-4",
+         {"05e3:0610 - 5&E93FDA35&0&4 @1-4 (hub)", "1a86:7523 - 5&157A1C9&0&2 @1-4.2 hub 1-4 | COM1 if0"}},
+        {"ft2232", "1-3", {"0403:6010 FT4ZQ1B7 FT4ZQ1B7 @1-3 | COM1 if0 A | COM2 if1 B"}},
+        {"hub_two_ch340", "1-1",
+         {"05e3:0610 - 5&E43FD256&0&1 @1-1 (hub)", "1a86:7523 - 5&6E6A6B9B&0&1 @1-1.1 hub 1-1 | COM1 if0",
+          "1a86:7523 - 5&6F6A6D2E&0&2 @1-1.2 hub 1-1 | COM2 if0"}},
+        {"stlink", "1-7",
+         {"0483:374b 066CFF515570514867145144 066CFF515570514867145144 @1-7 | COM1 if2 | disk 0 MBED microcontroller | - "
+          "lun0 FAT NODE_F446RE"}},
+    };
+    for (const Testbed& testbed : testbeds) {
+        SCOPED_TRACE(testbed.name);
+        DialogRecorder dialogs;
+        std::map<std::string, std::string> before;
+        {
+            UdevMachine machine;
+            machine.Load(testbed.name);
+            zt::sim::MachineWorld world(machine.Mounts(), machine.NamesFile());
+            WmiServed served(world.Station().WmiBackend());
+            const auto tree = zt::win32::SetDeviceTree(world.Station().DeviceTreeBackend());
+            zt_usb_detector::TZtUsbDetector detector;
+            before = InventorySerials(detector);
+            EXPECT_EQ(Records(world), testbed.records);
+            zt::win32::SetDeviceTree(tree);
+        }
+        UdevMachine machine;
+        machine.Load("host_controller");
+        zt::sim::MachineWorld world(machine.Mounts(), machine.NamesFile());
+        WmiServed served(world.Station().WmiBackend());
+        const auto tree = zt::win32::SetDeviceTree(world.Station().DeviceTreeBackend());
+        zt_usb_detector::TZtUsbDetector detector;
+        std::map<std::string, std::string> reported;
+        detector.OnNewComInfo = [&](zt::host::TObject*, std::vector<zt_usb_detector::TZtComInfo> ports, std::int32_t) {
+            reported[ToUtf8(ports[0].sPort)] = ToUtf8(ports[0].Serial);
+        };
+        world.Listen();
+        machine.Load(testbed.name);
+        umockdev_testbed_uevent(machine.Testbed(), (kUsb1 + std::string(testbed.top)).c_str(), "add");
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (reported.size() < before.size() && std::chrono::steady_clock::now() < deadline) {
+            zt::host::ProcessMessages();
+        }
+        EXPECT_EQ(reported, before);
+        EXPECT_EQ(InventorySerials(detector), before);
+        EXPECT_EQ(Records(world), testbed.records);
+        EXPECT_TRUE(dialogs.messages.empty());
+        zt::win32::SetDeviceTree(tree);
+    }
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ public:
     void Load(const std::string& name) {
         if (!controller_) {
             controller_ = true;
-            Load("host_controller");
+            if (name != "host_controller") Load("host_controller");
         }
         GError* error = nullptr;
         const std::string file = std::string(ZT_UDEV_DEVICES) + "/" + name + ".umockdev";

@@ -8,6 +8,7 @@
 #include "ztusb/devices/world_in_use.h"
 #include "ztusb/sim/boards.h"
 #include "ztusb/sim/workstation.h"
+#include "tests/device_lines.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -20,23 +21,6 @@ using Model = std::variant<zt::sim::SerialDevice, zt::sim::StorageDevice, zt::si
 
 Volume Fat(const String& letter, const String& label) {
     return {letter, u"FAT32", 1 << 24, 1 << 23, label, u"1A2B3C4D"};
-}
-
-// vid:pid serial name @location <hub | ports | disks | volumes, one line per device.
-std::string Describe(const UsbDevice& d) {
-    char ids[16];
-    std::snprintf(ids, sizeof ids, "%04x:%04x", d.vendorId, d.productId);
-    std::string line = std::string(ids) + " " + d.serial.value_or("-") + " " + d.name + " @" + d.location;
-    if (!d.hub.empty()) line += " hub " + d.hub;
-    if (d.isHub) line += " (hub)";
-    if (d.usbasp) line += " (usbasp)";
-    for (const auto& p : d.ports) {
-        line += " | " + p.name + (p.interfaceNumber ? " if" + std::to_string(*p.interfaceNumber) : "") +
-                (p.channel ? std::string(" ") + *p.channel : "");
-    }
-    for (const auto& disk : d.disks) line += " | disk " + std::to_string(disk.lun) + " " + disk.caption;
-    for (const auto& v : d.volumes) line += " | " + v.letter + " lun" + std::to_string(v.lun) + " " + v.fileSystem + " " + v.label;
-    return line;
 }
 
 struct Shape {
@@ -115,7 +99,7 @@ void Attach(zt::sim::Workstation& station, const Model& model, const std::u16str
 
 std::vector<std::string> Records() {
     std::vector<std::string> lines;
-    for (const UsbDevice& device : zt::devices::UsbDevices()) lines.push_back(Describe(device));
+    for (const UsbDevice& device : zt::devices::UsbDevices()) lines.push_back(zt::testing::DeviceLine(device));
     return lines;
 }
 
