@@ -29,7 +29,7 @@ function(expect_same_output recording)
 endfunction()
 
 run_monitor(ignored "${EMULATOR}" ${PROGRAM} ${SOURCE} record -o ${RECORDING})
-foreach(command "ports;--names" "ports;--details" "volumes" "usbasp")
+foreach(command "ports;--names" "ports;--details" "volumes" "usbasp" "devices" "--json;devices")
   expect_same_output(${RECORDING} ${command})
 endforeach()
 if(WATCH)

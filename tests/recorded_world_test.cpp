@@ -102,7 +102,12 @@ TEST(RecordedWorld, MalformedRecordingsAreRefusedAtTheirLine) {
     };
     const std::string instance = R"({"class": "Win32_LogicalDisk", "properties": {"DeviceID": "E:"}})";
     const Case cases[] = {
-        {"{\"version\": 2}", "r.json:1: expected \"version\": 1"},
+        {"{\"version\": 3}", "r.json:1: expected \"version\": 1 to 2"},
+        {"{\"version\": 2, \"device_tree\": [\n{\"id\": \"USB\\\\VID_1&PID_2\\\\A\", \"parent\": \"USB\\\\ROOT_HUB30\\\\4&1&0&0\"}]}",
+         "r.json:2: expected a node whose ID no present one has, below a present parent (device node USB\\VID_1&PID_2\\A "
+         "hangs from USB\\ROOT_HUB30\\4&1&0&0, which is not in the tree)"},
+        {"{\"version\": 2, \"broadcasts\": [{\"event\": \"arrival\", \"record\": {\"port\": \"COM5\"},\n \"went\": {\"device_tree\": [\"USB\\\\X\"]}}]}",
+         "r.json:2: expected the ID of a present node"},
         {"{\"version\": 1,\n \"instances\": [{\"class\": \"Win32_Nothing\"}]}",
          "r.json:2: expected \"class\": Win32_PnPEntity, Win32_DiskDrive, Win32_DiskPartition or Win32_LogicalDisk"},
         {"{\"version\": 1, \"instances\": [\n{\"class\": \"Win32_LogicalDisk\",\n \"properties\": {\"VolumeName\": \"X\"}}]}",

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "tools/ztusbmon/recorder.h"
 #include "tools/ztusbmon/recording.h"
@@ -66,6 +67,13 @@ Json RecordFields(const std::uint8_t* bytes) {
     }
 }
 
+std::string Upper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
 std::string InstanceKey(const Json& instance) {
     return instance.value("class", "") + "." + instance["properties"].value("DeviceID", "");
 }
@@ -76,6 +84,27 @@ std::map<std::string, Json> ByKey(const Json& recording, const char* list, Key k
     std::map<std::string, Json> items;
     for (const Json& item : recording.value(list, Json::array())) items.emplace(key(item), item);
     return items;
+}
+
+// Device nodes that went or changed go, with what hangs below them; what is still there of
+// that comes again with the nodes that are new or changed, parents first.
+void NodeChanges(const Json& before, const Json& after, Json& came, Json& went) {
+    const auto id = [](const Json& node) { return Upper(node.value("id", "")); };
+    const auto oldNodes = ByKey(before, "device_tree", id);
+    const auto newNodes = ByKey(after, "device_tree", id);
+    std::set<std::string> gone;
+    came["device_tree"] = Json::array();
+    went["device_tree"] = Json::array();
+    for (const Json& node : before.value("device_tree", Json::array())) {
+        const auto now = newNodes.find(id(node));
+        const bool parentGone = gone.count(Upper(node.value("parent", ""))) != 0;
+        if (!parentGone && now != newNodes.end() && now->second == node) continue;
+        gone.insert(id(node));
+        if (!parentGone) went["device_tree"].push_back(node["id"]);
+    }
+    for (const Json& node : after.value("device_tree", Json::array())) {
+        if (!oldNodes.count(id(node)) || gone.count(id(node)) != 0) came["device_tree"].push_back(node);
+    }
 }
 
 }  // namespace
@@ -122,6 +151,7 @@ Json Changes(const Json& before, const Json& after) {
     for (const Json& link : after.value("associations", Json::array())) {
         if (!oldLinks.count(linkKey(link)) || touches(link)) came["associations"].push_back(link);
     }
+    NodeChanges(before, after, came, went);
     return {{"came", came}, {"went", went}};
 }
 

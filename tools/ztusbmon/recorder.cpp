@@ -9,6 +9,7 @@
 #include "ztusb/world/object_text.h"
 #include "tools/ztusbmon/recording.h"
 #include "ztusb/win32/api.h"
+#include "ztusb/win32/device_tree.h"
 #include "ztusb/wmi/ZtWmiU.h"
 
 namespace ztusbmon {
@@ -224,6 +225,46 @@ void RecordDisks(Collection& collection) {
     }
 }
 
+Json NodeJson(const win32::DeviceTree& tree, win32::DevNode node) {
+    Json recorded = {{"id", ToUtf8(tree.Id(node))}};
+    if (const auto parent = tree.Parent(node)) recorded["parent"] = ToUtf8(tree.Id(*parent));
+    for (const NamedNodeText& text : kNodeTexts) {
+        if (const auto value = tree.Text(node, text.property)) recorded[text.name] = ToUtf8(*value);
+    }
+    Json paths = Json::array();
+    for (const String& path : tree.LocationPaths(node)) paths.push_back(ToUtf8(path));
+    if (!paths.empty()) recorded["location_paths"] = std::move(paths);
+    return recorded;
+}
+
+// The USB devices' nodes, with what is above them up to the tree's root (controllers, root
+// hubs) and what hangs below them (interfaces, ports, disks), parents first.
+Json DeviceTreeNodes() {
+    const auto tree = win32::CurrentDeviceTree();
+    Json nodes = Json::array();
+    std::set<String> recorded;
+    const auto add = [&](win32::DevNode node) {
+        if (recorded.insert(zt::host::UpperCase(tree->Id(node))).second) nodes.push_back(NodeJson(*tree, node));
+    };
+    for (const String& id : tree->DeviceIds(u"USB")) {
+        const auto device = tree->Locate(id);
+        if (!device) continue;
+        std::vector<win32::DevNode> above;
+        for (auto at = tree->Parent(*device); at && tree->Parent(*at); at = tree->Parent(*at)) above.push_back(*at);
+        std::for_each(above.rbegin(), above.rend(), add);
+        std::vector<win32::DevNode> pending = {*device};
+        while (!pending.empty()) {
+            const win32::DevNode node = pending.back();
+            pending.pop_back();
+            add(node);
+            std::vector<win32::DevNode> children;
+            for (auto child = tree->Child(node); child; child = tree->Sibling(*child)) children.push_back(*child);
+            pending.insert(pending.end(), children.rbegin(), children.rend());
+        }
+    }
+    return nodes;
+}
+
 std::string MachineName(const Json& instances) {
     for (const Json& instance : instances) {
         const auto name = instance["properties"].find("SystemName");
@@ -243,6 +284,7 @@ Json RecordMachine() {
     recording["serial_ports"] = SerialPortMap();
     recording["instances"] = std::move(collection.instances);
     recording["associations"] = std::move(collection.links);
+    recording["device_tree"] = DeviceTreeNodes();
     return recording;
 }
 

@@ -143,6 +143,22 @@ zt::sim::RecordedLink ReadLink(const Reader& reader, const std::string& at) {
             reader.Text(at + "/dependent", "\"E:\"")};
 }
 
+zt::sim::DeviceNode ReadNode(const Reader& reader, const std::string& at) {
+    zt::sim::DeviceNode node{reader.Text(at + "/id", "\"USB\\\\VID_0403&PID_6001\\\\A50285BI\""),
+                             reader.Has(at + "/parent") ? reader.Text(at + "/parent", "\"USB\\\\ROOT_HUB30\\\\...\"") : u"",
+                             {},
+                             {}};
+    for (const NamedNodeText& text : kNodeTexts) {
+        const std::string member = at + "/" + text.name;
+        if (reader.Has(member)) node.SetText(text.property, reader.Text(member, "\"...\""));
+    }
+    const Json& paths = reader.Array(at + "/location_paths", false);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        node.locationPaths.push_back(reader.Text(Item(at + "/location_paths", i), "\"PCIROOT(0)#PCI(1400)#USBROOT(0)\""));
+    }
+    return node;
+}
+
 template <typename Element, typename ReadOne>
 std::vector<Element> ReadList(const Reader& reader, const std::string& at, ReadOne readOne) {
     std::vector<Element> items;
@@ -168,6 +184,10 @@ public:
             Check(Item(at + "/associations", i), "\"antecedent\" and \"dependent\": keys of present instances",
                   [&] { cim_.Associate(link.association, link.antecedentKey, link.dependentKey); });
         }
+        for (std::size_t i = 0; i < arrivals.nodes.size(); ++i) {
+            Check(Item(at + "/device_tree", i), "a node whose ID no present one has, below a present parent",
+                  [&] { tree_.Add(arrivals.nodes[i]); });
+        }
     }
 
     void Depart(const std::string& at, const zt::sim::RecordedDepartures& departures) {
@@ -176,6 +196,9 @@ public:
             if (!cim_.Remove(instance.className, instance.key)) {
                 reader_.Fail(Item(at + "/instances", i) + "/key", "the key of a present instance");
             }
+        }
+        for (std::size_t i = 0; i < departures.nodes.size(); ++i) {
+            if (!tree_.Remove(departures.nodes[i])) reader_.Fail(Item(at + "/device_tree", i), "the ID of a present node");
         }
     }
 
@@ -191,12 +214,14 @@ private:
 
     const Reader& reader_;
     zt::sim::CimRepository cim_;
+    zt::sim::DeviceNodes tree_;
 };
 
 zt::sim::RecordedArrivals ReadArrivals(const Reader& reader, const std::string& at) {
     return {ReadList<zt::sim::RecordedRegistryValue>(reader, at + "/serial_ports", ReadRegistryValue),
             ReadList<zt::sim::RecordedInstance>(reader, at + "/instances", ReadInstance),
-            ReadList<zt::sim::RecordedLink>(reader, at + "/associations", ReadLink)};
+            ReadList<zt::sim::RecordedLink>(reader, at + "/associations", ReadLink),
+            ReadList<zt::sim::DeviceNode>(reader, at + "/device_tree", ReadNode)};
 }
 
 zt::sim::RecordedDepartures ReadDepartures(const Reader& reader, const std::string& at) {
@@ -204,7 +229,9 @@ zt::sim::RecordedDepartures ReadDepartures(const Reader& reader, const std::stri
                              [](const Reader& r, const std::string& item) { return r.Text(item, "\"\\\\Device\\\\VCP0\""); }),
             ReadList<zt::sim::RecordedInstanceKey>(reader, at + "/instances", [](const Reader& r, const std::string& item) {
                 return zt::sim::RecordedInstanceKey{InstanceClass(r, item + "/class").name, r.Text(item + "/key", "\"E:\"")};
-            })};
+            }),
+            ReadList<String>(reader, at + "/device_tree",
+                             [](const Reader& r, const std::string& item) { return r.Text(item, "\"USB\\\\...\""); })};
 }
 
 std::uint32_t ReadEvent(const Reader& reader, const std::string& at) {

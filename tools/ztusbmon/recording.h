@@ -10,11 +10,20 @@
 //                  "DeviceID": "FTDIBUS\\VID_0403+PID_6001+A50285BIA\\0000", "Present": true}}],
 //   "associations": [{"class": "Win32_LogicalDiskToPartition",
 //                     "antecedent": "Disk #1, Partition #0", "dependent": "E:"}],
+//   "device_tree": [{"id": "USB\\VID_0403&PID_6001\\A50285BI", "parent": "USB\\ROOT_HUB30\\4&1D0B5B7&0&0",
+//                    "location_info": "Port_#0002.Hub_#0001",
+//                    "location_paths": ["PCIROOT(0)#PCI(1400)#USBROOT(0)#USB(2)"],
+//                    "container_id": "{…}", "service": "FTDIBUS", "port_name": "COM3"}],
 //   "broadcasts": [{"after_ms": 1200, "event": "arrival", "record": {"port": "COM5"},
 //                   "came": {"serial_ports": [...], "instances": [...], "associations": [...]},
 //                   "went": {"serial_ports": ["\\Device\\VCP1"],
-//                            "instances": [{"class": "Win32_PnPEntity", "key": "..."}]}}]
+//                            "instances": [{"class": "Win32_PnPEntity", "key": "..."}],
+//                            "device_tree": ["USB\\VID_..."]}}]
 // }
+//
+// Version 1 recordings, made before the device tree was recorded, load as they are: their
+// devices have no nodes. A node's parent comes before it; one that goes takes what hangs
+// below it.
 //
 // Broadcasts 0 ms after the one before are replayed together with it, before the message
 // loop runs again, as they were received in one turn of it.
@@ -29,7 +38,23 @@
 
 namespace ztusbmon {
 
-constexpr std::uint64_t kRecordingVersion = 1;
+constexpr std::uint64_t kRecordingVersion = 2;
+constexpr std::uint64_t kOldestRecordingVersion = 1;
+
+// The device node properties a recording names.
+struct NamedNodeText {
+    const char* name;
+    zt::win32::DevNodeText property;
+};
+inline constexpr NamedNodeText kNodeTexts[] = {
+    {"location_info", zt::win32::DevNodeText::LocationInfo},
+    {"container_id", zt::win32::DevNodeText::ContainerId},
+    {"bus_reported_description", zt::win32::DevNodeText::BusReportedDesc},
+    {"friendly_name", zt::win32::DevNodeText::FriendlyName},
+    {"manufacturer", zt::win32::DevNodeText::Manufacturer},
+    {"service", zt::win32::DevNodeText::Service},
+    {"port_name", zt::win32::DevNodeText::PortName},
+};
 
 // The device-change events by the names a recording gives them.
 struct NamedEvent {

@@ -93,6 +93,12 @@ void NoteSerials(Redactor& redactor, const Json& instances) {
     }
 }
 
+// A device known only from the tree (a hub, a device without a port or drive) has its serial
+// in its node's ID.
+void NoteNodeSerials(Redactor& redactor, const Json& nodes) {
+    for (const Json& node : nodes) redactor.NoteSerial(SerialIn(node.value("id", "")));
+}
+
 // Every text of the value, wherever it is nested.
 void ReplaceTexts(Redactor& redactor, Json& value, const std::string& member) {
     if (value.is_string()) {
@@ -117,8 +123,11 @@ void ReplaceTexts(Redactor& redactor, Json& value, const std::string& member) {
 void Redact(Json& recording) {
     Redactor redactor;
     NoteSerials(redactor, recording.value("instances", Json::array()));
+    NoteNodeSerials(redactor, recording.value("device_tree", Json::array()));
     for (const Json& broadcast : recording.value("broadcasts", Json::array())) {
-        NoteSerials(redactor, broadcast.value("came", Json::object()).value("instances", Json::array()));
+        const Json came = broadcast.value("came", Json::object());
+        NoteSerials(redactor, came.value("instances", Json::array()));
+        NoteNodeSerials(redactor, came.value("device_tree", Json::array()));
     }
     ReplaceTexts(redactor, recording, "");
 }

@@ -75,6 +75,39 @@ const std::map<std::string, zt::sim::UsbSerialChip> kUsbSerialKinds = {
     {"arduino", zt::sim::UsbSerialChip::ArduinoUno},
 };
 
+// Boards: one USB device with ports and drives.
+const std::map<std::string, zt::sim::BoardKind> kBoardKinds = {
+    {"st_link", zt::sim::BoardKind::StLinkV21},
+    {"daplink", zt::sim::BoardKind::DapLink},
+    {"jlink", zt::sim::BoardKind::JLink},
+    {"circuitpython", zt::sim::BoardKind::CircuitPython},
+};
+
+std::size_t BoardPorts(zt::sim::BoardKind kind) { return kind == zt::sim::BoardKind::JLink ? 2 : 1; }
+
+// Exactly `count` port names under "ports".
+std::vector<zt::host::String> ReadPortList(const Reader& reader, const std::string& device, std::size_t count) {
+    const Json& list = reader.Array(device + "/ports", true);
+    if (list.size() != count) {
+        reader.Fail(device + "/ports", "\"ports\": " + std::to_string(count) + (count == 1 ? " port name" : " port names"));
+    }
+    std::vector<zt::host::String> ports;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        ports.push_back(reader.Text(device + "/ports/" + std::to_string(i), "\"COM5\""));
+    }
+    return ports;
+}
+
+std::size_t SlotCount(const Reader& reader, const std::string& at) {
+    if (!reader.Has(at + "/slot_count")) return 4;
+    const std::uint64_t count = reader.Number(at + "/slot_count");
+    const std::size_t listed = reader.Has(at + "/slots") ? reader.Array(at + "/slots", true).size() : 0;
+    if (count < 1 || count > 4 || count < listed) {
+        reader.Fail(at + "/slot_count", "\"slot_count\": one to four, and no fewer than the slots listed");
+    }
+    return static_cast<std::size_t>(count);
+}
+
 // A multi-channel chip's ports, one per channel: two or four.
 std::vector<zt::host::String> ReadPorts(const Reader& reader, const std::string& device) {
     const Json& list = reader.Array(device + "/ports", true);
@@ -95,11 +128,27 @@ WorldDevice ReadDevice(const Reader& reader, const std::string& at) {
     const auto serial = [&] { return reader.Text(at + "/serial", "\"A50285BI\""); };
     const auto instance = [&] { return reader.Text(at + "/instance", "\"5&2D6E3B1&0&2\""); };
     const auto volumes = [&] { return ReadVolumes(reader, at + "/volumes"); };
-    WorldDevice device{id, zt::sim::SerialDevice{}, reader.Flag(at + "/attached"), reader.LineOf(at)};
+    WorldDevice device{id, zt::sim::SerialDevice{}, reader.Flag(at + "/attached"), reader.LineOf(at),
+                       reader.Has(at + "/location") ? reader.Text(at + "/location", "\"1-4.2\"") : u""};
     if (kind == "ftdi") {
         device.device = zt::sim::FtdiAdapter(serial(), port());
     } else if (kind == "ftdi_multi") {
-        device.device = zt::sim::FtdiMultiChannel(serial(), ReadPorts(reader, at));
+        device.device = zt::sim::FtdiMultiChannel(
+            serial(), ReadPorts(reader, at), reader.Has(at + "/instance") ? instance() : zt::host::String());
+    } else if (kind == "cp2105") {
+        const auto ports = ReadPortList(reader, at, 2);
+        device.device = zt::sim::DualUartBridge(serial(), ports[0], ports[1]);
+    } else if (kind == "lte_modem") {
+        device.device = zt::sim::LteModem(serial(), ReadPortList(reader, at, 4));
+    } else if (kind == "hub") {
+        device.device = zt::sim::UsbHub(instance());
+    } else if (const auto board = kBoardKinds.find(kind); board != kBoardKinds.end()) {
+        const auto ports = ReadPortList(reader, at, BoardPorts(board->second));
+        try {
+            device.device = zt::sim::Board(board->second, serial(), ports, Disk(reader, at), ReadLuns(reader, at));
+        } catch (const std::invalid_argument& e) {
+            reader.Fail(at + "/luns", e.what());
+        }
     } else if (const auto chip = kUsbSerialKinds.find(kind); chip != kUsbSerialKinds.end()) {
         device.device = zt::sim::UsbSerialAdapter(chip->second, instance(), port());
     } else if (kind == "composite_cdc") {
@@ -123,14 +172,15 @@ WorldDevice ReadDevice(const Reader& reader, const std::string& at) {
         device.device = zt::sim::UaspDisk(serial(), reader.Flag(at + "/msft30"), Disk(reader, at),
                                           ReadLuns(reader, at));
     } else if (kind == "card_reader") {
-        device.device = zt::sim::CardReader(serial(), Disk(reader, at), ReadSlots(reader, at));
+        device.device = zt::sim::CardReader(serial(), Disk(reader, at), ReadSlots(reader, at), SlotCount(reader, at));
     } else if (kind == "fixed_disk") {
         device.device = zt::sim::FixedDisk(Disk(reader, at), volumes());
     } else {
         reader.Fail(at + "/kind",
                     "\"kind\": one of ftdi, ftdi_multi, ch340, cp210x, prolific, arduino, "
-                    "composite_cdc, bluetooth, builtin_port, sol_port, usbasp, usb_stick, "
-                    "stick_without_serial, external_disk, uasp_disk, card_reader, fixed_disk");
+                    "composite_cdc, cp2105, lte_modem, hub, st_link, daplink, jlink, circuitpython, "
+                    "bluetooth, builtin_port, sol_port, usbasp, usb_stick, stick_without_serial, "
+                    "external_disk, uasp_disk, card_reader, fixed_disk");
     }
     return device;
 }
@@ -201,8 +251,11 @@ World ParseWorld(const std::string& text, const std::string& fileName) {
     world.fileName = fileName;
     const bool recorded = reader.Has("/version");
     if (recorded) {
-        if (!reader.At("/version").is_number_unsigned() || reader.Number("/version") != kRecordingVersion) {
-            reader.Fail("/version", "\"version\": " + std::to_string(kRecordingVersion));
+        const bool known = reader.At("/version").is_number_unsigned() && reader.Number("/version") >= kOldestRecordingVersion &&
+                           reader.Number("/version") <= kRecordingVersion;
+        if (!known) {
+            reader.Fail("/version", "\"version\": " + std::to_string(kOldestRecordingVersion) + " to " +
+                                        std::to_string(kRecordingVersion));
         }
         world.recorded = ReadRecording(reader);
     }
@@ -262,7 +315,8 @@ void Populate(zt::sim::Workstation& station, const World& world) {
     station.Attach(world.recorded.present);  // checked as it was read
     for (const WorldDevice& device : world.devices) {
         if (!device.attached) continue;
-        AtLine(world, device.line, [&] { std::visit([&](const auto& d) { station.Attach(d); }, device.device); });
+        AtLine(world, device.line,
+               [&] { std::visit([&](const auto& d) { station.Attach(d, device.location); }, device.device); });
     }
 }
 
@@ -279,10 +333,11 @@ void Perform(zt::sim::Workstation& station, const World& world, const WorldStep&
         }
         return;
     }
-    const auto& device = world.devices[step.device].device;
+    const WorldDevice& plugged = world.devices[step.device];
+    const auto& device = plugged.device;
     AtLine(world, step.line, [&] {
         if (step.action == WorldStep::Action::Plug) {
-            std::visit([&](const auto& d) { station.Plug(d); }, device);
+            std::visit([&](const auto& d) { station.Plug(d, plugged.location); }, device);
         } else {
             std::visit([&](const auto& d) { station.Unplug(d); }, device);
         }

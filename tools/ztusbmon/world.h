@@ -15,8 +15,14 @@
 //
 // Kinds: ftdi, ch340 and bluetooth (serial or instance, port), builtin_port (port), usbasp
 // (serial), usb_stick, external_disk (serial, disk, volumes), stick_without_serial (instance,
-// disk_instance, disk, volumes), card_reader (serial, disk, slots: lists of volumes) and
-// fixed_disk (disk, volumes). A volume without a letter is a partition that holds none.
+// disk_instance, disk, volumes), card_reader (serial, disk, slots: lists of volumes, and
+// slot_count), fixed_disk (disk, volumes), ftdi_multi (serial, ports, and the instance
+// Windows made for a second chip with the same serial), cp2105 (serial, ports: enhanced,
+// standard), lte_modem (serial, four ports), hub (instance), and the boards st_link,
+// daplink, jlink and circuitpython (serial, ports, disk, luns: lists of volumes). A volume
+// without a letter is a partition that holds none. Any USB device may say where it is
+// plugged in: "location": "1-4.2" (port 2 of the hub on port 4 of bus 1); otherwise it takes
+// the lowest free port of bus 1.
 //
 // A file with "version" may hold a recorded machine (recording.h) beside or instead of the
 // devices; its broadcasts replay after the script.
@@ -26,6 +32,7 @@
 #include <variant>
 #include <vector>
 
+#include "ztusb/sim/boards.h"
 #include "ztusb/sim/workstation.h"
 #include "tools/ztusbmon/json_reader.h"
 
@@ -33,9 +40,10 @@ namespace ztusbmon {
 
 struct WorldDevice {
     std::string id;
-    std::variant<zt::sim::SerialDevice, zt::sim::StorageDevice> device;
+    std::variant<zt::sim::SerialDevice, zt::sim::StorageDevice, zt::sim::UsbBoard> device;
     bool attached;  // present from the start
     int line;       // where the file describes it
+    zt::host::String location;  // the USB port it is plugged into; empty: the lowest free
 };
 
 struct WorldStep {

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "ztusb/detector/failure_message.h"
+#include "ztusb/win32/usb_identity.h"
 #include "ztusb/detector/wmi_text.h"
 #include "ztusb/detector/zt_usb_detector.h"
 #include "ztusb/host/log_line.h"
@@ -102,6 +103,14 @@ std::optional<String> UsbSerialOf(const String& pnpDeviceId) {
     return serial;
 }
 
+// The name of the USB device behind the drive, as its arrival and its ports give it: found up
+// the device tree where it holds the drive (a composite device's, a UASP bridge's, a stick
+// whose disk has an instance of its own), otherwise read from the drive's device ID.
+std::optional<String> UsbNameOf(const String& pnpDeviceId) {
+    if (auto name = zt::win32::HolderIdentity(pnpDeviceId)) return name;
+    return UsbSerialOf(pnpDeviceId);
+}
+
 std::int64_t NumberIn(std::u16string_view line) {
     return zt::host::StrToInt64Def(QuotedText(line), -1);
 }
@@ -148,7 +157,7 @@ std::vector<TZtVolInfo> VolumesOfPartition(const DriveText& drive, const String&
     ForEachObject(disks, [&](int first, int end) {
         TZtVolInfo& volume = volumes.emplace_back(VolumeOf(disks, first, end));
         volume.FulName = drive.caption;
-        const std::optional<String> serial = UsbSerialOf(drive.pnpDeviceId);
+        const std::optional<String> serial = UsbNameOf(drive.pnpDeviceId);
         if (!serial) throw std::runtime_error("a volume without the USB serial of its drive " + ToUtf8(drive.pnpDeviceId));
         volume.PNPDeviceID = *serial;
     });
@@ -212,7 +221,10 @@ public:
     void WalkNamed(const String& name, const std::vector<DriveText>& drives) {
         for (const DriveText& drive : drives) {
             const auto serial = UsbSerialOf(drive.pnpDeviceId);
-            if (serial && zt::host::SameText(*serial, name)) Keep(WalkDrives({&drive, 1}, alive_));
+            const auto owner = UsbNameOf(drive.pnpDeviceId);
+            if ((serial && zt::host::SameText(*serial, name)) || (owner && zt::host::SameText(*owner, name))) {
+                Keep(WalkDrives({&drive, 1}, alive_));
+            }
         }
     }
 

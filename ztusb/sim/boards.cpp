@@ -98,8 +98,8 @@ UsbBoard Board(BoardKind kind, const String& serial, const std::vector<String>& 
     std::size_t portCount = 0;
     for (const Interface& function : model.interfaces) portCount += function.face == Face::Port ? 1 : 0;
     if (ports.size() != portCount || luns.size() > model.luns.size()) {
-        throw std::invalid_argument("this board has " + std::to_string(portCount) + " ports and at most " +
-                                    std::to_string(model.luns.size()) + " LUNs");
+        throw std::invalid_argument("as many ports as the board has (" + std::to_string(portCount) +
+                                    ") and at most " + std::to_string(model.luns.size()) + " lists of volumes");
     }
     const auto usbEntity = UsbEntity(u"USB Composite Device", UsbDeviceId(model.hardware, serial),
                                      u"(Standard USB Host Controller)", u"usbccgp");

@@ -70,8 +70,10 @@ void MachineMirror::Update(Changes changes) {
     std::vector<std::string> keys;
     for (const auto& [key, now] : changes) keys.push_back(key);
     const Devices before = Apply(std::move(changes));
-    // Removals first, each device's in the reverse of its arrival.
-    for (const auto& [key, old] : before) {
+    // Removals first, each device's in the reverse of its arrival, what hangs from a hub
+    // before the hub.
+    for (auto leaving = before.rbegin(); leaving != before.rend(); ++leaving) {
+        const auto& [key, old] = *leaving;
         const MirroredDevice& now = Find(present_, key);
         const bool gone = now.serial.interfaceName != old.serial.interfaceName;
         AnnounceVolumes(DBT_DEVICEREMOVECOMPLETE, old.storage, (gone ? kNoDevice : now).storage);
