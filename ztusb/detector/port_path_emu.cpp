@@ -7,14 +7,18 @@
 
 namespace zt_usb_detector {
 
-zt::host::String PortPath(const zt::host::String& portName) {
-    if (com_rules::PortNumber(portName) <= 0) return {};
-    for (const SerialPortMapValue& value : ReadSerialPortMap()) {
-        if (zt::host::SameText(value.portName, portName) && value.valueName.starts_with(u"/dev/")) {
-            return value.valueName;
-        }
+PortPaths::PortPaths() {
+    for (SerialPortMapValue& value : ReadSerialPortMap()) {
+        if (value.valueName.starts_with(u"/dev/")) files_.emplace(zt::host::UpperCase(value.portName), value.valueName);
     }
-    return {};
 }
+
+zt::host::String PortPaths::Of(const zt::host::String& portName) const {
+    if (com_rules::PortNumber(portName) <= 0) return {};
+    const auto file = files_.find(zt::host::UpperCase(portName));
+    return file == files_.end() ? zt::host::String() : file->second;
+}
+
+zt::host::String PortPath(const zt::host::String& portName) { return PortPaths().Of(portName); }
 
 }  // namespace zt_usb_detector

@@ -5,9 +5,13 @@
 
 namespace zt_usb_detector {
 
-zt::host::String PortPath(const zt::host::String& portName) {
+PortPaths::PortPaths() = default;
+
+zt::host::String PortPaths::Of(const zt::host::String& portName) const {
     if (com_rules::PortNumber(portName) <= 0) return {};
     return u"\\\\.\\" + portName;
 }
+
+zt::host::String PortPath(const zt::host::String& portName) { return PortPaths().Of(portName); }
 
 }  // namespace zt_usb_detector

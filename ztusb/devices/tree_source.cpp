@@ -121,10 +121,11 @@ std::uint16_t DiskLun(std::u16string_view id) {
     return static_cast<std::uint16_t>(host::StrToIntDef(last, 0));
 }
 
-void AddFace(const DeviceTree& tree, DevNode node, DevNode device, UsbDevice& record) {
+void AddFace(const DeviceTree& tree, DevNode node, DevNode device, const zt_usb_detector::PortPaths& files,
+             UsbDevice& record) {
     const String id = tree.Id(node);
     if (const auto portName = tree.Text(node, DevNodeText::PortName)) {
-        record.ports.push_back({ToUtf8(*portName), ToUtf8(zt_usb_detector::PortPath(*portName)),
+        record.ports.push_back({ToUtf8(*portName), ToUtf8(files.Of(*portName)),
                                 InterfaceOf(tree, node, device), FtdiChannel(id)});
     }
     if (StartsWith(id, u"USBSTOR\\") || StartsWith(id, u"SCSI\\")) {
@@ -145,7 +146,8 @@ std::string MakerOf(const DeviceTree& tree, DevNode device) {
     return found.empty() ? maker : found;
 }
 
-UsbDevice DeviceRecord(const DeviceTree& tree, DevNode node, const String& id, const Buses& buses) {
+UsbDevice DeviceRecord(const DeviceTree& tree, DevNode node, const String& id, const Buses& buses,
+                       const zt_usb_detector::PortPaths& files) {
     UsbDevice record;
     const std::u16string_view instance = LastSegment(id);
     record.vendorId = static_cast<std::uint16_t>(HexAfter(id, u"VID_", 4).value_or(0));
@@ -168,8 +170,8 @@ UsbDevice DeviceRecord(const DeviceTree& tree, DevNode node, const String& id, c
     }
     record.isHub = IsHubService(TextOf(tree, node, DevNodeText::Service));
     record.usbasp = record.vendorId == 0x16C0 && record.productId == 0x05DC;
-    AddFace(tree, node, node, record);  // an adapter whose port is the USB device itself
-    ForEachBelow(tree, node, [&](DevNode below) { AddFace(tree, below, node, record); });
+    AddFace(tree, node, node, files, record);  // an adapter whose port is the USB device itself
+    ForEachBelow(tree, node, [&](DevNode below) { AddFace(tree, below, node, files, record); });
     return record;
 }
 
@@ -263,8 +265,9 @@ public:
         }
         std::vector<UsbDevice> records;
         bool disks = false;
+        const zt_usb_detector::PortPaths files;
         for (const auto& [node, id] : devices) {
-            records.push_back(DeviceRecord(*tree, node, id, buses));
+            records.push_back(DeviceRecord(*tree, node, id, buses, files));
             disks = disks || !records.back().disks.empty();
         }
         if (disks) AddVolumes(*tree, records);

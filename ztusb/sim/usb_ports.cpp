@@ -24,27 +24,28 @@ String Format(const char* format, unsigned a, unsigned b = 0) {
 
 [[noreturn]] void Refuse(const std::string& why) { throw std::invalid_argument(why); }
 
-// 1-4.2 -> bus 1, ports 4 and 2.
+[[noreturn]] void RefuseLocation(std::u16string_view location) {
+    std::string message = "\"";
+    message += host::ToUtf8(String(location));
+    message += "\" is no USB location such as 1-4.2";
+    throw std::invalid_argument(message);
+}
+
+// 1-4.2 -> bus 1, ports 4 and 2: the bus, a dash, then ports between dots.
 std::vector<unsigned> ParseLocation(std::u16string_view location) {
     std::vector<unsigned> numbers;
-    unsigned value = 0;
-    bool digits = false;
-    for (std::size_t i = 0; i <= location.size(); ++i) {
-        const char16_t c = i < location.size() ? location[i] : u'.';
-        if (c >= u'0' && c <= u'9' && value <= kMaxPort) {
-            value = value * 10 + (c - u'0');
-            digits = true;
-            continue;
+    for (std::size_t at = 0;;) {
+        unsigned value = 0;
+        std::size_t digits = 0;
+        for (; at < location.size() && location[at] >= u'0' && location[at] <= u'9' && digits < 4; ++at, ++digits) {
+            value = value * 10 + static_cast<unsigned>(location[at] - u'0');
         }
-        const bool separator = (c == u'-') == numbers.empty() || (c == u'.' && !numbers.empty());
-        if (!digits || !separator || value == 0 || value > kMaxPort) {
-            Refuse("\"" + host::ToUtf8(String(location)) + "\" is no USB location such as 1-4.2");
-        }
+        if (digits == 0 || value == 0 || value > kMaxPort) RefuseLocation(location);
         numbers.push_back(value);
-        value = 0;
-        digits = false;
+        if (at == location.size()) break;
+        if (location[at++] != (numbers.size() == 1 ? u'-' : u'.')) RefuseLocation(location);
     }
-    if (numbers.size() < 2) Refuse("\"" + host::ToUtf8(String(location)) + "\" is no USB location such as 1-4.2");
+    if (numbers.size() < 2) RefuseLocation(location);
     return numbers;
 }
 

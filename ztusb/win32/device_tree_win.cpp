@@ -9,6 +9,8 @@
 #include <devpkey.h>
 
 #include <cstdio>
+#include <cstring>
+#include <cwchar>
 
 #include "ztusb/win32/device_tree.h"
 
