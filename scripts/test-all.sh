@@ -14,10 +14,11 @@ cmake -S . -B build/mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake 
     -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/mingw
 # One warm Wine server for the Windows suite and the round trip after it, ended however the
-# run ends (a server left to start and stop around each test once made one die unheard).
+# run ends (a server left to start and stop around each test once made one die unheard);
+# the suite's own fixture finds it up and leaves it running.
 wine_prefix="$PWD/build/mingw/wineprefix"
 trap 'cmake/wine-server.sh stop "$wine_prefix"' EXIT
-cmake/wine-server.sh start "$wine_prefix"
+cmake/wine-server.sh start "$wine_prefix" test-all
 ctest --test-dir build/mingw --output-on-failure --timeout 300
 # What the Windows build records of Wine's machine, replayed natively.
 ctest --test-dir build/native --output-on-failure --timeout 300 -R wine_to_native

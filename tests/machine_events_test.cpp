@@ -1,5 +1,8 @@
 // Plugs on this machine (umockdev uevents) reach the component through its own message
 // loop, in Windows' order, and its inquiries then find the new devices.
+#include <libudev.h>
+
+#include <cerrno>
 #include <chrono>
 
 #include "ztusb/devices/machine_source.h"
@@ -7,6 +10,7 @@
 #include "tests/test_support.h"
 #include "tests/udev_machine.h"
 #include "tests/volume_fixture.h"
+#include "ztusb/udev/monitor_receive.h"
 
 namespace {
 
@@ -17,6 +21,14 @@ using zt::testing::WmiServed;
 
 constexpr char kUsb1[] = "/sys/devices/pci0000:00/0000:00:14.0/usb1/";
 constexpr char kStickDisk[] = "1-6/1-6:1.0/host6/target6:0:0/6:0:0:0/block/sdb";
+
+// Events lost to a full socket: those waiting are gone, and the monitor says so once.
+udev_device* LoseTheWaitingEvents(udev_monitor* monitor) {
+    while (udev_device* event = udev_monitor_receive_device(monitor)) udev_device_unref(event);
+    zt::sim::ReplaceMonitorReceive(udev_monitor_receive_device);
+    errno = ENOBUFS;
+    return nullptr;
+}
 
 class MachineEvents : public ::testing::Test {
 protected:
@@ -203,6 +215,28 @@ TEST_F(MachineEvents, AChangeIsReadFromTheDeviceItNamesAlone) {
     EXPECT_EQ(PortTypes(), (std::vector<std::string>{"COM1 USB Serial", "COM2 Renamed UART"}));
     ASSERT_EQ(Volumes().size(), 1u);
     EXPECT_TRUE(Volumes()[0].starts_with("D:|FAT32|RELABELLED|")) << Volumes()[0];
+}
+
+// What happened while events were lost is heard once the machine is read again: what went and
+// what came, and nothing of a device that came and went meanwhile.
+TEST_F(MachineEvents, AfterLostEventsTheHostHearsTheNetChanges) {
+    machine.Load("ft2232");
+    Start();
+    zt::sim::ReplaceMonitorReceive(LoseTheWaitingEvents);
+    machine.Load("ft232r");
+    Uevent("1-2", "add");
+    Unplug("1-3");
+    machine.Load("composite_cdc");
+    Uevent("1-5", "add");
+    Unplug("1-5");
+    PumpUntil(6);
+    // The loss was reported, and udev's own call is back.
+    EXPECT_EQ(zt::sim::ReplaceMonitorReceive(udev_monitor_receive_device), udev_monitor_receive_device);
+    EXPECT_EQ(log, (std::vector<std::string>{"com COM1 0", "com COM2 0", "usb FT4ZQ1B7 VID_0403 PID_6010 0",
+                                             "usb A50285BI VID_0403 PID_6001 1", "com COM4 1",
+                                             "info COM4 A50285BI FT232R"}));
+    EXPECT_EQ(PortTypes(), (std::vector<std::string>{"COM4 FT232R USB UART", "COM3 USB Serial"}));
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 // A hub pulled takes what hangs below it, whatever its devices' own events say.

@@ -7,6 +7,7 @@
 #include "ztusb/host/application.h"
 #include "ztusb/udev/machine.h"
 #include "ztusb/udev/machine_mirror.h"
+#include "ztusb/udev/monitor_receive.h"
 #include "ztusb/udev/named_devices.h"
 #include "ztusb/udev/udev_scan.h"
 #include "ztusb/win32/message_sources_emu.h"
@@ -87,7 +88,7 @@ struct MachineWorld::Udev {
         std::vector<Uevent> events;
         for (;;) {
             errno = 0;
-            udev_device* event = udev_monitor_receive_device(monitor);
+            udev_device* event = ReceiveFromMonitor(monitor);
             if (event == nullptr && errno == ENOBUFS) {
                 lost = true;
                 continue;
