@@ -6,6 +6,7 @@
 
 #include "ztusb/d2xx/D2XXUnit_ZT.h"
 #include "ztusb/d2xx/d2xx_library.h"
+#include "ztusb/devices/d2xx_entries.h"
 #include "tests/d2xx_double/double_client.h"
 #include "tests/test_support.h"
 
@@ -444,6 +445,52 @@ TEST_F(D2xx, UserAreaAndWordsUseTheirBuffers) {
                                    "FT_EE_UAWrite(" + H() + "," + P(UserData) + ",12)",
                                    "FT_EE_UARead(" + H() + "," + P(UserData) + ",64," + P(&FT_UA_Size) + ")",
                                }));
+}
+
+}  // namespace
+
+namespace {
+
+FT_Device_Info_Node Entry(DWord id, const char* serial, DWord location) {
+    FT_Device_Info_Node node{};
+    node.ID = id;
+    node.LocID = location;
+    std::strncpy(node.SerialNumber, serial, sizeof node.SerialNumber - 1);
+    std::strncpy(node.Description, "Dual RS232-HS A", sizeof node.Description - 1);
+    return node;
+}
+
+zt::devices::UsbDevice Chip(std::uint16_t product, const char* serial) {
+    zt::devices::UsbDevice device;
+    device.vendorId = 0x0403;
+    device.productId = product;
+    if (serial != nullptr) device.serial = serial;
+    return device;
+}
+
+// Each entry goes on the chip its serial names, a channel letter after it or not; one whose
+// serial two chips share, or no chip has, goes nowhere.
+TEST_F(D2xx, EntriesGoOnTheChipTheirSerialNames) {
+    const std::vector<FT_Device_Info_Node> entries = {
+        Entry(0x04036010, "FT5Y6HVEA", 0x211), Entry(0x04036010, "FT5Y6HVEB", 0x212),
+        Entry(0x04036001, "A50285BI", 0x23),   Entry(0x04036001, "0001", 0x24),
+        Entry(0x04036001, "FT5Y6HVEA", 0x25),  Entry(0x04036010, "GONE1234A", 0x26)};
+    library.Output("FT_CreateDeviceInfoList", 0, static_cast<DWord>(entries.size()));
+    library.OutputBytes("FT_GetDeviceInfoList", 0, entries.data(),
+                        static_cast<std::uint32_t>(entries.size() * sizeof(FT_Device_Info_Node)));
+    library.Output("FT_GetDeviceInfoList", 1, static_cast<DWord>(entries.size()));
+    std::vector<zt::devices::UsbDevice> devices = {Chip(0x6010, "FT5Y6HVE"), Chip(0x6001, "A50285BI"),
+                                                   Chip(0x6001, "0001"), Chip(0x6001, "0001"), Chip(0x6010, nullptr)};
+    zt::devices::AttachD2xxEntries(devices);
+    const auto serials = [](const zt::devices::UsbDevice& device) {
+        std::vector<std::string> found;
+        for (const auto& entry : device.d2xx) found.push_back(std::to_string(entry.index) + " " + entry.serial);
+        return found;
+    };
+    EXPECT_EQ(serials(devices[0]), (std::vector<std::string>{"0 FT5Y6HVEA", "1 FT5Y6HVEB"}));
+    EXPECT_EQ(devices[0].d2xx[1].locationId, 0x212u);
+    EXPECT_EQ(serials(devices[1]), (std::vector<std::string>{"2 A50285BI"}));
+    EXPECT_TRUE(devices[2].d2xx.empty() && devices[3].d2xx.empty() && devices[4].d2xx.empty());
 }
 
 }  // namespace

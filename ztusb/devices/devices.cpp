@@ -1,5 +1,7 @@
 #include "ztusb/devices/devices.h"
 
+#include "ztusb/devices/d2xx_entries.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -58,7 +60,9 @@ DeviceChanges Compare(const std::vector<UsbDevice>& before, const std::vector<Us
 
 std::vector<UsbDevice> UsbDevices() {
     const std::shared_ptr<const DeviceSource>& installed = InstalledSource();
-    return (installed ? installed : DeviceTreeSource())->Attached();
+    std::vector<UsbDevice> devices = (installed ? installed : DeviceTreeSource())->Attached();
+    AttachD2xxEntries(devices);
+    return devices;
 }
 
 std::shared_ptr<const DeviceSource> SetDeviceSource(std::shared_ptr<const DeviceSource> source) {

@@ -16,7 +16,7 @@ namespace zt::sim {
 
 using host::String;
 
-struct DeviceNode {
+struct ZT_SIM_API DeviceNode {
     String id;      // the instance ID, in capitals as the tree writes it
     String parent;  // its parent's ID
     std::vector<std::pair<win32::DevNodeText, String>> texts;
