@@ -17,10 +17,11 @@ endfunction()
 
 set(ZT_EXPORT_MACROS "")
 zt_export_macro(ZT_API ztusb ZT_EXPORT_MACROS)
-zt_export_macro(ZT_SIM_API ztusb_sim ZT_EXPORT_MACROS)
-zt_export_macro(ZT_UDEV_API ztusb_udev ZT_EXPORT_MACROS)
+zt_export_macro(ZT_SIM_API ztusb ZT_EXPORT_MACROS)
+zt_export_macro(ZT_UDEV_API ztusb ZT_EXPORT_MACROS)
 file(CONFIGURE OUTPUT ${ZT_GENERATED_INCLUDE}/ztusb/export.h @ONLY CONTENT [[
 #pragma once
-// Marks what each library of the package exports: ZT_API (ztusb), ZT_SIM_API (ztusb_sim),
-// ZT_UDEV_API (ztusb_udev). Written when the package was configured.
+// Marks what the library exports: ZT_API, and ZT_SIM_API and ZT_UDEV_API for the parts that
+// were libraries of their own (the world, this machine's devices). Written when the package
+// was configured.
 @ZT_EXPORT_MACROS@]])

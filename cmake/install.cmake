@@ -6,9 +6,7 @@ include(CMakePackageConfigHelpers)
 
 set(ZT_CONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/ZtUsbDetector)
 
-install(TARGETS ztusb ztusb_sim EXPORT ZtUsbDetectorTargets)
-# In a targets file of its own, read only for the udev component: only then is libudev needed.
-install(TARGETS ztusb_udev EXPORT ZtUsbDetectorUdevTargets)
+install(TARGETS ztusb ztusb_sim ztusb_udev EXPORT ZtUsbDetectorTargets)
 install(TARGETS ztusbmon)
 # The public headers and what they include, under the package's own folder: a host writes
 # #include "ztusb/detector/zt_usb_detector.h". The units' internal headers stay in the tree.
@@ -33,34 +31,26 @@ foreach(header ${ZT_PUBLIC_HEADERS})
 endforeach()
 install(FILES ${ZT_GENERATED_INCLUDE}/ztusb/export.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ztusb)
 install(EXPORT ZtUsbDetectorTargets NAMESPACE ZtUsbDetector:: DESTINATION ${ZT_CONFIG_DIR})
-install(EXPORT ZtUsbDetectorUdevTargets NAMESPACE ZtUsbDetector:: DESTINATION ${ZT_CONFIG_DIR})
 
-# A static ztusb_udev brings libudev to the host's link; a shared one keeps it to itself.
+# A static library brings libudev to the host's link; a shared one keeps it to itself.
 set(ZT_UDEV_DEPENDENCY "")
 if(ZT_MACHINE STREQUAL "udev" AND NOT BUILD_SHARED_LIBS)
   set(ZT_UDEV_DEPENDENCY [[
-    find_package(PkgConfig QUIET)
-    if(PkgConfig_FOUND)
-      pkg_check_modules(LIBUDEV QUIET IMPORTED_TARGET libudev)
-    endif()
-    if(NOT LIBUDEV_FOUND)
-      set(ZtUsbDetector_udev_FOUND FALSE)
-      set(ZtUsbDetector_NOT_FOUND_MESSAGE "the udev component needs libudev (pkg-config libudev)")
-      continue()
-    endif()]])
+find_dependency(PkgConfig)
+pkg_check_modules(LIBUDEV REQUIRED QUIET IMPORTED_TARGET libudev)]])
 endif()
+# The udev component is accepted for the hosts that ask for it: this machine's devices are in
+# the one library.
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/ZtUsbDetectorConfig.cmake.in [[
 @PACKAGE_INIT@
 include(CMakeFindDependencyMacro)
 find_dependency(Threads)
+@ZT_UDEV_DEPENDENCY@
 include("${CMAKE_CURRENT_LIST_DIR}/ZtUsbDetectorTargets.cmake")
 foreach(_zt_component IN LISTS ZtUsbDetector_FIND_COMPONENTS)
+  set(ZtUsbDetector_${_zt_component}_FOUND FALSE)
   if(_zt_component STREQUAL "udev")
     set(ZtUsbDetector_udev_FOUND TRUE)
-@ZT_UDEV_DEPENDENCY@
-    include("${CMAKE_CURRENT_LIST_DIR}/ZtUsbDetectorUdevTargets.cmake")
-  else()
-    set(ZtUsbDetector_${_zt_component}_FOUND FALSE)
   endif()
 endforeach()
 check_required_components(ZtUsbDetector)
@@ -77,7 +67,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/ZtUsbDetectorConfig.cmake
 # For hosts without CMake: pkg-config ztusb, ztusb_sim or ztusb_udev.
 set(ZT_PC_PRIVATE_LIBS "")
 if(WIN32)
-  set(ZT_PC_PRIVATE_LIBS "-luser32 -lole32 -loleaut32")
+  set(ZT_PC_PRIVATE_LIBS "-luser32 -lole32 -loleaut32 -lcfgmgr32")
 elseif(CMAKE_DL_LIBS)
   set(ZT_PC_PRIVATE_LIBS "-l${CMAKE_DL_LIBS} -pthread")
 else()
@@ -89,8 +79,8 @@ if(ZT_MACHINE STREQUAL "udev")
 endif()
 file(RELATIVE_PATH ZT_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
 string(REGEX REPLACE "/$" "" ZT_PC_TO_PREFIX "${ZT_PC_TO_PREFIX}")
-# name, description, required modules, private modules, private libraries
-function(zt_pkg_config name description requires requires_private libs_private)
+# name, description, required modules, private modules, libraries, private libraries
+function(zt_pkg_config name description requires requires_private libs libs_private)
   file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/pkgconfig/${name}.pc @ONLY CONTENT [[
 prefix=${pcfiledir}/@ZT_PC_TO_PREFIX@
 includedir=${prefix}/@CMAKE_INSTALL_INCLUDEDIR@
@@ -102,13 +92,13 @@ Version: @PROJECT_VERSION@
 Requires: @requires@
 Requires.private: @requires_private@
 Cflags: -I${includedir}
-Libs: -L${libdir} -l@name@
+Libs: @libs@
 Libs.private: @libs_private@
 ]])
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/pkgconfig/${name}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endfunction()
-zt_pkg_config(ztusb "Which USB devices come and go: COM ports, volumes, USB interfaces, FTDI devices"
-              "" "" "${ZT_PC_PRIVATE_LIBS}")
-zt_pkg_config(ztusb_sim "A Windows device world in-process, with simulated devices" ztusb "" "")
-zt_pkg_config(ztusb_udev "This machine's USB devices as a Windows device world" ztusb_sim
-              "${ZT_PC_UDEV_PRIVATE}" "")
+zt_pkg_config(ztusb "Which USB devices come and go: COM ports, volumes, USB devices with all their faces"
+              "" "${ZT_PC_UDEV_PRIVATE}" "-L\${libdir} -lztusb" "${ZT_PC_PRIVATE_LIBS}")
+# The names of the library's parts when they were libraries of their own.
+zt_pkg_config(ztusb_sim "A Windows device world in-process, with simulated devices" ztusb "" "" "")
+zt_pkg_config(ztusb_udev "This machine's USB devices" ztusb "" "" "")
