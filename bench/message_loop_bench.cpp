@@ -31,6 +31,7 @@
 #include "ztusb/host/application.h"
 #include "ztusb/win32/message_sources_emu.h"
 #include "ztusb/world/broadcast.h"
+#include "ztusb/win32/windows_names.h"
 
 extern char** environ;
 

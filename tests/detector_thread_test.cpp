@@ -11,6 +11,7 @@
 #include "tests/test_support.h"
 #include "ztusb/detector/detector_thread.h"
 #include "ztusb/sim/workstation.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include "ztusb/host/window_binding.h"
 #include "ztusb/win32/api.h"
 #include "ztusb/win32/message_sources_emu.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace {
 

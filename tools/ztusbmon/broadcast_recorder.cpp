@@ -9,6 +9,7 @@
 #include "tools/ztusbmon/recorder.h"
 #include "tools/ztusbmon/recording.h"
 #include "ztusb/win32/broadcast_records.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace ztusbmon {
 namespace {

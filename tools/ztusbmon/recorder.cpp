@@ -10,6 +10,7 @@
 #include "tools/ztusbmon/recording.h"
 #include "ztusb/win32/api.h"
 #include "ztusb/wmi/ZtWmiU.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace ztusbmon {
 namespace {

@@ -3,6 +3,8 @@
 #include <mutex>
 
 #include "ztusb/host/application.h"
+#include "ztusb/host/liveness.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace zt::host {
 namespace {

@@ -2,6 +2,7 @@
 #include <dlfcn.h>
 
 #include "ztusb/win32/api.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace zt::win32 {
 
