@@ -244,6 +244,8 @@ ZT_API int GetClassNameW(HWND window, LPWSTR className, int maxCount);
 // range filter. As on Windows, a quit request is a flag of the thread's queue: WM_QUIT (no
 // window, the exit code as WParam) comes once nothing else is waiting. A thread's message
 // sources (message_sources_emu.h) add to its queue whenever it is looked at.
+// A queue holds at most 10,000 posted messages and a process 10,000 windows, Windows'
+// default quotas: past them the calls fail with ERROR_NOT_ENOUGH_QUOTA.
 // PostMessageW refuses a system message (below WM_USER) whose parameters point to memory,
 // which would be gone or reused by the time it is delivered: FALSE, with the last error
 // ERROR_MESSAGE_SYNC_ONLY; a window that does not exist gives ERROR_INVALID_WINDOW_HANDLE.

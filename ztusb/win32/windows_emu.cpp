@@ -21,6 +21,10 @@
 namespace zt::win32 {
 namespace {
 
+// Windows' default quotas: windows (USER objects) per process, messages posted per queue.
+constexpr std::size_t kWindowQuota = 10000;
+constexpr std::size_t kPostedMessageQuota = 10000;
+
 struct Window {
     std::u16string className;
     DWORD thread;
@@ -42,9 +46,15 @@ struct Queue {
     std::unique_ptr<emulated::QueueWakeup> wakeup;
 
     bool HasMessage() const { return !posted.empty() || quitCode.has_value(); }
-    void Post(const MSG& message) {
+    // False, with the last error set, when the queue is full.
+    bool Post(const MSG& message) {
+        if (posted.size() >= kPostedMessageQuota) {
+            SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+            return false;
+        }
         posted.push_back(message);
         if (wakeup) wakeup->Signal();
+        return true;
     }
     // Null when the system gives no descriptors.
     emulated::QueueWakeup* Wakeup() {
@@ -218,6 +228,10 @@ HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD, int, i
     std::lock_guard lock(world.mutex);
     const auto windowClass = world.classes.find(className);
     if (windowClass == world.classes.end()) return nullptr;
+    if (world.windows.size() >= kWindowQuota) {
+        SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+        return nullptr;
+    }
     const HWND handle = NextHandle(world);
     OwnQueue(world);  // posts to the window need its thread's queue
     world.windows.emplace(handle, Window{windowClass->first, GetCurrentThreadId(),
@@ -329,8 +343,7 @@ BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     const auto queue = world.queues.find(found->second.thread);
     if (queue == world.queues.end()) return FALSE;  // its thread has ended
-    queue->second.Post(MSG{window, message, wParam, lParam, 0, {0, 0}});
-    return TRUE;
+    return queue->second.Post(MSG{window, message, wParam, lParam, 0, {0, 0}}) ? TRUE : FALSE;
 }
 
 BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -338,8 +351,7 @@ BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPar
     std::lock_guard lock(world.mutex);
     const auto queue = world.queues.find(threadId);
     if (queue == world.queues.end()) return FALSE;
-    queue->second.Post(MSG{nullptr, message, wParam, lParam, 0, {0, 0}});
-    return TRUE;
+    return queue->second.Post(MSG{nullptr, message, wParam, lParam, 0, {0, 0}}) ? TRUE : FALSE;
 }
 
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
