@@ -4,6 +4,9 @@
 #include "ztusb/win32/message_sources_emu.h"
 #include "ztusb/win32/pointer_messages_emu.h"
 #include "ztusb/win32/queue_wakeup_emu.h"
+#include "ztusb/win32/windows_names.h"
+
+#include <poll.h>
 
 #include <algorithm>
 #include <atomic>
@@ -106,21 +109,28 @@ WNDPROC ProcedureOf(HWND window) {
     return found == world.windows.end() ? nullptr : found->second.procedure;
 }
 
-// The sources whose descriptors reported, each with its descriptors' events.
+// What a descriptor's twin reports now, without waiting.
+short TwinEvents(const emulated::SourceDescriptor& descriptor) {
+    if (descriptor.twin < 0) return 0;
+    pollfd twin{descriptor.twin, descriptor.events, 0};
+    return poll(&twin, 1, 0) > 0 ? twin.revents : short{0};
+}
+
+// The sources whose descriptors, or their twins, reported, each with its descriptors' events.
 std::vector<std::pair<emulated::MessageSource, std::vector<short>>> ReadySources(
     const Queue& queue, const std::vector<emulated::ReadyDescriptor>& ready) {
     std::vector<std::pair<emulated::MessageSource, std::vector<short>>> found;
     for (const auto& [id, source] : queue.sources) {
         std::vector<short> events(source.descriptors.size(), 0);
-        bool any = false;
         for (std::size_t i = 0; i < events.size(); ++i) {
+            events[i] = TwinEvents(source.descriptors[i]);
             for (const auto& descriptor : ready) {
-                if (descriptor.fd != source.descriptors[i].fd) continue;
-                events[i] = static_cast<short>(descriptor.events);
-                any = true;
+                if (descriptor.fd == source.descriptors[i].fd) events[i] |= static_cast<short>(descriptor.events);
             }
         }
-        if (any) found.emplace_back(source.onReady, std::move(events));
+        if (std::any_of(events.begin(), events.end(), [](short e) { return e != 0; })) {
+            found.emplace_back(source.onReady, std::move(events));
+        }
     }
     return found;
 }
@@ -145,7 +155,6 @@ bool ServeMessageSources(bool wait) {
         return true;
     }
     const std::vector<emulated::ReadyDescriptor> ready = wakeup->Wait(wait ? -1 : 0);
-    if (ready.empty()) return true;
     std::vector<std::pair<emulated::MessageSource, std::vector<short>>> sources;
     {
         std::lock_guard lock(world.mutex);
