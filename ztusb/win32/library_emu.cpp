@@ -6,7 +6,9 @@
 
 namespace zt::win32 {
 
+// As on Windows, no name loads nothing (dlopen would hand back the program itself).
 HMODULE LoadLibraryA(LPCSTR fileName) {
+    if (fileName == nullptr) return nullptr;
     return static_cast<HMODULE>(dlopen(fileName, RTLD_NOW | RTLD_LOCAL));
 }
 
