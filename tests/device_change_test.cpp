@@ -139,7 +139,7 @@ TEST_F(DeviceChange, InterfaceNameGivesInstanceVendorAndProduct) {
     Plug(u"\\\\?\\USB#VID_0403&PID_6001#A50285BI#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
     Plug(u"\\\\?\\USB#VID_046D&PID_C52B&MI_00#6&3a&0&0000#{x}");
     EXPECT_EQ(events, (std::vector<std::string>{"usb A50285BI VID_0403 PID_6001 1",
-                                                "usb 6&3a&0&0000 VID_046D PID_C52B 1"}));
+                                                "usb 6&3A&0&0000 VID_046D PID_C52B 1"}));
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -167,7 +167,7 @@ TEST_F(DeviceChange, UsbaspProgrammersGetOneOfTwoNames) {
                           "usb VLX-USBASP VID_16C0 PID_05DC 1",
                           "usb USBasp clone VID_16C0 PID_05DC 1",
                           "usb USBasp clone VID_16C0 PID_05DC 1",
-                          "usb www.vlx.example vid_16c0 PID_05DC 1",
+                          "usb WWW.VLX.EXAMPLE vid_16c0 PID_05DC 1",
                       }));
 }
 
@@ -178,16 +178,16 @@ TEST_F(DeviceChange, RemovalDeletesTheFirstEntryMatchingIgnoringCase) {
     detector.Decode(kRemoval, zt::testing::UsbInterface(u"USB#VID_1&PID_2#Abc#{x}"));
     const auto& names = detector.ArrivalNames();
     ASSERT_EQ(names.Count(), 2);
-    EXPECT_EQ(names[0], u"other");
+    EXPECT_EQ(names[0], u"OTHER");
     EXPECT_EQ(names[1], u"ABC");
-    EXPECT_EQ(events.back(), "usb Abc VID_1 PID_2 0");
+    EXPECT_EQ(events.back(), "usb ABC VID_1 PID_2 0");
 }
 
 TEST_F(DeviceChange, RemovalOfAnUnlistedDeviceStillRaisesTheEvent) {
     Plug(u"USB#VID_1&PID_2#kept#{x}");
     detector.Decode(kRemoval, zt::testing::UsbInterface(u"USB#VID_1&PID_2#never#{x}"));
     EXPECT_EQ(detector.ArrivalNames().Count(), 1);
-    EXPECT_EQ(events.back(), "usb never VID_1 PID_2 0");
+    EXPECT_EQ(events.back(), "usb NEVER VID_1 PID_2 0");
 }
 
 TEST_F(DeviceChange, ArrivalIsListedBeforeTheHandlerRunsAndWithoutOne) {

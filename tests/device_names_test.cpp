@@ -13,6 +13,20 @@
 
 namespace {
 
+zt::sim::FoundUsbDevice Usb(const std::string& location, const std::string& vendor, const std::string& product,
+                            const std::string& serial, const std::string& name,
+                            std::vector<zt::sim::FoundTty> ttys = {}) {
+    return {.location = location, .vendorId = vendor, .productId = product, .serial = serial,
+            .manufacturer = "Maker", .product = name, .interfaceCount = 1, .hub = false,
+            .ttys = std::move(ttys), .disks = {}};
+}
+
+zt::sim::FoundDisk Disk(const std::string& node, std::vector<zt::sim::FoundPartition> partitions) {
+    return {.node = node, .vendor = "SanDisk", .model = "Cruzer", .revision = "1.00", .lun = 0,
+            .interfaceNumber = 0, .removable = true, .uas = false, .gpt = false, .index = 0,
+            .partitions = std::move(partitions)};
+}
+
 using zt::host::String;
 using zt::sim::DeviceNames;
 
@@ -107,8 +121,8 @@ TEST(WindowsNames, FileSystemsAndVolumeSerialsAreNamedAsWindowsShowsThem) {
 // Two adapters with the same serial (cheap clones share one) must not collide: Windows makes
 // an instance for the second from the port it sits in.
 TEST_F(NamesFile, DevicesWithTheSameSerialGetDistinctInstances) {
-    const zt::sim::FoundUsbDevice clone{"1-1", "1a86", "7523", "0001", "", "USB Serial", 1,
-                                        {{"/dev/ttyUSB0", 0, {}}}, {}};
+    const zt::sim::FoundUsbDevice clone = Usb("1-1", "1a86", "7523", "0001", "USB Serial",
+                                              {{.node = "/dev/ttyUSB0", .interfaceNumber = 0, .port = {}}});
     zt::sim::FoundUsbDevice twin = clone;
     twin.location = "1-2";
     twin.ttys[0].node = "/dev/ttyUSB1";
@@ -138,8 +152,8 @@ TEST_F(NamesFile, DevicesWithTheSameSerialGetDistinctInstances) {
 // disk is present: a disk read again (its file system mounted) keeps its number.
 TEST_F(NamesFile, DiskNumbersStayWhilePresentAndNewcomersTakeTheLowestFree) {
     const auto stick = [](const std::string& node) {
-        zt::sim::FoundUsbDevice device{"1-" + node, "0781", "5567", "S" + node, "", "Stick", 1, {}, {}};
-        device.disks.push_back({"/dev/" + node, "SanDisk", "Cruzer", "1.00", 0, true, false, false, 0, {}});
+        zt::sim::FoundUsbDevice device = Usb("1-" + node, "0781", "5567", "S" + node, "Stick");
+        device.disks.push_back(Disk("/dev/" + node, {}));
         return device;
     };
     const auto number = [](const zt::sim::MachineMirror::Changes& mirrored, const std::string& key) {
@@ -162,10 +176,12 @@ namespace {
 // A cloned stick shares its original's file-system UUID: with both present, each keeps a
 // letter of its own, the same after a restart.
 TEST_F(NamesFile, VolumesSharingAUuidKeepLettersOfTheirOwnAcrossRestarts) {
-    const zt::sim::FoundPartition volume{"/dev/sdb1", 1, 1000, "vfat", "FAT32", "STICK", "1A2B-3C4D",
-                                         "/media/a", {}, 1000, 500};
-    const zt::sim::FoundDisk disk{"/dev/sdb", "Maker", "Stick", "1.0", 0, true, false, false, 0, {volume}};
-    const zt::sim::FoundUsbDevice original{"1-1", "0781", "5567", "AAA1", "Maker", "Stick", 1, {}, {disk}};
+    const zt::sim::FoundPartition volume{.node = "/dev/sdb1", .number = 1, .size = 1000, .fileSystem = "vfat",
+                                         .fileSystemVersion = "FAT32", .label = "STICK", .uuid = "1A2B-3C4D",
+                                         .mountPoint = "/media/a", .letter = {}, .fileSystemSize = 1000,
+                                         .freeSpace = 500};
+    zt::sim::FoundUsbDevice original = Usb("1-1", "0781", "5567", "AAA1", "Stick");
+    original.disks.push_back(Disk("/dev/sdb", {volume}));
     zt::sim::FoundUsbDevice clone = original;
     clone.location = "1-2";
     clone.serial = "AAA2";
@@ -191,11 +207,12 @@ TEST_F(NamesFile, PortsThatWouldShareADeviceIdKeepOnesOfTheirOwn) {
     };
     for (const Case& c : {Case{"9710", {0, 0, 0, 0}, false}, Case{"0403", {26, 27, 25}, false},
                           Case{"1a86", {0}, true}}) {
-        zt::sim::FoundUsbDevice chip{"1-3", c.vendor, "7840", "MCS01", "Maker", "USB-Serial", 1, {}, {}};
+        zt::sim::FoundUsbDevice chip = Usb("1-3", c.vendor, "7840", "MCS01", "USB-Serial");
         for (const unsigned interfaceNumber : c.interfaces) {
-            chip.ttys.push_back({"/dev/ttyUSB" + std::to_string(chip.ttys.size()), interfaceNumber, {}});
+            chip.ttys.push_back({.node = "/dev/ttyUSB" + std::to_string(chip.ttys.size()),
+                                 .interfaceNumber = interfaceNumber, .port = {}});
         }
-        if (c.withDisk) chip.disks.push_back({"/dev/sdz", "Maker", "Disk", "1.0", 0, true, false, false, 0, {}});
+        if (c.withDisk) chip.disks.push_back(Disk("/dev/sdz", {}));
         zt::sim::NamedDevices named(file);
         zt::sim::Workstation station;
         const auto mirrored = named.Apply({{"chip", chip}});

@@ -55,8 +55,8 @@ TEST_F(RecordedQueries, NewPortQueryInsertsBothNamesAsLiterals) {
     };
     const std::vector<Case> cases = {
         {u"COM5", u"FT12AB34", u"COM5", u"FT12AB34"},
-        {u"COM_1", u"5&2d6e3b1&0&2", u"COM[_]1", u"5&2d6e3b1&0&2"},
-        {u"COM9", u"A%B_C[D", u"COM9", u"A[%]B[_]C[[]D"},
+        {u"COM_1", u"5&2d6e3b1&0&2", u"COM[_]1", u"5&2D6E3B1&0&2"},
+        {u"COM9", u"a%B_C[D", u"COM9", u"A[%]B[_]C[[]D"},
         {u"COM7", u"Q\"X\\Y", u"COM7", u"Q\\\"X\\\\Y"},
     };
     for (const Case& c : cases) {
@@ -91,8 +91,8 @@ TEST_F(RecordedQueries, EarlierDevicesCostNoQueries) {
     std::vector<String> expected;
     for (int i = 0; i < 4; ++i) {
         const String number = zt::host::FromAnsi(std::to_string(10 + i));
-        expected.push_back(u"5&2d6e3b1&0&" + number);
-        station.Plug(zt::sim::Ch340Adapter(expected.back(), u"COM" + number));
+        station.Plug(zt::sim::Ch340Adapter(u"5&2d6e3b1&0&" + number, u"COM" + number));
+        expected.push_back(u"5&2D6E3B1&0&" + number);
         PumpRequests();
     }
     EXPECT_EQ(queries.size(), 4u);

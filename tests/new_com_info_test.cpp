@@ -173,13 +173,13 @@ TEST(NewComInfoScenes, EachAdapterFamilyIsTiedToTheDeviceThatBroughtIt) {
         {zt::sim::FtdiAdapter(u"FT12AB34", u"COM5"),
          "1 COM5|USB Serial Port|VID_0403|PID_6001|FT12AB34|FTDI|FT232R|5"},
         {zt::sim::UsbSerialAdapter(UsbSerialChip::Ch340, u"5&2d6e3b1&0&2", u"COM6"),
-         "1 COM6|USB-SERIAL CH340|VID_1A86|PID_7523|5&2d6e3b1&0&2|wch.cn||6"},
+         "1 COM6|USB-SERIAL CH340|VID_1A86|PID_7523|5&2D6E3B1&0&2|wch.cn||6"},
         {zt::sim::UsbSerialAdapter(UsbSerialChip::Cp210x, u"0001", u"COM7"),
          "1 COM7|Silicon Labs CP210x USB to UART Bridge|VID_10C4|PID_EA60|0001|Silicon Labs||7"},
         {zt::sim::UsbSerialAdapter(UsbSerialChip::Prolific, u"6&1a2b3c4d&0&1", u"COM13"),
-         "1 COM13|Prolific USB-to-Serial Comm Port|VID_067B|PID_2303|6&1a2b3c4d&0&1|Prolific||13"},
+         "1 COM13|Prolific USB-to-Serial Comm Port|VID_067B|PID_2303|6&1A2B3C4D&0&1|Prolific||13"},
         {zt::sim::UsbSerialAdapter(UsbSerialChip::ArduinoUno, u"55736303831351e0d1b1", u"COM3"),
-         "1 COM3|Arduino Uno|VID_2341|PID_0043|55736303831351e0d1b1|Arduino LLC (www.arduino.cc)||3"},
+         "1 COM3|Arduino Uno|VID_2341|PID_0043|55736303831351E0D1B1|Arduino LLC (www.arduino.cc)||3"},
         {zt::sim::CompositeCdcDevice(u"E6614C311B4A2F2B", u"7&1c2f3a4b&0&0000", u"COM9"),
          "1 COM9|USB Serial Device|VID_2E8A|PID_000A|E6614C311B4A2F2B|Microsoft||9"},
     };
@@ -222,7 +222,7 @@ TEST(NewComInfoScenes, EachChannelOfAMultiChannelChipGetsItsOwnEvent) {
             for (const String& port : c.ports) {
                 const std::string name = zt::host::ToUtf8(port);
                 expected.push_back("1 " + name + "|USB Serial Port|VID_0403|" + c.pid +
-                                   "|FT4xyz|FTDI||" + name.substr(3));
+                                   "|FT4XYZ|FTDI||" + name.substr(3));
             }
             EXPECT_EQ(scene.events, expected);
         }
@@ -237,9 +237,9 @@ TEST(NewComInfoScenes, NamesWithSpecialCharactersFindTheirOwnDevice) {
         if (name == u"Caption" || name == u"Name") value = u"Intel(R) USB Serial (COM9)";
     }
     const std::vector<std::pair<zt::sim::SerialDevice, std::string>> cases = {
-        {parenthesised, "1 COM9|Intel(R) USB Serial|VID_1A86|PID_7523|5&2d6e3b1&0&2|wch.cn||9"},
+        {parenthesised, "1 COM9|Intel(R) USB Serial|VID_1A86|PID_7523|5&2D6E3B1&0&2|wch.cn||9"},
         {zt::sim::FtdiAdapter(u"F%_[\"x", u"COM5"),
-         "1 COM5|USB Serial Port|VID_0403|PID_6001|F%_[\"x|FTDI|FT232R|5"},
+         "1 COM5|USB Serial Port|VID_0403|PID_6001|F%_[\"X|FTDI|FT232R|5"},
     };
     for (const auto& [device, record] : cases) {
         Scene scene;

@@ -195,7 +195,7 @@ TEST_F(SimulatedWmi, RefusesWhatWmiRefuses) {
              u"SELECT Caption FROM Win32_PnPEntity WHERE (Caption LIKE \"%\"",
              u"SELECT Caption FROM Win32_PnPEntity trailing words",
              u"SELECT Caption, FROM Win32_PnPEntity",
-             u"SELECT * FROM Win32_DiskDriveToDiskPartition",
+             u"SELECT * FROM Win32_DiskDriveToDiskPartition WHERE Antecedent = \"x\"",
              u"ASSOCIATORS OF {Win32_DiskDrive.Caption=\"x\"} WHERE AssocClass = Win32_DiskDriveToDiskPartition",
              u"ASSOCIATORS OF {Win32_DiskDrive.DeviceID=\"x\"} WHERE AssocClass = Win32_DiskDrive",
              u"",

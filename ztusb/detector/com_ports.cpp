@@ -6,6 +6,8 @@
 #include "ztusb/detector/ft232r_serials.h"
 #include "ztusb/detector/component_impl.h"
 #include "ztusb/detector/serial_port_map.h"
+#include "ztusb/win32/usb_identity.h"
+#include "ztusb/detector/wmi_text.h"
 #include "ztusb/host/application.h"
 #include "ztusb/host/dialogs.h"
 #include "ztusb/host/log_line.h"
@@ -54,7 +56,11 @@ void ApplyInventoryDeviceId(TZtComInfo& record, const String& deviceId) {
         ApplyPlusSegment(record, segment);
     } else if (!ApplyUsbDeviceId(record, deviceId)) {
         ApplyPlainSegment(record, segment);
+        return;
     }
+    // A port on an interface of a composite device, or an FTDI channel, goes by the name of
+    // its USB device, as its arrival does.
+    record.Serial = zt::win32::HolderIdentity(wmi_text::Unescaped(deviceId)).value_or(zt::win32::UsbIdentity(record.Serial));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <bit>
 
 #include "ztusb/detector/failure_message.h"
+#include "ztusb/win32/usb_identity.h"
 #include "ztusb/detector/usbasp_names.h"
 #include "ztusb/detector/component_impl.h"
 #include "ztusb/host/log_line.h"
@@ -162,10 +163,9 @@ void TZtUsbDetector::Impl::DeviceInterfaceChanged(const String& interfaceName, s
     if (!CallOut([&] { parts = SplitInterfaceName(FromAnsi(ToAnsi(interfaceName))); })) {
         return;  // freed in the loop of a message box
     }
-    if (parts.vendor == kUsbaspVendor && parts.product == kUsbaspProduct) {
-        parts.device = UsbaspName(parts.device);
-    }
-    const String usbName = FromAnsi(parts.device);
+    // A programmer goes by its fixed name; any other device by the one its records give it.
+    const bool usbasp = parts.vendor == kUsbaspVendor && parts.product == kUsbaspProduct;
+    const String usbName = usbasp ? FromAnsi(UsbaspName(parts.device)) : zt::win32::UsbIdentity(FromAnsi(parts.device));
     // The list changes before the event, so a handler already sees the new state.
     if (inout == 1) {
         FLastArrivalAName.Add(usbName);

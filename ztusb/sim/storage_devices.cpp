@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include <stdexcept>
+
+#include "ztusb/sim/device_nodes.h"
 #include "ztusb/sim/pnp_entities.h"
 #include "ztusb/world/broadcast.h"
 
@@ -31,16 +34,17 @@ String PartitionType(const DiskDrive& drive, const Volume& volume) {
     return volume.letter.empty() ? u"GPT: System" : u"GPT: Basic Data";
 }
 
-// USBSTOR\<disk part>\<instance>&<LUN>, one drive for each LUN behind one USB interface.
-DiskDrive UsbDiskDrive(const String& caption, const String& mediaType, const String& diskPart,
-                       const String& instance, const String& serialNumber, std::uint32_t index,
-                       std::uint16_t lun, PartitionStyle style, std::vector<Volume> volumes) {
-    return {caption, mediaType, u"USBSTOR\\" + diskPart + u"\\" + instance + u"&" + Number(lun),
-            serialNumber, index, lun, true, style, std::move(volumes)};
-}
-
-StorageDevice SingleDrive(const String& hardware, const String& usbInstance, DiskDrive drive) {
-    return {UsbDeviceInterfaceName(hardware, usbInstance), {std::move(drive)}};
+// A USB mass storage device: its entity and node, and its drives hanging from it.
+StorageDevice MassStorage(const String& hardware, const String& usbInstance, const String& product,
+                          std::vector<DiskDrive> drives) {
+    const auto entity = UsbEntity(u"USB Mass Storage Device", UsbDeviceId(hardware, usbInstance),
+                                  u"Compatible USB storage device", u"USBSTOR");
+    const DeviceNode usb = UsbNode(entity, product);
+    for (DiskDrive& drive : drives) drive.holder = usb.id;
+    return {.interfaceName = UsbDeviceInterfaceName(hardware, usbInstance),
+            .drives = std::move(drives),
+            .entities = {entity},
+            .nodes = {usb}};
 }
 
 // Geometry as Windows reports it: whole cylinders of 255 heads and 63 sectors.
@@ -61,31 +65,46 @@ void AddGeometry(const DiskDrive& drive, CimRepository::Values& values) {
 
 }  // namespace
 
+DiskDrive UsbDiskDrive(const String& caption, const String& mediaType, const String& diskPart,
+                       const String& instance, const String& serialNumber, std::uint32_t index,
+                       std::uint16_t lun, PartitionStyle style, std::vector<Volume> volumes, const String& holder) {
+    return {.caption = caption,
+            .mediaType = mediaType,
+            .pnpDeviceId = u"USBSTOR\\" + diskPart + u"\\" + instance + u"&" + Number(lun),
+            .serialNumber = serialNumber,
+            .index = index,
+            .lun = lun,
+            .mediaLoaded = true,
+            .style = style,
+            .volumes = std::move(volumes),
+            .holder = holder};
+}
+
 StorageDevice UsbStick(const String& serial, std::uint32_t index, std::vector<Volume> volumes) {
-    return SingleDrive(u"VID_0781&PID_5567", serial,
-                       UsbDiskDrive(u"SanDisk Cruzer Blade USB Device", kRemovableMedia,
-                                    u"DISK&VEN_SANDISK&PROD_CRUZER_BLADE&REV_1.00", serial, serial,
-                                    index, 0, PartitionStyle::Mbr, std::move(volumes)));
+    return MassStorage(u"VID_0781&PID_5567", serial, u"Cruzer Blade",
+                       {UsbDiskDrive(u"SanDisk Cruzer Blade USB Device", kRemovableMedia,
+                                     u"DISK&VEN_SANDISK&PROD_CRUZER_BLADE&REV_1.00", serial, serial,
+                                     index, 0, PartitionStyle::Mbr, std::move(volumes), {})});
 }
 
 StorageDevice UsbStickWithoutSerial(const String& usbInstance, const String& diskInstance,
                                     std::uint32_t index, std::vector<Volume> volumes) {
-    return SingleDrive(u"VID_058F&PID_6387", usbInstance,
-                       UsbDiskDrive(u"Generic Flash Disk USB Device", kRemovableMedia,
-                                    u"DISK&VEN_GENERIC&PROD_FLASH_DISK&REV_8.07", diskInstance, {},
-                                    index, 0, PartitionStyle::Mbr, std::move(volumes)));
+    return MassStorage(u"VID_058F&PID_6387", usbInstance, u"Mass Storage",
+                       {UsbDiskDrive(u"Generic Flash Disk USB Device", kRemovableMedia,
+                                     u"DISK&VEN_GENERIC&PROD_FLASH_DISK&REV_8.07", diskInstance, {},
+                                     index, 0, PartitionStyle::Mbr, std::move(volumes), {})});
 }
 
 StorageDevice ExternalHardDisk(const String& serial, std::uint32_t index,
                                std::vector<Volume> volumes) {
-    return SingleDrive(u"VID_1058&PID_25A2", serial,
-                       UsbDiskDrive(u"WD Elements 25A2 USB Device", u"External hard disk media",
-                                    u"DISK&VEN_WD&PROD_ELEMENTS_25A2&REV_1021", serial, serial,
-                                    index, 0, PartitionStyle::Gpt, std::move(volumes)));
+    return MassStorage(u"VID_1058&PID_25A2", serial, u"Elements 25A2",
+                       {UsbDiskDrive(u"WD Elements 25A2 USB Device", u"External hard disk media",
+                                     u"DISK&VEN_WD&PROD_ELEMENTS_25A2&REV_1021", serial, serial,
+                                     index, 0, PartitionStyle::Gpt, std::move(volumes), {})});
 }
 
 StorageDevice CardReader(const String& serial, std::uint32_t firstIndex,
-                         std::vector<std::vector<Volume>> slots) {
+                         std::vector<std::vector<Volume>> slots, std::size_t slotCount) {
     struct Slot {
         const char16_t* caption;
         const char16_t* product;
@@ -96,16 +115,19 @@ StorageDevice CardReader(const String& serial, std::uint32_t firstIndex,
         {u"Generic- SM/xD-Picture USB Device", u"SM/XD-PICTURE"},
         {u"Generic- MS/MS-Pro USB Device", u"MS/MS-PRO"},
     };
-    StorageDevice reader{UsbDeviceInterfaceName(u"VID_058F&PID_6366", serial), {}};
-    slots.resize(std::size(kSlots));
-    for (std::uint16_t lun = 0; lun < std::size(kSlots); ++lun) {
-        reader.drives.push_back(UsbDiskDrive(
-            kSlots[lun].caption, kRemovableMedia,
-            u"DISK&VEN_GENERIC-&PROD_" + String(kSlots[lun].product) + u"&REV_1.00", serial, {},
-            firstIndex + lun, lun, PartitionStyle::Mbr, std::move(slots[lun])));
-        reader.drives.back().mediaLoaded = !reader.drives.back().volumes.empty();
+    if (slotCount < 1 || slotCount > std::size(kSlots) || slots.size() > slotCount) {
+        throw std::invalid_argument("a card reader has one to four slots, and no more volume lists than slots");
     }
-    return reader;
+    slots.resize(slotCount);
+    std::vector<DiskDrive> drives;
+    for (std::uint16_t lun = 0; lun < slotCount; ++lun) {
+        drives.push_back(UsbDiskDrive(kSlots[lun].caption, kRemovableMedia,
+                                      u"DISK&VEN_GENERIC-&PROD_" + String(kSlots[lun].product) + u"&REV_1.00",
+                                      serial, {}, firstIndex + lun, lun, PartitionStyle::Mbr,
+                                      std::move(slots[lun]), {}));
+        drives.back().mediaLoaded = !drives.back().volumes.empty();
+    }
+    return MassStorage(u"VID_058F&PID_6366", serial, u"Mass Storage Device", std::move(drives));
 }
 
 DiskDrive UaspDiskDrive(const String& caption, const String& diskPart, const String& instance,
@@ -113,9 +135,15 @@ DiskDrive UaspDiskDrive(const String& caption, const String& diskPart, const Str
                         std::vector<Volume> volumes) {
     char place[8];
     std::snprintf(place, sizeof place, "%06u", static_cast<unsigned>(lun));
-    return {caption, u"External hard disk media",
-            u"SCSI\\" + diskPart + u"\\" + instance + u"&" + host::FromAnsi(place), serialNumber,
-            index, lun, true, PartitionStyle::Gpt, std::move(volumes)};
+    return {.caption = caption,
+            .mediaType = u"External hard disk media",
+            .pnpDeviceId = u"SCSI\\" + diskPart + u"\\" + instance + u"&" + host::FromAnsi(place),
+            .serialNumber = serialNumber,
+            .index = index,
+            .lun = lun,
+            .mediaLoaded = true,
+            .style = PartitionStyle::Gpt,
+            .volumes = std::move(volumes)};
 }
 
 StorageDevice UaspDisk(const String& serial, bool msft30, std::uint32_t firstIndex,
@@ -136,21 +164,31 @@ StorageDevice UaspDisk(const String& serial, bool msft30, std::uint32_t firstInd
     std::snprintf(number, sizeof number, "%X",
                   static_cast<unsigned>(MadeUpInstanceNumber(host::ToUtf8(usbInstance))));
     const String instance = u"7&" + host::FromAnsi(number) + u"&0";
-    StorageDevice device{UsbDeviceInterfaceName(bridge.hardware, usbInstance), {},
-                         {UaspEntity(UsbDeviceId(bridge.hardware, usbInstance))}};
+    const auto entity = UaspEntity(UsbDeviceId(bridge.hardware, usbInstance));
+    StorageDevice device{.interfaceName = UsbDeviceInterfaceName(bridge.hardware, usbInstance),
+                         .drives = {},
+                         .entities = {entity},
+                         .nodes = {UsbNode(entity, msft30 ? u"USB3.0" : u"Portable SSD T5")}};
     for (std::size_t lun = 0; lun < luns.size(); ++lun) {
         device.drives.push_back(UaspDiskDrive(bridge.caption, bridge.diskPart, instance, serial,
                                               firstIndex + static_cast<std::uint32_t>(lun),
                                               static_cast<std::uint16_t>(lun), std::move(luns[lun])));
+        device.drives.back().holder = device.nodes.front().id;
     }
     return device;
 }
 
 StorageDevice FixedDisk(std::uint32_t index, std::vector<Volume> volumes) {
-    return {{},
-            {{u"Samsung SSD 980 1TB", u"Fixed hard disk media",
-              u"SCSI\\DISK&VEN_NVME&PROD_SAMSUNG_SSD_980\\5&1B2C3D4E&0&000000", {}, index, 0, true,
-              PartitionStyle::Gpt, std::move(volumes)}}};
+    return {.interfaceName = {},
+            .drives = {{.caption = u"Samsung SSD 980 1TB",
+                        .mediaType = u"Fixed hard disk media",
+                        .pnpDeviceId = u"SCSI\\DISK&VEN_NVME&PROD_SAMSUNG_SSD_980\\5&1B2C3D4E&0&000000",
+                        .serialNumber = {},
+                        .index = index,
+                        .lun = 0,
+                        .mediaLoaded = true,
+                        .style = PartitionStyle::Gpt,
+                        .volumes = std::move(volumes)}}};
 }
 
 std::uint32_t UnitMask(const StorageDevice& device) {
@@ -251,6 +289,20 @@ CimRepository::Values LogicalDiskObject(const DiskDrive& drive, const Volume& vo
         {u"VolumeSerialNumber", volume.volumeSerial}};
     if (!removable) values.emplace_back(u"MediaType", u"12");  // fixed hard disk media
     return values;
+}
+
+CimRepository::Values DiskEntity(const DiskDrive& drive) {
+    return {{u"Caption", drive.caption},
+            {u"ClassGuid", u"{4d36e967-e325-11ce-bfc1-08002be10318}"},
+            {u"Description", u"Disk drive"},
+            {u"DeviceID", drive.pnpDeviceId},
+            {u"Manufacturer", u"(Standard disk drives)"},
+            {u"Name", drive.caption},
+            {u"PNPClass", u"DiskDrive"},
+            {u"PNPDeviceID", drive.pnpDeviceId},
+            {u"Present", u"TRUE"},
+            {u"Service", u"disk"},
+            {u"Status", u"OK"}};
 }
 
 }  // namespace zt::sim

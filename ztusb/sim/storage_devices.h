@@ -7,6 +7,7 @@
 
 #include "ztusb/export.h"
 #include "ztusb/world/cim_repository.h"
+#include "ztusb/world/device_tree.h"
 
 namespace zt::sim {
 
@@ -35,12 +36,16 @@ struct DiskDrive {
     bool mediaLoaded;     // false for an empty card-reader slot: no size, no partitions
     PartitionStyle style;
     std::vector<Volume> volumes;  // the partitions, in disk order
+    // The device node the disk hangs from: its USB device, or the mass storage interface of a
+    // composite one. Empty for a disk off USB, which the tree is not given.
+    String holder = {};
 };
 
 struct StorageDevice {
     String interfaceName;  // its USB device interface; empty for a built-in drive
     std::vector<DiskDrive> drives;
     std::vector<CimRepository::Values> entities = {};  // Win32_PnPEntity: its USB device
+    std::vector<DeviceNode> nodes = {};  // its USB device's, placed where it is plugged in
 };
 
 // A USB stick: USBSTOR\DISK&VEN_SANDISK&PROD_CRUZER_BLADE&REV_1.00\<serial>&0.
@@ -53,16 +58,23 @@ ZT_SIM_API StorageDevice UsbStickWithoutSerial(const String& usbInstance, const 
 // recovery partition.
 ZT_SIM_API StorageDevice ExternalHardDisk(const String& serial, std::uint32_t index,
                                           std::vector<Volume> volumes);
-// A card reader with one drive per slot (LUN 0 to 3), disks firstIndex onwards. A slot
-// without volumes holds no medium.
+// A card reader with one drive per slot (LUN 0 to slotCount - 1, at most four), disks
+// firstIndex onwards. A slot without volumes holds no medium. Throws std::invalid_argument
+// for more volume lists than slots, or a slot count out of range.
 ZT_SIM_API StorageDevice CardReader(const String& serial, std::uint32_t firstIndex,
-                                    std::vector<std::vector<Volume>> slots);
+                                    std::vector<std::vector<Volume>> slots, std::size_t slotCount = 4);
 // A drive on USB-attached SCSI (UASP), as most external SSDs and USB 3 disks attach: the USB
 // device (service UASPStor) holds the serial, which bridges with `msft30` show as
 // MSFT30<serial>; each LUN is a drive SCSI\DISK&VEN_..&PROD_..\<instance Windows made>&<LUN>,
 // disks firstIndex onwards, whose device ID does not hold the USB serial.
 ZT_SIM_API StorageDevice UaspDisk(const String& serial, bool msft30, std::uint32_t firstIndex,
                                   std::vector<std::vector<Volume>> luns);
+// One drive behind a USB mass storage interface, USBSTOR\<disk part>\<instance>&<LUN>,
+// hanging from the node `holder`.
+ZT_SIM_API DiskDrive UsbDiskDrive(const String& caption, const String& mediaType, const String& diskPart,
+                                  const String& instance, const String& serialNumber, std::uint32_t index,
+                                  std::uint16_t lun, PartitionStyle style, std::vector<Volume> volumes,
+                                  const String& holder);
 // One LUN of a UASP drive: SCSI\<disk part>\<instance>&<LUN in six digits>.
 ZT_SIM_API DiskDrive UaspDiskDrive(const String& caption, const String& diskPart,
                                    const String& instance, const String& serialNumber,
@@ -80,5 +92,7 @@ ZT_SIM_API String PartitionId(const DiskDrive& drive, std::size_t partition);
 ZT_SIM_API CimRepository::Values DiskDriveObject(const DiskDrive& drive);
 ZT_SIM_API CimRepository::Values PartitionObject(const DiskDrive& drive, std::size_t partition);
 ZT_SIM_API CimRepository::Values LogicalDiskObject(const DiskDrive& drive, const Volume& volume);
+// The drive as a PnP device: the entity and node of its disk.
+ZT_SIM_API CimRepository::Values DiskEntity(const DiskDrive& drive);
 
 }  // namespace zt::sim

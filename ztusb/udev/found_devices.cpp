@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "ztusb/world/broadcast.h"
+#include "ztusb/sim/device_nodes.h"
 #include "ztusb/sim/pnp_entities.h"
 
 namespace zt::sim {
@@ -86,24 +87,49 @@ bool IsUas(const FoundUsbDevice& device) {
     return std::any_of(device.disks.begin(), device.disks.end(), [](const FoundDisk& disk) { return disk.uas; });
 }
 
-// The USB device's own entity; a single-interface serial adapter has none apart from its port.
-void AddUsbEntity(const FoundUsbDevice& device, const String& instance, SerialDevice& mirrored) {
+// The USB device's own entity and node; a single-interface serial adapter has none apart
+// from its port's, which is the USB device.
+void AddUsbDevice(const FoundUsbDevice& device, const String& instance, MirroredDevice& mirrored) {
     const String id = UsbDeviceId(Hardware(device), instance);
     const String manufacturer = DisplayText(device.manufacturer, u"(Standard USB Host Controller)");
-    if (IsComposite(device)) {
-        mirrored.entities.push_back(UsbEntity(u"USB Composite Device", id,
-                                              u"(Standard USB Host Controller)", u"usbccgp"));
+    CimRepository::Values entity;
+    if (device.hub) {
+        entity = UsbEntity(u"Generic USB Hub", id, u"(Standard USB HUBs)", u"USBHUB3");
+    } else if (IsComposite(device)) {
+        entity = UsbEntity(u"USB Composite Device", id, u"(Standard USB Host Controller)", u"usbccgp");
     } else if (IsFtdi(device)) {
-        mirrored.entities.push_back(UsbEntity(u"USB Serial Converter", id, manufacturer, u"FTDIBUS"));
+        entity = UsbEntity(u"USB Serial Converter", id, manufacturer, u"FTDIBUS");
     } else if (IsUas(device)) {
-        mirrored.entities.push_back(UaspEntity(id));
+        entity = UaspEntity(id);
     } else if (!device.disks.empty()) {
-        mirrored.entities.push_back(UsbEntity(u"USB Mass Storage Device", id,
-                                              u"Compatible USB storage device", u"USBSTOR"));
+        entity = UsbEntity(u"USB Mass Storage Device", id, u"Compatible USB storage device", u"USBSTOR");
     } else if (device.ttys.empty()) {
-        mirrored.entities.push_back(
-            UsbEntity(DisplayText(device.product, u"USB Device"), id, manufacturer, u"WinUSB"));
+        entity = UsbEntity(DisplayText(device.product, u"USB Device"), id, manufacturer, u"WinUSB");
+    } else {
+        return;
     }
+    mirrored.serial.entities.push_back(entity);
+    mirrored.serial.nodes.push_back(UsbNode(entity, DisplayText(device.product, u"")));
+}
+
+String InterfaceId(const FoundUsbDevice& device, unsigned interfaceNumber) {
+    return UsbDeviceId(Hardware(device) + u"&MI_" + Hex(interfaceNumber & 0xFFu, "%02X"),
+                       InterfaceInstance(device, interfaceNumber));
+}
+
+// An interface's own node, once: an FTDI channel's or a mass storage function's, which the
+// port or the disks hang from.
+const String& InterfaceNode(const FoundUsbDevice& device, unsigned interfaceNumber, const String& description,
+                            const String& service, MirroredDevice& mirrored) {
+    const String id = InterfaceId(device, interfaceNumber);
+    for (const DeviceNode& node : mirrored.serial.nodes) {
+        if (node.id == id) return node.id;
+    }
+    const auto entity = UsbEntity(description, id, DisplayText(device.manufacturer, u"(Standard USB Host Controller)"),
+                                  service);
+    mirrored.serial.entities.push_back(entity);
+    mirrored.serial.nodes.push_back(ChildNode(entity, mirrored.serial.nodes.front().id));
+    return mirrored.serial.nodes.back().id;
 }
 
 // Several ports may come out with one device ID (ports sharing an interface, FTDI interfaces
@@ -123,16 +149,31 @@ String PortDeviceId(const FoundUsbDevice& device, const String& instance, const 
     return UsbDeviceId(hardware, instance + apart);
 }
 
-void AddPorts(const FoundUsbDevice& device, const String& instance, SerialDevice& mirrored) {
+// Each port's entity and node: below the USB device (an FTDI chip's), below its channel's
+// interface (a multi-channel FTDI chip's), as the interface itself (another composite
+// device's), or as the USB device itself (a single-interface adapter's).
+void AddPorts(const FoundUsbDevice& device, const String& instance, MirroredDevice& mirrored) {
     std::map<String, unsigned> portsWithId;
     for (const FoundTty& tty : device.ttys) {
         const String firstId = PortDeviceId(device, instance, tty, 0);
         const unsigned place = portsWithId[firstId]++;
-        mirrored.ports.push_back({tty.port, host::FromUtf8(tty.node)});
-        mirrored.entities.push_back(PortEntity(DisplayText(device.product, u"USB Serial Device"), tty.port,
-                                               place == 0 ? firstId : PortDeviceId(device, instance, tty, place),
-                                               DisplayText(device.manufacturer, u"(Standard port types)"),
-                                               IsFtdi(device) ? u"FTSER2K" : u"usbser"));
+        const auto entity = PortEntity(DisplayText(device.product, u"USB Serial Device"), tty.port,
+                                       place == 0 ? firstId : PortDeviceId(device, instance, tty, place),
+                                       DisplayText(device.manufacturer, u"(Standard port types)"),
+                                       IsFtdi(device) ? u"FTSER2K" : u"usbser");
+        mirrored.serial.ports.push_back({tty.port, host::FromUtf8(tty.node)});
+        mirrored.serial.entities.push_back(entity);
+        auto& nodes = mirrored.serial.nodes;
+        if (nodes.empty()) {
+            nodes.push_back(UsbPortNode(entity, DisplayText(device.product, u""), tty.port));
+        } else if (IsFtdi(device) && IsComposite(device)) {
+            const String channel(1, static_cast<char16_t>(u'A' + std::min(tty.interfaceNumber, 25u)));
+            const String parent = InterfaceNode(device, tty.interfaceNumber, u"USB Serial Converter " + channel,
+                                                u"FTDIBUS", mirrored);
+            nodes.push_back(ChildNode(entity, parent, tty.port));
+        } else {
+            nodes.push_back(ChildNode(entity, nodes.front().id, tty.port));
+        }
     }
 }
 
@@ -181,10 +222,14 @@ DiskDrive UaspDrive(const FoundUsbDevice& device, const FoundDisk& disk, const S
                          serialNumber, disk.index, disk.lun, {});
 }
 
-DiskDrive MirrorDisk(const FoundUsbDevice& device, const String& instance, const FoundDisk& disk) {
+DiskDrive MirrorDisk(const FoundUsbDevice& device, const String& instance, const FoundDisk& disk,
+                     MirroredDevice& mirrored) {
     const String serialNumber = UsableSerial(device.serial) ? host::FromAnsi(device.serial) : String();
     DiskDrive drive = disk.uas ? UaspDrive(device, disk, serialNumber)
                                : UsbstorDrive(device, instance, disk, serialNumber);
+    drive.holder = IsComposite(device) ? InterfaceNode(device, disk.interfaceNumber, u"USB Mass Storage Device",
+                                                       u"USBSTOR", mirrored)
+                                       : mirrored.serial.nodes.front().id;
     drive.style = disk.gpt ? PartitionStyle::Gpt : PartitionStyle::Mbr;
     for (const FoundPartition& partition : disk.partitions) drive.volumes.push_back(MirrorVolume(partition));
     return drive;
@@ -203,11 +248,12 @@ String MadeUpInstance(const FoundUsbDevice& device) {
 
 MirroredDevice MirrorDevice(const FoundUsbDevice& device, const String& instance) {
     MirroredDevice mirrored;
+    mirrored.location = host::FromUtf8(device.location);
     mirrored.serial.interfaceName = UsbDeviceInterfaceName(Hardware(device), instance);
-    AddUsbEntity(device, instance, mirrored.serial);
-    AddPorts(device, instance, mirrored.serial);
+    AddUsbDevice(device, instance, mirrored);
+    AddPorts(device, instance, mirrored);
     for (const FoundDisk& disk : device.disks) {
-        mirrored.storage.drives.push_back(MirrorDisk(device, instance, disk));
+        mirrored.storage.drives.push_back(MirrorDisk(device, instance, disk, mirrored));
     }
     return mirrored;
 }

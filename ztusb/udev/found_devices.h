@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "ztusb/udev/device_names.h"
-#include "ztusb/sim/serial_devices.h"
-#include "ztusb/sim/storage_devices.h"
+#include "ztusb/sim/boards.h"
 
 namespace zt::sim {
 
@@ -38,6 +37,7 @@ struct FoundDisk {
     std::string node;                     // /dev/sdb
     std::string vendor, model, revision;  // the SCSI inquiry's, blank-padded
     std::uint16_t lun;
+    unsigned interfaceNumber;  // the USB interface of its mass storage function
     bool removable;  // a stick; otherwise an external disk
     bool uas;        // on USB-attached SCSI (the uas driver): a SCSI drive to Windows
     bool gpt;
@@ -50,14 +50,14 @@ struct FoundUsbDevice {
     std::string vendorId, productId;  // four hex digits each
     std::string serial, manufacturer, product;
     unsigned interfaceCount;
+    bool hub;  // device class 09: what is plugged into it hangs from it
     std::vector<FoundTty> ttys;
     std::vector<FoundDisk> disks;
 };
 
-// A USB device and what it holds, the way Windows would show it.
-struct MirroredDevice {
-    SerialDevice serial;    // the USB device's entities and its ports
-    StorageDevice storage;  // its drives; no interface name: the USB device's is in `serial`
+// A USB device and what it holds, the way Windows would show it, and where it is plugged in.
+struct MirroredDevice : UsbBoard {
+    String location;
 };
 
 // The instance ID Windows uses: the serial number when there is a usable one, otherwise one

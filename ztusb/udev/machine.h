@@ -10,6 +10,7 @@
 #include "ztusb/export.h"
 #include "ztusb/udev/device_names.h"
 #include "ztusb/udev/mount_table.h"
+#include "ztusb/udev/named_devices.h"
 #include "ztusb/sim/workstation.h"
 
 namespace zt::sim {
@@ -25,6 +26,9 @@ public:
     // False where the machine has no udev to ask (a container): the world then stays empty.
     bool Available() const;
     Workstation& Station() { return station_; }
+    // The USB devices found, as udev and sysfs tell of them, with the names they were given,
+    // by sysfs path; kept in step with the world.
+    const std::map<std::string, NamedDevices::Named>& Present() const;
 
     // Reads the whole machine again; what came, went or changed is broadcast to the calling
     // thread's windows.

@@ -1,5 +1,6 @@
 #include "ztusb/udev/machine_mirror.h"
 
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -19,20 +20,33 @@ const MirroredDevice& Find(const MachineMirror::Devices& devices, const std::str
 
 }  // namespace
 
+// Where the machine has it; a place sysfs gave that the world cannot take (its hub not a
+// hub to the world, a bus past what it knows) does not keep the device out.
 void MachineMirror::Add(const MirroredDevice& device) {
-    station_.Attach(device.serial);
-    station_.Attach(device.storage);
+    try {
+        station_.Attach(device, device.location);
+    } catch (const std::invalid_argument&) {
+        station_.Attach(device);
+    }
 }
 
-void MachineMirror::Remove(const MirroredDevice& device) {
-    station_.Detach(device.storage);
-    station_.Detach(device.serial);
-}
+void MachineMirror::Remove(const MirroredDevice& device) { station_.Detach(device); }
 
+// Keys are sysfs paths, a hub's before those of what is plugged into it: what hangs from a
+// hub goes before the hub and comes after it.
 MachineMirror::Devices MachineMirror::Apply(Changes changes) {
+    // A hub read again is taken out and put back: what hangs from it goes out and back with it.
+    for (const auto& [key, device] : present_) {
+        for (std::size_t cut = key.rfind('/'); cut != std::string::npos && cut > 0; cut = key.rfind('/', cut - 1)) {
+            if (changes.count(key.substr(0, cut)) != 0) {
+                changes.try_emplace(key, device);
+                break;
+            }
+        }
+    }
     Devices before;
-    for (const auto& [key, now] : changes) {
-        auto old = present_.extract(key);
+    for (auto change = changes.rbegin(); change != changes.rend(); ++change) {
+        auto old = present_.extract(change->first);
         if (old.empty()) continue;
         Remove(old.mapped());
         before.insert(std::move(old));
@@ -48,7 +62,7 @@ MachineMirror::Devices MachineMirror::Apply(Changes changes) {
 void MachineMirror::Attach(Changes changes) { Apply(std::move(changes)); }
 
 void MachineMirror::DetachAll() {
-    for (const auto& [key, device] : present_) Remove(device);
+    for (auto device = present_.rbegin(); device != present_.rend(); ++device) Remove(device->second);
     present_.clear();
 }
 

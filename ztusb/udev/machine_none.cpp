@@ -10,6 +10,10 @@ MountTable SystemMountTable() { return {}; }
 MachineWorld::MachineWorld(MountTable, std::filesystem::path) {}
 MachineWorld::~MachineWorld() = default;
 bool MachineWorld::Available() const { return false; }
+const std::map<std::string, NamedDevices::Named>& MachineWorld::Present() const {
+    static const std::map<std::string, NamedDevices::Named> none;
+    return none;
+}
 void MachineWorld::Refresh() {}
 void MachineWorld::Listen() {}
 

@@ -181,6 +181,11 @@ MachineWorld::~MachineWorld() = default;
 
 bool MachineWorld::Available() const { return udev_ != nullptr; }
 
+const std::map<std::string, NamedDevices::Named>& MachineWorld::Present() const {
+    static const std::map<std::string, NamedDevices::Named> none;
+    return udev_ ? udev_->named.Present() : none;
+}
+
 void MachineWorld::Refresh() {
     if (udev_) udev_->mirror.Update(udev_->named.Apply(udev_->Everything()));
 }

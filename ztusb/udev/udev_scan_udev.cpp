@@ -60,45 +60,50 @@ udev_device* UsbParent(udev_device* device) {
 }
 
 FoundUsbDevice UsbFacts(udev_device* device) {
-    return {Text(udev_device_get_sysname(device)),
-            Attribute(device, "idVendor"),
-            Attribute(device, "idProduct"),
-            Attribute(device, "serial"),
-            Attribute(device, "manufacturer"),
-            Attribute(device, "product"),
-            static_cast<unsigned>(Number(Attribute(device, "bNumInterfaces"), 10)),
-            {},
-            {}};
+    return {.location = Text(udev_device_get_sysname(device)),
+            .vendorId = Attribute(device, "idVendor"),
+            .productId = Attribute(device, "idProduct"),
+            .serial = Attribute(device, "serial"),
+            .manufacturer = Attribute(device, "manufacturer"),
+            .product = Attribute(device, "product"),
+            .interfaceCount = static_cast<unsigned>(Number(Attribute(device, "bNumInterfaces"), 10)),
+            .hub = Attribute(device, "bDeviceClass") == "09",
+            .ttys = {},
+            .disks = {}};
 }
 
+// A bus's root hub (usb1) stands for the bus, not for a device plugged into it.
+bool IsRootHub(udev_device* device) { return Text(udev_device_get_sysname(device)).starts_with("usb"); }
+
 FoundPartition Partition(udev_device* partition) {
-    return {Text(udev_device_get_devnode(partition)),
-            static_cast<unsigned>(Number(Attribute(partition, "partition"), 10)),
-            Sectors(partition),
-            Property(partition, "ID_FS_TYPE"),
-            Property(partition, "ID_FS_VERSION"),
-            Property(partition, "ID_FS_LABEL"),
-            Property(partition, "ID_FS_UUID"),
-            {},
-            {},
-            0,
-            0};
+    return {.node = Text(udev_device_get_devnode(partition)),
+            .number = static_cast<unsigned>(Number(Attribute(partition, "partition"), 10)),
+            .size = Sectors(partition),
+            .fileSystem = Property(partition, "ID_FS_TYPE"),
+            .fileSystemVersion = Property(partition, "ID_FS_VERSION"),
+            .label = Property(partition, "ID_FS_LABEL"),
+            .uuid = Property(partition, "ID_FS_UUID"),
+            .mountPoint = {},
+            .letter = {},
+            .fileSystemSize = 0,
+            .freeSpace = 0};
 }
 
 FoundDisk Disk(udev* context, udev_device* disk) {
     udev_device* scsi = udev_device_get_parent_with_subsystem_devtype(disk, "scsi", "scsi_device");
     udev_device* usbInterface = udev_device_get_parent_with_subsystem_devtype(disk, "usb", "usb_interface");
     const std::string scsiName = scsi == nullptr ? std::string() : Text(udev_device_get_sysname(scsi));
-    FoundDisk found{Text(udev_device_get_devnode(disk)),
-                    Attribute(scsi, "vendor"),
-                    Attribute(scsi, "model"),
-                    Attribute(scsi, "rev"),
-                    static_cast<std::uint16_t>(Number(scsiName.substr(scsiName.find_last_of(':') + 1), 10)),
-                    Attribute(disk, "removable") == "1",
-                    usbInterface != nullptr && Property(usbInterface, "DRIVER") == "uas",
-                    Property(disk, "ID_PART_TABLE_TYPE") == "gpt",
-                    0,
-                    {}};
+    FoundDisk found{.node = Text(udev_device_get_devnode(disk)),
+                    .vendor = Attribute(scsi, "vendor"),
+                    .model = Attribute(scsi, "model"),
+                    .revision = Attribute(scsi, "rev"),
+                    .lun = static_cast<std::uint16_t>(Number(scsiName.substr(scsiName.find_last_of(':') + 1), 10)),
+                    .interfaceNumber = static_cast<unsigned>(Number(Attribute(usbInterface, "bInterfaceNumber"), 16)),
+                    .removable = Attribute(disk, "removable") == "1",
+                    .uas = usbInterface != nullptr && Property(usbInterface, "DRIVER") == "uas",
+                    .gpt = Property(disk, "ID_PART_TABLE_TYPE") == "gpt",
+                    .index = 0,
+                    .partitions = {}};
     ForEach(context, "block", "partition", disk, [&](udev_device* partition) {
         found.partitions.push_back(Partition(partition));
     });
@@ -118,7 +123,7 @@ public:
 
     std::map<std::string, FoundUsbDevice> Run() {
         ForEach(context_, "usb", "usb_device", top_, [&](udev_device* usb) {
-            found_.emplace(Text(udev_device_get_syspath(usb)), UsbFacts(usb));
+            if (!IsRootHub(usb)) found_.emplace(Text(udev_device_get_syspath(usb)), UsbFacts(usb));
         });
         ForEach(context_, "tty", nullptr, top_, [&](udev_device* tty) { AddTty(tty); });
         ForEach(context_, "block", "disk", top_, [&](udev_device* disk) { AddDisk(disk); });
@@ -138,8 +143,9 @@ private:
         udev_device* usbInterface = udev_device_get_parent_with_subsystem_devtype(tty, "usb", "usb_interface");
         const std::string node = Text(udev_device_get_devnode(tty));
         if (owner == nullptr || usbInterface == nullptr || node.empty()) return;
-        owner->ttys.push_back(
-            {node, static_cast<unsigned>(Number(Attribute(usbInterface, "bInterfaceNumber"), 16)), {}});
+        owner->ttys.push_back({.node = node,
+                               .interfaceNumber = static_cast<unsigned>(Number(Attribute(usbInterface, "bInterfaceNumber"), 16)),
+                               .port = {}});
     }
 
     void AddDisk(udev_device* disk) {

@@ -80,6 +80,14 @@ public:
             if (object) visit(*object);
         }
     }
+    // Calls visit(antecedentKey, dependentKey) for every link of the association class, in
+    // the order they were made.
+    template <typename Visit>
+    void ForEachLink(const CimClass& associationClass, Visit visit) const {
+        for (const auto& link : links_) {
+            if (link && link->association == &associationClass) visit(link->antecedentKey, link->dependentKey);
+        }
+    }
     const CimObject* Find(const CimClass& cimClass, std::u16string_view key) const;
     // The objects linked to the given one through the association class, in link order.
     std::vector<const CimObject*> Associators(const CimObject& object,

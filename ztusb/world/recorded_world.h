@@ -7,6 +7,7 @@
 
 #include "ztusb/world/broadcast.h"
 #include "ztusb/world/cim_repository.h"
+#include "ztusb/world/device_tree.h"
 
 namespace zt::sim {
 
@@ -33,6 +34,7 @@ struct RecordedArrivals {
     std::vector<RecordedRegistryValue> serialPorts;
     std::vector<RecordedInstance> instances;
     std::vector<RecordedLink> links;
+    std::vector<DeviceNode> nodes = {};  // parents first
 };
 
 struct RecordedInstanceKey {
@@ -44,6 +46,7 @@ struct RecordedInstanceKey {
 struct RecordedDepartures {
     std::vector<String> serialPorts;  // value names
     std::vector<RecordedInstanceKey> instances;
+    std::vector<String> nodes = {};  // device node IDs; what hangs below each goes with it
 };
 
 struct RecordedBroadcast {

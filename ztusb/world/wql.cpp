@@ -118,14 +118,35 @@ private:
         }
         ExpectWord(u"FROM");
         const CimClass& cimClass = ClassNamed(Expect(Token::Word));
-        if (cimClass.IsAssociation()) throw Refused{};  // reached through ASSOCIATORS OF only
         std::vector<bool> selected(cimClass.properties.size(), all);
         for (const String& name : names) selected[IndexOf(cimClass, PropertyOf(cimClass, name))] = true;
+        if (cimClass.IsAssociation()) return RunLinks(cimClass, selected, texts);
         std::unique_ptr<Condition> where;
         if (Accept(u"WHERE")) where = std::make_unique<Condition>(Disjunction(cimClass));
         ExpectEnd();
         repository_.ForEachInstance(cimClass, [&](const CimObject& object) {
             if (!where || where->Holds(object)) texts.push_back(RenderObjectText(object, selected));
+        });
+    }
+
+    // An association's instances are its links, each end written as WMI writes a reference:
+    // \\HOST\root\cimv2:Win32_LogicalDisk.DeviceID="E:".
+    void RunLinks(const CimClass& association, const std::vector<bool>& selected, std::vector<String>& texts) {
+        ExpectEnd();
+        const CimClass& antecedent = *FindCimClass(association.antecedent);
+        const CimClass& dependent = *FindCimClass(association.dependent);
+        repository_.ForEachLink(association, [&](const String& antecedentKey, const String& dependentKey) {
+            const CimObject* from = repository_.Find(antecedent, antecedentKey);
+            const CimProperty* systemName = antecedent.Find(u"SystemName");
+            const auto host = from != nullptr && systemName != nullptr ? from->Value(*systemName) : std::nullopt;
+            const String prefix = u"\\\\" + String(host.value_or(u".")) + u"\\root\\cimv2:";
+            const auto reference = [&](const CimClass& end, const String& key) {
+                return prefix + end.name + u"." + end.Key().name + u"=\"" + key + u"\"";
+            };
+            String arena;
+            const CimObject link(association, {reference(antecedent, antecedentKey), reference(dependent, dependentKey)},
+                                 {}, arena);
+            texts.push_back(RenderObjectText(link, selected));
         });
     }
 
