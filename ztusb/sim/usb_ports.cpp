@@ -24,6 +24,14 @@ String Format(const char* format, unsigned a, unsigned b = 0) {
 
 [[noreturn]] void Refuse(const std::string& why) { throw std::invalid_argument(why); }
 
+// Appended, not "..." + text: GCC 12 at -O3 takes that for an overlapping copy (-Wrestrict).
+[[noreturn]] void RefuseLocation(std::u16string_view location) {
+    std::string why = "\"";
+    why += host::ToUtf8(String(location));
+    why += "\" is no USB location such as 1-4.2";
+    Refuse(why);
+}
+
 // 1-4.2 -> bus 1, ports 4 and 2.
 std::vector<unsigned> ParseLocation(std::u16string_view location) {
     std::vector<unsigned> numbers;
@@ -38,13 +46,13 @@ std::vector<unsigned> ParseLocation(std::u16string_view location) {
         }
         const bool separator = (c == u'-') == numbers.empty() || (c == u'.' && !numbers.empty());
         if (!digits || !separator || value == 0 || value > kMaxPort) {
-            Refuse("\"" + host::ToUtf8(String(location)) + "\" is no USB location such as 1-4.2");
+            RefuseLocation(location);
         }
         numbers.push_back(value);
         value = 0;
         digits = false;
     }
-    if (numbers.size() < 2) Refuse("\"" + host::ToUtf8(String(location)) + "\" is no USB location such as 1-4.2");
+    if (numbers.size() < 2) RefuseLocation(location);
     return numbers;
 }
 
