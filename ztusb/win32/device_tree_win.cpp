@@ -9,6 +9,7 @@
 #include <devpkey.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "ztusb/win32/device_tree.h"
 
