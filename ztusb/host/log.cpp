@@ -90,7 +90,9 @@ struct HeldRecord {
 };
 constexpr std::size_t kMostHeld = 1000;
 thread_local int deferrals = 0;
-thread_local std::vector<HeldRecord> held;
+// Made for the first record held and gone once they are handed over, so that no thread-local
+// needs a destructor when its thread ends (MinGW's thread-locals corrupt the heap there).
+thread_local std::vector<HeldRecord>* held = nullptr;
 thread_local unsigned long long droppedWhileHeld = 0;
 
 void Deliver(const LogRecord& record) {
@@ -106,8 +108,9 @@ void Deliver(const LogRecord& record) {
     }
     if (!installed.handler) return;
     if (deferrals > 0 && !installed.ours) {
-        if (held.size() < kMostHeld) {
-            held.push_back({record.level, std::string(record.area), std::string(record.text)});
+        if (held == nullptr) held = new std::vector<HeldRecord>;
+        if (held->size() < kMostHeld) {
+            held->push_back({record.level, std::string(record.area), std::string(record.text)});
         } else {
             ++droppedWhileHeld;
         }
@@ -127,7 +130,10 @@ void Deliver(const LogRecord& record) {
 }
 
 void DeliverHeld() {
-    for (const HeldRecord& record : std::exchange(held, {})) Deliver({record.level, record.area, record.text});
+    if (held != nullptr) {
+        const std::unique_ptr<std::vector<HeldRecord>> records(std::exchange(held, nullptr));
+        for (const HeldRecord& record : *records) Deliver({record.level, record.area, record.text});
+    }
     if (droppedWhileHeld > 0) {
         char note[96];
         const int length = std::snprintf(note, sizeof note, "%llu records dropped: more than %zu waited for the work in hand",
