@@ -1,4 +1,5 @@
-// Replaces operator new to count allocations; the standard operator delete frees them.
+// Replaces operator new to count allocations, and operator delete with it: memory from
+// malloc goes back to free, which the sanitizers hold to.
 #include "bench/allocation_counter.h"
 
 #include <atomic>
@@ -16,3 +17,10 @@ void* operator new(std::size_t size) {
     if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
     throw std::bad_alloc();
 }
+
+void* operator new[](std::size_t size) { return ::operator new(size); }
+
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete[](void* memory) noexcept { std::free(memory); }
+void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }

@@ -6,6 +6,7 @@
 #include "ztusb/host/application.h"
 #include "ztusb/host/log.h"
 #include "ztusb/world/broadcast.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace {
 

@@ -31,6 +31,7 @@
 #include "ztusb/host/application.h"
 #include "ztusb/win32/message_sources_emu.h"
 #include "ztusb/world/broadcast.h"
+#include "ztusb/win32/windows_names.h"
 
 extern char** environ;
 
@@ -69,7 +70,7 @@ public:
     DescriptorDevice& operator=(const DescriptorDevice&) = delete;
 
     std::uint64_t Listen() {
-        return win32::emulated::AddMessageSource({{fd_, POLLIN}}, [this](const std::vector<short>&) {
+        return win32::emulated::AddMessageSource({{fd_, POLLIN, -1}}, [this](const std::vector<short>&) {
             std::uint64_t count = 0;
             if (read(fd_, &count, sizeof count) > 0) zt::sim::BroadcastDeviceChange(DBT_DEVICEARRIVAL, zt::sim::PortRecord(u"COM5"));
         });

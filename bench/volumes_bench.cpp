@@ -7,6 +7,7 @@
 #include "ztusb/world/broadcast.h"
 #include "ztusb/sim/workstation.h"
 #include "bench/served_wmi.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace {
 

@@ -8,22 +8,24 @@ set(ZT_CONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/ZtUsbDetector)
 
 install(TARGETS ztusb ztusb_sim ztusb_udev EXPORT ZtUsbDetectorTargets)
 install(TARGETS ztusbmon)
-# The public headers and what they include, under the package's own folder: a host writes
-# #include "ztusb/detector/zt_usb_detector.h". The units' internal headers stay in the tree.
+# The headers a host includes and those they include, under the package's own folder: a host
+# writes #include "ztusb/detector/zt_usb_detector.h". The units' internal headers (the
+# component's private class, the liveness helper, the broadcast decoder) stay in the tree.
 set(ZT_PUBLIC_HEADERS
   d2xx/D2XXUnit_ZT.h d2xx/d2xx_api.h
   detector/detector_thread.h detector/port_path.h detector/usb_id.h detector/zt_usb_detector.h
   devices/device_source.h devices/devices.h devices/machine_source.h devices/usb_device.h devices/world_in_use.h
   host/application.h host/classes.h host/com_objects.h host/com_ptr.h host/dialogs.h
-  host/exception.h host/late_binding.h host/liveness.h host/log.h host/ole_error.h host/ole_server.h
+  host/exception.h host/late_binding.h host/log.h host/ole_error.h host/ole_server.h
   host/ole_variant.h host/safe_call.h host/shown_text.h host/string_list.h host/text.h host/window_binding.h
   sim/boards.h sim/serial_devices.h sim/storage_devices.h sim/workstation.h
   udev/device_names.h udev/found_devices.h udev/machine.h udev/machine_mirror.h udev/mount_table.h
   udev/named_devices.h
   win32/api.h win32/broadcast_records.h win32/com.h win32/com_emu.h win32/device_tree.h
   win32/message_sources_emu.h win32/usb_identity.h
-  win32/wbem_scripting.h win32/wbem_scripting_emu.h
-  wmi/ZtWmiU.h wmi/wbem_factories.h wmi/wbem_scripting_ids.h wmi/wbem_server.h wmi/wbem_wrappers.h
+  win32/wbem_scripting.h win32/wbem_scripting_emu.h win32/windows_names.h
+  wmi/ZtWmiU.h wmi/wbem_bindings.h wmi/wbem_factories.h wmi/wbem_scripting_ids.h wmi/wbem_server.h
+  wmi/wbem_wrappers.h
   world/broadcast.h world/cim_repository.h world/cim_schema.h world/device_tree.h world/recorded_world.h)
 foreach(header ${ZT_PUBLIC_HEADERS})
   get_filename_component(folder ${header} DIRECTORY)

@@ -7,6 +7,7 @@
 #include "ztusb/host/application.h"
 #include "ztusb/host/dialogs.h"
 #include "ztusb/world/broadcast.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace {
 

@@ -18,6 +18,7 @@
 #include "ztusb/host/window_binding.h"
 #include "ztusb/sim/workstation.h"
 #include "ztusb/wmi/ZtWmiU.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "ztusb/wmi/ZtWmiU.h"
+#include "ztusb/wmi/wbem_bindings.h"
 
 #ifdef _WIN32
 #include <objbase.h>

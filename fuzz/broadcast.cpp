@@ -9,6 +9,7 @@
 #include "ztusb/detector/zt_usb_detector.h"
 #include "fuzz/fuzz_input.h"
 #include "ztusb/world/broadcast.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "fuzz/fuzz_input.h"
 #include "ztusb/world/broadcast.h"
 #include "tools/ztusbmon/world.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "tests/test_support.h"
 #include "ztusb/detector/detector_thread.h"
 #include "ztusb/sim/workstation.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace {
 
@@ -39,16 +40,24 @@ public:
     ~StationOnThread() {
         zt::host::FreeObjectInstance(trigger_);
         win32::DestroyWindow(trigger_);
-        if (onRelease) onRelease();
     }
     StationOnThread(const StationOnThread&) = delete;
     StationOnThread& operator=(const StationOnThread&) = delete;
 
     zt::sim::Workstation& Station() { return station_; }
     win32::HWND Trigger() const { return trigger_; }
-    std::function<void()> onRelease;  // runs on the component's thread, after the component
+    // Runs on the component's thread, after the component and after every member of the
+    // station, the WMI backend it served among them: the test may end the process then.
+    void OnRelease(std::function<void()> told) { released_.told = std::move(told); }
 
 private:
+    struct Released {
+        std::function<void()> told;
+        ~Released() {
+            if (told) told();
+        }
+    };
+    Released released_;  // first, so that it goes last
     zt::sim::Workstation station_;
     zt::testing::WmiServed served_;
     Script script_;
@@ -241,7 +250,7 @@ TEST_F(DetectorThread, AHandlerThatStopsItsThreadDoesNotDeadlock) {
         const auto released = std::make_shared<std::promise<void>>();
         std::atomic<int> comEvents{0};
         thread = Start(PlugAdapter, [&](TZtUsbDetector& detector, StationOnThread& station) {
-            station.onRelease = [released] { released->set_value(); };
+            station.OnRelease([released] { released->set_value(); });
             detector.OnComDetect = [&](zt::host::TObject*, const zt::host::String&, std::int32_t) {
                 ++comEvents;
                 if (destroy) {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "tests/test_support.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace {
 

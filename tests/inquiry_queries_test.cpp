@@ -3,6 +3,7 @@
 
 #include "ztusb/sim/workstation.h"
 #include "tests/test_support.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace {
 

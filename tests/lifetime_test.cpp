@@ -14,6 +14,7 @@
 #include "ztusb/host/window_binding.h"
 #include "ztusb/sim/workstation.h"
 #include "tests/test_support.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "ztusb/host/log_line.h"
 #include "ztusb/host/ole_error.h"
 #include "ztusb/sim/workstation.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace {
 

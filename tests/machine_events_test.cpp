@@ -1,6 +1,7 @@
 // Plugs on this machine (umockdev uevents) reach the component through its own message
 // loop, in Windows' order, and its inquiries then find the new devices.
 #include <libudev.h>
+#include <poll.h>
 
 #include <cerrno>
 #include <chrono>
@@ -11,6 +12,7 @@
 #include "tests/udev_machine.h"
 #include "tests/volume_fixture.h"
 #include "ztusb/udev/monitor_receive.h"
+#include "ztusb/win32/message_sources_emu.h"
 
 namespace {
 
@@ -145,6 +147,23 @@ TEST_F(MachineEvents, AStickIsHeardDeviceFirstAndItsVolumesAsTheyAreMounted) {
     PumpUntil(3);
     EXPECT_EQ(log, (std::vector<std::string>{"volume D 0", "volume E 0",
                                              "usb 4C530001230419115453 VID_0781 PID_5567 0"}));
+}
+
+// A host with a loop of its own polls the queue's descriptor, and on this system that poll
+// takes the mount table's one report of a change: the volume is still heard when the host
+// then lets the package's loop run.
+TEST_F(MachineEvents, AMountThatAHostsOwnPollTookIsStillHeard) {
+    Start();
+    machine.Load("usb_stick");
+    Uevent("1-6", "add");
+    PumpUntil(1);
+    log.clear();
+    machine.Mount("/dev/sdb1", "/media/user/STICK", 1000, 500);
+    pollfd queue{zt::win32::emulated::MessageQueueDescriptor(), POLLIN, 0};
+    ASSERT_EQ(poll(&queue, 1, 5000), 1);
+    machine.ChangeTakenByAnotherPoll();
+    PumpUntil(2);
+    EXPECT_EQ(log, (std::vector<std::string>{"volume D 1", "volinfo D: STICK"}));
 }
 
 TEST_F(MachineEvents, AUaspDriveIsHeardWithItsVolumeDetails) {

@@ -15,6 +15,7 @@
 #include "ztusb/host/window_binding.h"
 #include "ztusb/win32/api.h"
 #include "ztusb/win32/message_sources_emu.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ namespace emulated = zt::win32::emulated;
 class EventSource {
 public:
     EventSource() : fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
-        id_ = emulated::AddMessageSource({{fd_, POLLIN}}, [this](const std::vector<short>& ready) {
+        id_ = emulated::AddMessageSource({{fd_, POLLIN, -1}}, [this](const std::vector<short>& ready) {
             calls.push_back(ready);
             std::uint64_t count = 0;
             if (read(fd_, &count, sizeof count) < 0) ADD_FAILURE() << "called without an event";

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "tests/volume_fixture.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "ztusb/detector/port_path.h"
 #include "ztusb/detector/usb_id.h"
 #include "ztusb/world/registry.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace {
 

@@ -1,8 +1,11 @@
 // The request road: posted by a broadcast, delivered by the message loop, routed by text.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "ztusb/host/heap_strings.h"
 #include "tests/test_support.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace {
 
@@ -96,6 +99,45 @@ TEST_F(Requests, RequestsDeliveredDuringAnInquiryRunAfterIt) {
     std::vector<std::string> ports;
     for (const String& query : queries) ports.push_back(zt::host::Contains(query, u"COM5") ? "COM5" : "COM6");
     EXPECT_EQ(ports, (std::vector<std::string>{"COM5", "COM5", "COM6", "COM6"}));
+}
+
+}  // namespace
+
+namespace {
+
+// An inventory the host calls may pump while WMI answers (an outgoing COM call does on
+// Windows): a request delivered then waits for the inventory, as it waits for the
+// component's own inquiries, instead of running inside it.
+TEST_F(Requests, RequestsDeliveredDuringAnInventoryRunAfterIt) {
+    struct Row {
+        const char* inventory;
+        std::function<void(TZtUsbDetector&)> call;
+    };
+    const Row rows[] = {
+        {"COM ports", [](TZtUsbDetector& d) { d.GetAvailableComPortsEx(); }},
+        {"volumes", [](TZtUsbDetector& d) { d.GetAvailableVolumens(); }},
+        {"USBasp", [](TZtUsbDetector& d) { d.CheckUSBasp(); }},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> order;
+        bool pumped = false;
+        zt::testing::WmiServed served([&](const String& query) {
+            const bool request = zt::host::Contains(query, u"Caption,Description");
+            order.push_back(request ? "request asks" : "inventory asks");
+            if (!request && !pumped) {
+                pumped = true;
+                PumpRequests();
+                order.push_back("inventory answered");
+            }
+            return std::optional(std::vector<String>{});
+        });
+        Broadcast(kArrival, UsbInterface(u"USB#VID_0403&PID_6001#FT1#{x}"));
+        Broadcast(kArrival, zt::sim::PortRecord(u"COM5"));
+        row.call(detector);
+        EXPECT_EQ(order, (std::vector<std::string>{"inventory asks", "inventory answered", "request asks"}))
+            << row.inventory;
+        Broadcast(DBT_DEVICEREMOVECOMPLETE, UsbInterface(u"USB#VID_0403&PID_6001#FT1#{x}"));
+    }
 }
 
 }  // namespace

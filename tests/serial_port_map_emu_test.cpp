@@ -6,6 +6,7 @@
 #include "ztusb/world/registry.h"
 #include "ztusb/sim/workstation.h"
 #include "tests/test_support.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <regex>
 
 #include "tests/test_support.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace {
 

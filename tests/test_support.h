@@ -11,6 +11,7 @@
 #include "ztusb/host/log.h"
 #include "ztusb/world/broadcast.h"
 #include "ztusb/wmi/ZtWmiU.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace zt::testing {
 

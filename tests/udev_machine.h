@@ -19,7 +19,9 @@ namespace zt::testing {
 
 class UdevMachine {
 public:
-    UdevMachine() : testbed_(umockdev_testbed_new()), changes_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC), POLLIN) {
+    UdevMachine()
+        : testbed_(umockdev_testbed_new()),
+          changes_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC), POLLIN, eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
         gchar* root = umockdev_testbed_get_root_dir(testbed_);
         namesFile_ = std::filesystem::path(root).parent_path() /
                      ("names-" + std::filesystem::path(root).filename().string());
@@ -62,8 +64,8 @@ public:
     sim::MountTable Mounts() {
         return {[this] {
                     // Read, the table has no change left to tell.
-                    [[maybe_unused]] std::uint64_t changes = 0;
-                    [[maybe_unused]] const auto taken = read(changes_.Descriptor(), &changes, sizeof changes);
+                    Take(changes_.Descriptor());
+                    Take(changes_.Twin());
                     std::vector<sim::MountedFileSystem> mounted;
                     for (const auto& [node, mount] : mounts_) mounted.push_back({node, mount.first});
                     return mounted;
@@ -77,13 +79,23 @@ public:
                 changes_};
     }
 
+    // What the system's table does when someone else polls it after a change: that poll
+    // takes the change, and only the twin still has it to tell.
+    void ChangeTakenByAnotherPoll() { Take(changes_.Descriptor()); }
+
     UMockdevTestbed* Testbed() { return testbed_; }
     const std::filesystem::path& NamesFile() const { return namesFile_; }
 
 private:
     void Changed() {
         const std::uint64_t one = 1;
-        EXPECT_EQ(write(changes_.Descriptor(), &one, sizeof one), static_cast<ssize_t>(sizeof one));
+        for (const int descriptor : {changes_.Descriptor(), changes_.Twin()}) {
+            EXPECT_EQ(write(descriptor, &one, sizeof one), static_cast<ssize_t>(sizeof one));
+        }
+    }
+    static void Take(int descriptor) {
+        [[maybe_unused]] std::uint64_t changes = 0;
+        [[maybe_unused]] const auto taken = read(descriptor, &changes, sizeof changes);
     }
 
     UMockdevTestbed* testbed_;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ztusb/wmi/ZtWmiU.h"
+#include "ztusb/wmi/wbem_bindings.h"
 
 namespace zt::testing {
 

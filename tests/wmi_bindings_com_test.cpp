@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "ztusb/wmi/ZtWmiU.h"
+#include "ztusb/wmi/wbem_bindings.h"
 
 namespace {
 

@@ -15,7 +15,7 @@ namespace zt::testing {
 
 class D2xxDouble {
 public:
-    D2xxDouble() : module_(win32::LoadLibraryA(std::getenv("ZT_D2XX_LIBRARY"))) {
+    D2xxDouble() : module_(Load(std::getenv("ZT_D2XX_LIBRARY"))) {
         reset_ = Entry<ZtDouble_Reset_t>("ZtDouble_Reset");
         setStatus_ = Entry<ZtDouble_SetStatus_t>("ZtDouble_SetStatus");
         setOutput_ = Entry<ZtDouble_SetOutput_t>("ZtDouble_SetOutput");
@@ -42,6 +42,8 @@ public:
     }
 
 private:
+    static win32::HMODULE Load(const char* file) { return file == nullptr ? nullptr : win32::LoadLibraryA(file); }
+
     template <typename Function>
     Function Entry(const char* name) const {
         return module_ == nullptr ? nullptr

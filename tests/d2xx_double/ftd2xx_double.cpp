@@ -109,7 +109,7 @@ ZT_DOUBLE_EXPORT const char* ZtDouble_Calls() { return TheScript().calls.c_str()
 // The D2XX entry points, with the signatures the unit declares; those on a device take its
 // handle first.
 #define ZT_ENTRY_OF(Name, onDevice, Params, ...)                                   \
-    ZT_DOUBLE_EXPORT FT_STATUS WINAPI Name Params { return Answer(#Name, onDevice, {__VA_ARGS__}); } \
+    ZT_DOUBLE_EXPORT FT_STATUS ZT_D2XX_CALL Name Params { return Answer(#Name, onDevice, {__VA_ARGS__}); } \
     static_assert(std::is_same_v<decltype(&Name), d2xx::entry::Name::type>);
 #define ZT_ENTRY(Name, Params, ...) ZT_ENTRY_OF(Name, false, Params, __VA_ARGS__)
 #define ZT_DEVICE_ENTRY(Name, Params, ...) ZT_ENTRY_OF(Name, true, Params, __VA_ARGS__)

@@ -1,15 +1,14 @@
 #include "tools/ztusbmon/broadcast_recorder.h"
 
 #include <algorithm>
-#include <cstddef>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <set>
 
 #include "tools/ztusbmon/recorder.h"
 #include "tools/ztusbmon/recording.h"
-#include "ztusb/win32/broadcast_records.h"
+#include "ztusb/win32/broadcast_decoder.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace ztusbmon {
 namespace {
@@ -19,16 +18,6 @@ namespace win32 = zt::win32;
 // No record the system sends comes near this; a larger size is not believed.
 constexpr std::uint32_t kLongestRecord = 8192;
 constexpr std::int64_t kLongestPauseMs = 60000;  // as a world file allows
-
-std::string NameAt(const std::uint8_t* bytes, std::uint32_t size, std::uint32_t offset) {
-    zt::host::String name;
-    for (std::uint32_t at = offset; at + 1 < size; at += 2) {
-        const auto c = static_cast<char16_t>(bytes[at] | bytes[at + 1] << 8);
-        if (c == u'\0') break;
-        name += c;
-    }
-    return zt::host::ToUtf8(name);
-}
 
 std::string GuidText(const win32::GUID& guid) {
     char text[39];
@@ -40,28 +29,18 @@ std::string GuidText(const win32::GUID& guid) {
 }
 
 // The record's fields as a recording writes them; null for a kind a replay cannot send.
-Json RecordFields(const std::uint8_t* bytes) {
-    win32::DEV_BROADCAST_HDR header;
-    std::memcpy(&header, bytes, sizeof header);
-    const std::uint32_t size = std::min(header.dbch_size, kLongestRecord);
-    if (size < sizeof header) return nullptr;
-    switch (header.dbch_devicetype) {
-        case DBT_DEVTYP_PORT:
-            return {{"port", NameAt(bytes, size, sizeof header)}};
-        case DBT_DEVTYP_VOLUME: {
-            if (size < offsetof(win32::TDEV_BROADCAST_VOLUME, dbcv_flags)) return nullptr;
-            std::uint32_t mask = 0;
-            std::memcpy(&mask, bytes + offsetof(win32::TDEV_BROADCAST_VOLUME, dbcv_unitmask), sizeof mask);
-            return {{"volume", mask}};
-        }
-        case DBT_DEVTYP_DEVICEINTERFACE: {
-            const std::size_t nameOffset = offsetof(win32::DEV_BROADCAST_DEVICEINTERFACE, dbcc_name);
-            if (size < nameOffset) return nullptr;
-            win32::GUID guid;
-            std::memcpy(&guid, bytes + offsetof(win32::DEV_BROADCAST_DEVICEINTERFACE, dbcc_classguid), sizeof guid);
-            return {{"device_interface", NameAt(bytes, size, static_cast<std::uint32_t>(nameOffset))},
-                    {"class_guid", GuidText(guid)}};
-        }
+Json RecordFields(win32::LPARAM address) {
+    const win32::DecodedRecord record = win32::DecodeRecordAt(address);
+    if (record.size > kLongestRecord) return nullptr;
+    switch (record.kind) {
+        case win32::DecodedRecord::Kind::Port:
+            return {{"port", zt::host::ToUtf8(record.name)}};
+        case win32::DecodedRecord::Kind::Volume:
+            if (!record.complete) return nullptr;
+            return {{"volume", record.unitMask}};
+        case win32::DecodedRecord::Kind::DeviceInterface:
+            if (!record.complete) return nullptr;
+            return {{"device_interface", zt::host::ToUtf8(record.name)}, {"class_guid", GuidText(*record.interfaceClass)}};
         default:
             return nullptr;
     }
@@ -181,7 +160,7 @@ void BroadcastRecorder::OnMessage(zt::host::TMessage& message) {
     const auto event = static_cast<std::uint32_t>(message.WParam);
     const auto named = std::find_if(std::begin(kNamedEvents), std::end(kNamedEvents),
                                     [&](const NamedEvent& e) { return e.code == event; });
-    Json record = RecordFields(reinterpret_cast<const std::uint8_t*>(message.LParam));
+    Json record = RecordFields(message.LParam);
     if (record.is_null()) return;
     Json broadcast = {{"event", named == std::end(kNamedEvents) ? Json(event) : Json(named->name)}, {"record", record}};
     received_.push_back({std::chrono::steady_clock::now(), std::move(broadcast)});

@@ -33,7 +33,7 @@ QuitOnInterrupt::QuitOnInterrupt() {
     if (pipe2(interruptPipe, O_NONBLOCK | O_CLOEXEC) != 0) {
         throw std::system_error(errno, std::generic_category(), "the interrupt's pipe");
     }
-    source = zt::win32::emulated::AddMessageSource({{interruptPipe[0], POLLIN}}, [](const std::vector<short>&) {
+    source = zt::win32::emulated::AddMessageSource({{interruptPipe[0], POLLIN, -1}}, [](const std::vector<short>&) {
         char bytes[16];
         while (read(interruptPipe[0], bytes, sizeof bytes) > 0) {}
         zt::win32::PostQuitMessage(0);

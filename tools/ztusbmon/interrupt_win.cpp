@@ -4,6 +4,7 @@
 
 #include "tools/ztusbmon/interrupt.h"
 #include "ztusb/win32/api.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace ztusbmon {
 namespace {

@@ -224,11 +224,12 @@ private:
     }
 
     // The script, then with --once the end; otherwise the message loop, asleep between
-    // messages, until Ctrl+C.
+    // messages, until Ctrl+C. A Ctrl+C during the script ends the loop at once.
     void RunUntilInterrupted(const std::function<void()>& afterStep = [] {}) {
+        std::optional<ztusbmon::QuitOnInterrupt> quit;
+        if (!options_.once) quit.emplace();
         RunScript(afterStep);
         if (options_.once) return;
-        const ztusbmon::QuitOnInterrupt quit;
         zt::win32::MSG message{};
         while (zt::win32::GetMessageW(&message, nullptr, 0, 0) > 0) {
             zt::win32::TranslateMessage(&message);

@@ -11,6 +11,7 @@
 #include "ztusb/win32/api.h"
 #include "ztusb/win32/device_tree.h"
 #include "ztusb/wmi/ZtWmiU.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace ztusbmon {
 namespace {

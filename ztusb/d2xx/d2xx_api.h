@@ -8,6 +8,13 @@
 
 #include "ztusb/win32/api.h"
 
+// The library's calling convention: Windows' own there, the platform's default elsewhere.
+#ifdef _WIN32
+#define ZT_D2XX_CALL WINAPI
+#else
+#define ZT_D2XX_CALL
+#endif
+
 namespace d2xx {
 
 using FT_STATUS = std::uint32_t;
@@ -120,7 +127,7 @@ static_assert(offsetof(TFT_Program_Data, LaterVersions) == AfterTexts(87));
 #define ZT_D2XX_ENTRY(Name, ...)                                       \
     struct Name {                                                      \
         static constexpr const char* name = #Name;                     \
-        using type = FT_STATUS(WINAPI*)(__VA_ARGS__);                  \
+        using type = FT_STATUS(ZT_D2XX_CALL*)(__VA_ARGS__);            \
     };
 
 namespace entry {

@@ -4,6 +4,7 @@
 #include "ztusb/detector/failure_message.h"
 #include "ztusb/detector/com_port_rules.h"
 #include "ztusb/detector/ft232r_serials.h"
+#include "ztusb/detector/component_impl.h"
 #include "ztusb/detector/serial_port_map.h"
 #include "ztusb/win32/usb_identity.h"
 #include "ztusb/detector/wmi_text.h"
@@ -64,7 +65,7 @@ void ApplyInventoryDeviceId(TZtComInfo& record, const String& deviceId) {
 
 }  // namespace
 
-void TZtUsbDetector::GetAvailableComPorts(TStringList& Ports, bool WithNames) {
+void TZtUsbDetector::Impl::GetAvailableComPorts(TStringList& Ports, bool WithNames) {
     try {
         TStringList found;
         for (const SerialPortMapValue& value : ReadSerialPortMap()) {
@@ -84,13 +85,22 @@ void TZtUsbDetector::GetAvailableComPorts(TStringList& Ports, bool WithNames) {
     }
 }
 
-std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
+std::int32_t TZtUsbDetector::Impl::GetAvailableComPortsEx() {
+    std::optional<std::int32_t> count;
+    if (!Inquire([&] { count = ScanComPorts(); }) || !count) return 0;  // freed while WMI pumped
+    static_cast<void>(CallOut(zt::host::ProcessMessages));  // nothing of the component follows
+    return *count;
+}
+
+// The count, or nothing when WMI's answer was empty or the scan failed; then no messages are
+// pumped.
+std::optional<std::int32_t> TZtUsbDetector::Impl::ScanComPorts() {
     TStringList lines;
     if (!AskWmi(u"SELECT Caption,DeviceID,Manufacturer FROM Win32_PnPEntity WHERE Caption Like \"%(COM%\" ",
                 lines)) {
-        return 0;  // freed while WMI pumped
+        return std::nullopt;  // freed while WMI pumped
     }
-    if (lines.Count() == 0) return 0;
+    if (lines.Count() == 0) return std::nullopt;
     std::int32_t count = 0;
     int skipped = 0;
     try {
@@ -101,29 +111,27 @@ std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
                 ++skipped;
                 continue;
             }
-            if (count == 0) ZtComInfo.clear();  // the earlier scan's records stay until one is found
-            ZtComInfo.emplace_back();
+            if (count == 0) FDetector.ZtComInfo.clear();  // the earlier scan's records stay until one is found
+            FDetector.ZtComInfo.emplace_back();
             ++count;
-            TZtComInfo& record = ZtComInfo.back();
+            TZtComInfo& record = FDetector.ZtComInfo.back();
             ApplyCaption(record, *entity.caption);
             if (entity.deviceId) ApplyInventoryDeviceId(record, *entity.deviceId);
             if (entity.manufacturer) ApplyManufacturer(record, *entity.manufacturer, listed);
         }
     } catch (...) {
         ShowFailureMessage(u"#error in: GetAvailableComPortsEx()");
-        return 0;
+        return std::nullopt;
     }
-    // Told just before the pump, after which the component is no longer touched.
     ZT_LOG(Debug, "scan") << "COM ports: " << count << " found, " << skipped << " entities without a caption skipped";
-    zt::host::ProcessMessages();
     return count;
 }
 
-Ft232RSerials TZtUsbDetector::ListedFt232RSerials() const {
-    return Ft232RSerials(Ft232RList, ListedFt232RCount());
+Ft232RSerials TZtUsbDetector::Impl::ListedFt232RSerials() const {
+    return Ft232RSerials(FDetector.Ft232RList, ListedFt232RCount());
 }
 
-void TZtUsbDetector::ApplyManufacturer(TZtComInfo& record, const String& manufacturer,
+void TZtUsbDetector::Impl::ApplyManufacturer(TZtComInfo& record, const String& manufacturer,
                                        Ft232RSerials& listed) {
     if (IsFt232R(record)) {
         record.Chip = u"FT232R";
@@ -133,12 +141,13 @@ void TZtUsbDetector::ApplyManufacturer(TZtComInfo& record, const String& manufac
 }
 
 // One entry per serial number; the copy is taken before the manufacturer is set.
-void TZtUsbDetector::RecordFt232R(const TZtComInfo& record, Ft232RSerials& listed) {
+void TZtUsbDetector::Impl::RecordFt232R(const TZtComInfo& record, Ft232RSerials& listed) {
     if (listed.Contains(record.Serial)) return;
-    ++Ft232Rcount;
-    Ft232RList.resize(static_cast<std::size_t>(Ft232Rcount));
-    Ft232RList.back() = record;
-    listed.Add(Ft232RList.size() - 1);
+    std::vector<TFT232RLIST>& list = FDetector.Ft232RList;
+    ++FDetector.Ft232Rcount;
+    list.resize(static_cast<std::size_t>(FDetector.Ft232Rcount));
+    list.back() = record;
+    listed.Add(list.size() - 1);
 }
 
 }  // namespace zt_usb_detector

@@ -1,8 +1,12 @@
 // The component's lifecycle, its hidden window and the raising methods.
-#include "ztusb/detector/zt_usb_detector.h"
+#include <stdexcept>
+#include <string>
 
+#include "ztusb/detector/component_impl.h"
 #include "ztusb/host/application.h"
+#include "ztusb/host/log_line.h"
 #include "ztusb/wmi/ZtWmiU.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace zt_usb_detector {
 
@@ -10,32 +14,46 @@ namespace win32 = zt::win32;
 
 namespace {
 
-// The handler runs from a copy: it may free the component, and with it the handler itself.
-template <typename Handler, typename... Args>
-void Raise(const Handler& handler, TObject* sender, const Args&... args) {
-    if (!handler) return;
-    const Handler running = handler;
-    running(sender, args...);
+// No numbered message tells of these, so the host's handler of unhandled failures does.
+void ReportDeafness(TObject* sender, const std::string& failure) {
+    ZT_LOG(Error, "window") << failure;
+    try {
+        throw std::runtime_error("TZtUsbDetector " + failure);
+    } catch (...) {
+        zt::host::HandleException(sender);
+    }
 }
 
 }  // namespace
 
 TZtUsbDetector::TZtUsbDetector(TComponent* AOwner)
-    : TComponent(AOwner), FLastArrivalAName(std::make_unique<TStringList>()) {
+    : TComponent(AOwner), FImpl(std::make_unique<Impl>(*this)) {}
+
+TZtUsbDetector::~TZtUsbDetector() = default;
+
+TZtUsbDetector::Impl::Impl(TZtUsbDetector& detector) : FDetector(detector) {
+    const zt::host::LogDeferral deferred;
     FWindowHandle = zt::host::AllocateHWnd([this](TMessage& Message) { WndProc(Message); });
-    USBRegister();
+    if (FWindowHandle == nullptr) {
+        ReportDeafness(&detector, "could not make its hidden window: it hears of no device");
+    } else if (!USBRegister()) {
+        ReportDeafness(&detector, "could not register for USB device notifications: it hears of no USB device");
+    }
     FVersion = u"1.7";
-    Ft232Rcount = 0;
+    detector.Ft232Rcount = 0;
 }
 
-TZtUsbDetector::~TZtUsbDetector() {
+TZtUsbDetector::Impl::~Impl() {
     if (FNotification != nullptr) win32::UnregisterDeviceNotification(FNotification);
     DeallocateHWnd(FWindowHandle);
     FreePendingRequests();
-    FLastArrivalAName.reset();
 }
 
-bool TZtUsbDetector::USBRegister() {
+String TZtUsbDetector::Version() const { return FImpl->FVersion; }
+
+const TStringList& TZtUsbDetector::ArrivalNames() const { return FImpl->FLastArrivalAName; }
+
+bool TZtUsbDetector::Impl::USBRegister() {
     DEV_BROADCAST_DEVICEINTERFACE filter{};
     filter.dbcc_size = sizeof filter;
     filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
@@ -45,7 +63,7 @@ bool TZtUsbDetector::USBRegister() {
     return FNotification != nullptr;
 }
 
-void TZtUsbDetector::DeallocateHWnd(win32::HWND Wnd) {
+void TZtUsbDetector::Impl::DeallocateHWnd(win32::HWND Wnd) {
     if (Wnd == nullptr) return;
     // Default processing first, so nothing reaches the component while it goes.
     const auto defaultProc = reinterpret_cast<win32::LONG_PTR>(&win32::DefWindowProcW);
@@ -56,15 +74,23 @@ void TZtUsbDetector::DeallocateHWnd(win32::HWND Wnd) {
     win32::DestroyWindow(Wnd);
 }
 
-void TZtUsbDetector::WndProc(TMessage& Message) {
+void TZtUsbDetector::Impl::WndProc(TMessage& Message) {
+    const zt::host::LogDeferral deferred;
     switch (Message.Msg) {
-        case WM_DEVICECHANGE:
-            try {
-                WMDeviceChange(Message);
-            } catch (...) {
-                zt::host::HandleException(this);
-            }
+        case WM_DEVICECHANGE: {
+            TObject* const sender = &FDetector;
+            const bool alive = CallOut([&] {
+                try {
+                    FDetector.WMDeviceChange(Message);
+                } catch (...) {
+                    zt::host::HandleException(sender);
+                }
+            });
+            if (!alive) return;  // freed by a handler
+            // What could not be posted runs now, as it would have been delivered after this message.
+            if (!FInquiring) static_cast<void>(Inquire([] {}));
             break;
+        }
         case WM_DETECTOR_REQUEST:
             if (const auto text = TakeRequest(Message.WParam)) {
                 RunRequest(zt::host::FromAnsi(*text), Message.LParam);
@@ -76,29 +102,51 @@ void TZtUsbDetector::WndProc(TMessage& Message) {
     }
 }
 
-bool TZtUsbDetector::AskWmi(const String& query, TStringList& lines) const {
+void TZtUsbDetector::WMDeviceChange(TMessage& Message) { FImpl->DeviceChanged(Message.WParam, Message.LParam); }
+
+bool TZtUsbDetector::Impl::AskWmi(const String& query, TStringList& lines) const {
     return CallOut([&] { ZtWmiU::DoWmiScript(query, lines); });
 }
 
 void TZtUsbDetector::DoComDetect(const String& ComPort, std::int32_t inout) {
-    Raise(OnComDetect, this, ComPort, inout);
+    FImpl->Raise(OnComDetect, ComPort, inout);
 }
 
 void TZtUsbDetector::DoVolumeDetect(const String& Volume, std::int32_t inout) {
-    Raise(OnVolumeDetect, this, Volume, inout);
+    FImpl->Raise(OnVolumeDetect, Volume, inout);
 }
 
 void TZtUsbDetector::DoUSBDetect(const String& UsbName, const String& vid, const String& pid,
                                  std::int32_t inout) {
-    Raise(OnUsbDetect, this, UsbName, vid, pid, inout);
+    FImpl->Raise(OnUsbDetect, UsbName, vid, pid, inout);
 }
 
 void TZtUsbDetector::DoNewComInfo(const std::vector<TZtComInfo>& ZtComInfo, std::int32_t count) {
-    Raise(OnNewComInfo, this, ZtComInfo, count);
+    FImpl->Raise(OnNewComInfo, ZtComInfo, count);
 }
 
 void TZtUsbDetector::DoNewVolInfo(const std::vector<TZtVolInfo>& ZtVolInfo, std::int32_t count) {
-    Raise(OnNewVolInfo, this, ZtVolInfo, count);
+    FImpl->Raise(OnNewVolInfo, ZtVolInfo, count);
+}
+
+void TZtUsbDetector::GetAvailableComPorts(TStringList& Ports, bool WithNames) {
+    const zt::host::LogDeferral deferred;
+    FImpl->GetAvailableComPorts(Ports, WithNames);
+}
+
+std::int32_t TZtUsbDetector::GetAvailableComPortsEx() {
+    const zt::host::LogDeferral deferred;
+    return FImpl->GetAvailableComPortsEx();
+}
+
+void TZtUsbDetector::CheckUSBasp() {
+    const zt::host::LogDeferral deferred;
+    FImpl->CheckUSBasp();
+}
+
+std::int32_t TZtUsbDetector::GetAvailableVolumens() {
+    const zt::host::LogDeferral deferred;
+    return FImpl->GetAvailableVolumens();
 }
 
 void Register() {

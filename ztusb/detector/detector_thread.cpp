@@ -1,6 +1,7 @@
 // The component's own thread: its loop, the host's inquiries carried to it, and its events
 // carried back as values.
 #include "ztusb/detector/detector_thread.h"
+#include "ztusb/win32/windows_names.h"
 
 #include <algorithm>
 #include <condition_variable>

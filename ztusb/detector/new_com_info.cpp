@@ -5,6 +5,7 @@
 
 #include "ztusb/detector/failure_message.h"
 #include "ztusb/detector/com_port_rules.h"
+#include "ztusb/detector/component_impl.h"
 #include "ztusb/detector/ft232r_serials.h"
 #include "ztusb/detector/wmi_text.h"
 #include "ztusb/host/application.h"
@@ -40,9 +41,9 @@ bool IsPortEntity(const PnpEntity& entity) { return entity.caption && NamesComPo
 // brought the port must hold the arrival name, either in the port's own device ID or, for a
 // composite device, in its USB parent's (same VID and PID). Entities of other ports and of
 // other devices the name does not belong to change nothing.
-class TZtUsbDetector::NewPortScan {
+class TZtUsbDetector::Impl::NewPortScan {
 public:
-    NewPortScan(TZtUsbDetector& detector, const String& port, const String& arrivalName)
+    NewPortScan(Impl& detector, const String& port, const String& arrivalName)
         : detector_(detector), port_(port), arrivalName_(arrivalName) {}
 
     // The port's record when the arrival name is its device's.
@@ -108,7 +109,7 @@ private:
                parent.PID == record.PID;
     }
 
-    TZtUsbDetector& detector_;
+    Impl& detector_;
     const String& port_;
     const String& arrivalName_;
 };
@@ -116,8 +117,8 @@ private:
 // The newest arrival first: a port normally comes with the device that arrived last, so the
 // devices attached before it cost no query. The names are the ones listed when the inquiry
 // began: a broadcast that WMI's pump decodes meanwhile counts for the inquiries after it.
-void TZtUsbDetector::GetNewComInfo(const String& port) {
-    const TStringList names(*FLastArrivalAName);
+void TZtUsbDetector::Impl::GetNewComInfo(const String& port) {
+    const TStringList names(FLastArrivalAName);
     for (int entry = names.Count() - 1; entry >= 0; --entry) {
         TStringList lines;
         if (!AskWmi(NewPortQuery(port, names[entry]), lines)) return;
@@ -129,7 +130,7 @@ void TZtUsbDetector::GetNewComInfo(const String& port) {
     }
 }
 
-bool TZtUsbDetector::ReportNewPort(const String& port, const String& arrivalName,
+bool TZtUsbDetector::Impl::ReportNewPort(const String& port, const String& arrivalName,
                                    const TStringList& lines) {
     try {
         const auto record = NewPortScan(*this, port, arrivalName).Run(lines);
@@ -137,7 +138,7 @@ bool TZtUsbDetector::ReportNewPort(const String& port, const String& arrivalName
             ZT_LOG(Debug, "scan") << "no entity of " << port << " belongs to the arrival " << arrivalName;
             return false;
         }
-        DoNewComInfo({*record}, 1);
+        FDetector.DoNewComInfo({*record}, 1);
         return true;
     } catch (...) {
         ShowFailureMessage(u"#err0041 GetNewComInfo Exception");

@@ -5,35 +5,29 @@
 #include <stdexcept>
 
 #include "ztusb/detector/failure_message.h"
-#include "ztusb/detector/zt_usb_detector.h"
+#include "ztusb/detector/component_impl.h"
 #include "ztusb/host/heap_strings.h"
 #include "ztusb/host/log_line.h"
 
 namespace zt_usb_detector {
-namespace {
 
-struct Route {
-    const char16_t* keyword;
-    void (*inquiry)(TZtUsbDetector& detector, const String& argument, zt::win32::LPARAM detail);
-};
-
-}  // namespace
-
-void TZtUsbDetector::PostRequest(const AnsiString& text, zt::win32::LPARAM detail) {
+void TZtUsbDetector::Impl::PostRequest(const AnsiString& text, zt::win32::LPARAM detail) {
     char* copy = zt::host::StrNew(text.c_str());
     FPendingRequests.push_back(copy);
     if (!zt::win32::PostMessageW(FWindowHandle, WM_DETECTOR_REQUEST,
                                  reinterpret_cast<zt::win32::WPARAM>(copy), detail)) {
         FPendingRequests.pop_back();
         zt::host::StrDispose(copy);
-        ZT_LOG(Warning, "request") << "could not post " << std::string_view(text) << ": the window takes no messages";
-        return;  // every caller returns after posting: the log's handler may have freed the component
+        ZT_LOG(Warning, "request") << "could not post " << std::string_view(text) << " (error "
+                                   << zt::win32::GetLastError() << "): it runs after the message in hand";
+        FQueuedRequests.emplace_back(zt::host::FromAnsi(text), detail);
+        return;
     }
     ZT_LOG(Debug, "request") << "posted " << std::string_view(text);
 }
 
 // Another window or process can post the same number: only our own texts are read.
-std::optional<AnsiString> TZtUsbDetector::TakeRequest(zt::win32::WPARAM heapText) {
+std::optional<AnsiString> TZtUsbDetector::Impl::TakeRequest(zt::win32::WPARAM heapText) {
     const auto found = std::find(FPendingRequests.begin(), FPendingRequests.end(),
                                  reinterpret_cast<char*>(heapText));
     if (found == FPendingRequests.end()) {
@@ -47,34 +41,45 @@ std::optional<AnsiString> TZtUsbDetector::TakeRequest(zt::win32::WPARAM heapText
     return text;
 }
 
-// An inquiry pumps messages, and a burst of arrivals would otherwise nest one inquiry in
-// the pump of another until the stack runs out; queued, each runs after the one before.
-void TZtUsbDetector::RunRequest(const String& text, zt::win32::LPARAM detail) {
-    FQueuedRequests.emplace_back(text, detail);
-    if (FRunningRequest) {
-        ZT_LOG(Debug, "request") << "queued behind the running one: " << text;
-        return;
-    }
-    FRunningRequest = true;
+bool TZtUsbDetector::Impl::Inquire(const std::function<void()>& inquiry) {
+    if (FInquiring) return CallOut(inquiry);  // a handler asked: the outer inquiry runs the queue
+    FInquiring = true;
+    if (!CallOut(inquiry) || !RunQueuedRequests()) return false;  // freed by the host: its queue went with it
+    FInquiring = false;
+    return true;
+}
+
+bool TZtUsbDetector::Impl::RunQueuedRequests() {
     while (!FQueuedRequests.empty()) {
         const auto request = std::move(FQueuedRequests.front());
         FQueuedRequests.pop_front();
-        // The log's handler and the inquiry are both the host's code: either may free us.
-        if (!CallOut([&] { ZT_LOG(Debug, "request") << "running " << request.first; })) return;
-        if (!CallOut([&] { RouteRequest(request.first, request.second); })) {
-            return;  // freed by the host: its queue went with it
-        }
+        ZT_LOG(Debug, "request") << "running " << request.first;
+        if (!CallOut([&] { RouteRequest(request.first, request.second); })) return false;
     }
-    FRunningRequest = false;
+    return true;
 }
 
-void TZtUsbDetector::RouteRequest(const String& text, zt::win32::LPARAM detail) {
+void TZtUsbDetector::Impl::RunRequest(const String& text, zt::win32::LPARAM detail) {
+    if (FInquiring) {
+        FQueuedRequests.emplace_back(text, detail);
+        ZT_LOG(Debug, "request") << "queued behind the running inquiry: " << text;
+        return;
+    }
+    ZT_LOG(Debug, "request") << "running " << text;
+    static_cast<void>(Inquire([&] { RouteRequest(text, detail); }));  // nothing of the component follows
+}
+
+void TZtUsbDetector::Impl::RouteRequest(const String& text, zt::win32::LPARAM detail) {
+    struct Route {
+        const char16_t* keyword;
+        void (*inquiry)(Impl& detector, const String& argument, zt::win32::LPARAM detail);
+    };
     static const std::array<Route, 2> routes = {{
         {u"DoNewVolInfo",
-         [](TZtUsbDetector& detector, const String& argument, zt::win32::LPARAM unitMask) {
+         [](Impl& detector, const String& argument, zt::win32::LPARAM unitMask) {
              detector.GetNewVolumenInfo(argument, static_cast<std::uint32_t>(unitMask));
          }},
-        {u"DoNewComInfo", [](TZtUsbDetector& detector, const String& argument,
+        {u"DoNewComInfo", [](Impl& detector, const String& argument,
                              zt::win32::LPARAM) { detector.GetNewComInfo(argument); }},
     }};
     try {
@@ -94,7 +99,7 @@ void TZtUsbDetector::RouteRequest(const String& text, zt::win32::LPARAM detail) 
     }
 }
 
-void TZtUsbDetector::FreePendingRequests() {
+void TZtUsbDetector::Impl::FreePendingRequests() {
     for (char* copy : FPendingRequests) zt::host::StrDispose(copy);
     FPendingRequests.clear();
 }

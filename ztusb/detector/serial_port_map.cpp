@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ztusb/host/log_line.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace zt_usb_detector {
 namespace {

@@ -10,7 +10,7 @@
 #include "ztusb/detector/failure_message.h"
 #include "ztusb/win32/usb_identity.h"
 #include "ztusb/detector/wmi_text.h"
-#include "ztusb/detector/zt_usb_detector.h"
+#include "ztusb/detector/component_impl.h"
 #include "ztusb/host/log_line.h"
 #include "ztusb/wmi/ZtWmiU.h"
 
@@ -70,7 +70,7 @@ using Watch = zt::host::Liveness::Watch;
 // gets no more answers and ends quietly.
 TStringList Run(const String& query, const Watch& alive) {
     TStringList result;
-    if (alive) ZtWmiU::DoWmiScript(query, result);
+    static_cast<void>(alive.CallOut([&] { ZtWmiU::DoWmiScript(query, result); }));
     return result;
 }
 
@@ -281,10 +281,10 @@ std::optional<std::vector<TZtVolInfo>> InventoryVolumes(const Watch& alive) {
 
 }  // namespace
 
-std::int32_t TZtUsbDetector::GetAvailableVolumens() {
+std::int32_t TZtUsbDetector::Impl::GetAvailableVolumens() {
     FdiskCounter = 0;
     std::optional<std::vector<TZtVolInfo>> volumes;
-    if (!CallOut([&, alive = Alive()] {
+    if (!Inquire([&, alive = Alive()] {
             try {
                 volumes = InventoryVolumes(alive);
             } catch (...) {
@@ -294,15 +294,15 @@ std::int32_t TZtUsbDetector::GetAvailableVolumens() {
         return 0;  // freed while WMI pumped or in the loop of a message box
     }
     if (!volumes) return FdiskCounter;
-    ZtAllVolInfo = std::move(*volumes);
-    FdiskCounter = static_cast<std::int32_t>(ZtAllVolInfo.size());
+    FDetector.ZtAllVolInfo = std::move(*volumes);
+    FdiskCounter = static_cast<std::int32_t>(FDetector.ZtAllVolInfo.size());
     return FdiskCounter;
 }
 
 // The volumes of the broadcast's letters on removable and external drives, each with its own
 // drive's caption and USB serial, as the inventory gives them; nothing is raised when none of
 // the letters is on such a drive.
-void TZtUsbDetector::GetNewVolumenInfo(const String& text, std::uint32_t unitMask) {
+void TZtUsbDetector::Impl::GetNewVolumenInfo(const String& text, std::uint32_t unitMask) {
     try {
         const Watch alive = Alive();
         ArrivedVolumes arrived(unitMask, alive);
@@ -315,7 +315,7 @@ void TZtUsbDetector::GetNewVolumenInfo(const String& text, std::uint32_t unitMas
         }
         if (arrived.Volumes().empty()) return;
         FZtVolInfo = arrived.Volumes();
-        DoNewVolInfo(FZtVolInfo, static_cast<std::int32_t>(FZtVolInfo.size()));
+        FDetector.DoNewVolInfo(FZtVolInfo, static_cast<std::int32_t>(FZtVolInfo.size()));
     } catch (...) {
         ShowFailureMessage(u"Debug Err #166");
     }

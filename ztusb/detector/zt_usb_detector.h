@@ -7,23 +7,16 @@
 // WM_DETECTOR_REQUEST to its own window (requests.cpp) -> the message loop delivers it ->
 // WndProc -> GetNewComInfo or GetNewVolumenInfo -> OnNewComInfo or OnNewVolInfo.
 
-#include <algorithm>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <optional>
-#include <utility>
-#include <unordered_set>
 #include <vector>
 
 #include "ztusb/export.h"
 #include "ztusb/host/classes.h"
-#include "ztusb/host/liveness.h"
 #include "ztusb/host/string_list.h"
 #include "ztusb/host/text.h"
 #include "ztusb/host/window_binding.h"
-#include "ztusb/win32/api.h"
 #include "ztusb/win32/broadcast_records.h"
 
 namespace zt_usb_detector {
@@ -107,14 +100,12 @@ struct TUserHandleMessage {
     std::int32_t Result;
 };
 
-class Ft232RSerials;
-
 class ZT_API TZtUsbDetector : public TComponent {
 public:
     explicit TZtUsbDetector(TComponent* AOwner = nullptr);
     ~TZtUsbDetector() override;
 
-    String Version() const { return FVersion; }
+    String Version() const;
 
     TOnComDetect OnComDetect;
     TOnVolumeDetect OnVolumeDetect;
@@ -139,7 +130,7 @@ public:
     static void SplitStr(String Source, String Delimiter, TStringList& DelimitedList);
 
     // The names of USB device interfaces that arrived and have not left, oldest first.
-    const TStringList& ArrivalNames() const { return *FLastArrivalAName; }
+    const TStringList& ArrivalNames() const;
 
     // Raise the events; each does nothing while its handler is unassigned.
     void DoComDetect(const String& ComPort, std::int32_t inout);
@@ -160,68 +151,8 @@ protected:
     virtual void WMDeviceChange(TMessage& Message);
 
 private:
-    // The host's code may free the component whenever the component calls it: a handler,
-    // the message pump, a message box, a WMI call (an outgoing COM call from the host's
-    // apartment pumps messages on Windows). Such a call that something of the component
-    // follows goes through CallOut, which says whether the component outlived it; once it
-    // says no, return at once. Work done on the component's behalf, such as a walk of many
-    // WMI queries, stops when the watch says the component is gone.
-    template <typename Call>
-    [[nodiscard]] bool CallOut(Call&& call) const {
-        return FLiveness.Survives(std::forward<Call>(call));
-    }
-    zt::host::Liveness::Watch Alive() const { return FLiveness.Observe(); }
-    // The query's object texts into lines, through CallOut.
-    [[nodiscard]] bool AskWmi(const String& query, TStringList& lines) const;
-
-    void WndProc(TMessage& Message);
-    bool USBRegister();
-    void DeallocateHWnd(zt::win32::HWND Wnd);
-
-    // Device-change steps (device_change.cpp).
-    void PortChanged(const String& portName, std::int32_t inout);
-    void VolumeChanged(std::uint32_t unitMask, std::int32_t inout);
-    void DeviceInterfaceChanged(const String& interfaceName, std::int32_t inout);
-    void RemoveFt232RPort(const String& portName);
-    // The entries of Ft232RList that Ft232Rcount counts, never more than the list holds.
-    std::size_t ListedFt232RCount() const {
-        return std::min(static_cast<std::size_t>(std::max(Ft232Rcount, 0)), Ft232RList.size());
-    }
-
-    // The request road (requests.cpp).
-    void PostRequest(const AnsiString& text, zt::win32::LPARAM detail = 0);
-    std::optional<AnsiString> TakeRequest(zt::win32::WPARAM heapText);
-    // Runs a delivered request, or queues it behind the one whose inquiry is pumping.
-    void RunRequest(const String& text, zt::win32::LPARAM detail);
-    void RouteRequest(const String& text, zt::win32::LPARAM detail);
-    void FreePendingRequests();
-
-    // COM port bookkeeping shared by the inquiries (com_ports.cpp). A scan, which does not
-    // pump messages, keeps the serials of Ft232RList at hand so each lookup is cheap.
-    Ft232RSerials ListedFt232RSerials() const;
-    void ApplyManufacturer(TZtComInfo& record, const String& manufacturer, Ft232RSerials& listed);
-    void RecordFt232R(const TZtComInfo& record, Ft232RSerials& listed);
-
-    // Inquiries that requests lead to. A new volume's request carries the unit mask of its
-    // broadcast.
-    class NewPortScan;
-    void GetNewComInfo(const String& port);
-    // The port's details from one arrival name's answer, raised; whether there were any.
-    bool ReportNewPort(const String& port, const String& arrivalName, const TStringList& lines);
-    void GetNewVolumenInfo(const String& text, std::uint32_t unitMask);
-
-    zt::win32::HWND FWindowHandle = nullptr;
-    zt::win32::HDEVNOTIFY FNotification = nullptr;
-    String FVersion;
-    std::unique_ptr<TStringList> FLastArrivalAName;
-    std::vector<TZtVolInfo> FZtVolInfo;  // the records of the last new-volume inquiry that found any
-    std::int32_t FdiskCounter = 0;       // records of the last inventory
-    // Request texts posted and not yet received: only these are read and freed.
-    std::vector<char*> FPendingRequests;
-    // Requests delivered while an inquiry pumps messages, run after it in delivery order.
-    std::deque<std::pair<String, zt::win32::LPARAM>> FQueuedRequests;
-    bool FRunningRequest = false;
-    zt::host::Liveness FLiveness;
+    class Impl;  // the private state and steps: detector/component_impl.h
+    std::unique_ptr<Impl> FImpl;
 };
 
 // Places TZtUsbDetector on the component palette, page "ORVEN".

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "ztusb/host/dialogs.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace zt::host {
 namespace {

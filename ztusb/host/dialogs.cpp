@@ -1,4 +1,5 @@
 #include "ztusb/host/dialogs.h"
+#include "ztusb/win32/windows_names.h"
 
 #include <utility>
 

@@ -1,8 +1,9 @@
 #pragma once
 // Whether an object still lives, for the object's own code that calls out to code which may
 // free it (event handlers, message pumps, message boxes, WMI calls that pump): make the call
-// through Survives; when it says the object is gone, return at once and touch nothing of it.
+// through CallOut; when it says the object is gone, return at once and touch nothing of it.
 
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -10,11 +11,21 @@
 
 namespace zt::host {
 
-class ZT_API Liveness {
+class Liveness {
 public:
     class Watch {
     public:
         explicit operator bool() const { return !token_.expired(); }
+
+        // Makes the call while the object lives, and says whether it outlived the call. The
+        // call runs from a copy, since it may free the object and whatever the object holds,
+        // the handler being called among them.
+        template <typename Call, typename... Args>
+        [[nodiscard]] bool CallOut(Call call, Args&&... args) const {
+            if (!*this) return false;
+            std::invoke(call, std::forward<Args>(args)...);
+            return static_cast<bool>(*this);
+        }
 
     private:
         friend class Liveness;
@@ -26,15 +37,12 @@ public:
     Liveness(const Liveness&) = delete;
     Liveness& operator=(const Liveness&) = delete;
 
+    // For work that goes on past one call, such as a walk of many WMI queries.
     Watch Observe() const { return Watch(token_); }
 
-    // Makes a call to code that may free the object, and says whether the object outlived
-    // it; nothing of the object is touched once the call has begun.
-    template <typename Call>
-    [[nodiscard]] bool Survives(Call&& call) const {
-        const Watch watch = Observe();
-        std::forward<Call>(call)();
-        return static_cast<bool>(watch);
+    template <typename Call, typename... Args>
+    [[nodiscard]] bool CallOut(Call call, Args&&... args) const {
+        return Observe().CallOut(std::move(call), std::forward<Args>(args)...);
     }
 
 private:

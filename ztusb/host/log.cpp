@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "ztusb/host/application.h"
 #include "ztusb/host/log_line.h"
@@ -16,7 +18,13 @@ namespace {
 struct Installed {
     std::shared_ptr<const LogHandler> handler;
     LogLevel level = LogLevel::Off;
+    bool ours = false;  // the package's own writer, which frees no component
 };
+
+bool IsStandardErrorWriter(const LogHandler& handler) {
+    const auto* target = handler.target<void (*)(const LogRecord&)>();
+    return target != nullptr && *target == &LogToStandardError;
+}
 
 // The handler and its level change under the mutex; the level every log call checks is read
 // without it.
@@ -31,7 +39,7 @@ struct LogState {
         const char* chosen = std::getenv("ZT_USB_LOG");
         const LogLevel level = LevelNamed(chosen != nullptr ? chosen : "");
         if (level == LogLevel::Off) return {};
-        return {std::make_shared<const LogHandler>(LogToStandardError), level};
+        return {std::make_shared<const LogHandler>(LogToStandardError), level, true};
     }
 
     // Unknown words ask for everything: whoever set the variable wants to see the log.
@@ -74,18 +82,41 @@ void CallHandler(const LogHandler& handler, const LogRecord& record) {
     }
 }
 
+// Records that wait for the work in hand to end, at most kMostHeld of them.
+struct HeldRecord {
+    LogLevel level;
+    std::string area;
+    std::string text;
+};
+constexpr std::size_t kMostHeld = 1000;
+thread_local int deferrals = 0;
+// Made for the first record held and gone once they are handed over, so that no thread-local
+// needs a destructor when its thread ends (MinGW's thread-locals corrupt the heap there).
+thread_local std::vector<HeldRecord>* held = nullptr;
+thread_local unsigned long long droppedWhileHeld = 0;
+
 void Deliver(const LogRecord& record) {
     if (handlerRunning) {
         ++droppedWhileRunning;
         return;
     }
-    std::shared_ptr<const LogHandler> handler;
+    Installed installed;
     {
         const std::lock_guard lock(State().mutex);
         if (record.level > State().current.level) return;
-        handler = State().current.handler;
+        installed = State().current;
     }
-    if (!handler) return;
+    if (!installed.handler) return;
+    if (deferrals > 0 && !installed.ours) {
+        if (held == nullptr) held = new std::vector<HeldRecord>;
+        if (held->size() < kMostHeld) {
+            held->push_back({record.level, std::string(record.area), std::string(record.text)});
+        } else {
+            ++droppedWhileHeld;
+        }
+        return;
+    }
+    const std::shared_ptr<const LogHandler>& handler = installed.handler;
     handlerRunning = true;
     CallHandler(*handler, record);
     if (droppedWhileRunning > 0) {
@@ -98,14 +129,34 @@ void Deliver(const LogRecord& record) {
     handlerRunning = false;
 }
 
+void DeliverHeld() {
+    if (held != nullptr) {
+        const std::unique_ptr<std::vector<HeldRecord>> records(std::exchange(held, nullptr));
+        for (const HeldRecord& record : *records) Deliver({record.level, record.area, record.text});
+    }
+    if (droppedWhileHeld > 0) {
+        char note[96];
+        const int length = std::snprintf(note, sizeof note, "%llu records dropped: more than %zu waited for the work in hand",
+                                         std::exchange(droppedWhileHeld, 0), kMostHeld);
+        Deliver({LogLevel::Warning, "log", {note, static_cast<std::size_t>(std::max(length, 0))}});
+    }
+}
+
 }  // namespace
+
+LogDeferral::LogDeferral() { ++deferrals; }
+
+LogDeferral::~LogDeferral() {
+    if (--deferrals == 0) DeliverHeld();
+}
 
 LogHandler SetLogHandler(LogHandler handler, LogLevel level) {
     LogState& state = State();
     const std::lock_guard lock(state.mutex);
     std::shared_ptr<const LogHandler> replaced = state.host.handler;
     if (handler) {
-        state.host = {std::make_shared<const LogHandler>(std::move(handler)), level};
+        const bool ours = IsStandardErrorWriter(handler);
+        state.host = {std::make_shared<const LogHandler>(std::move(handler)), level, ours};
     } else {
         state.host = {};
     }

@@ -55,6 +55,18 @@ private:
     bool cut_ = false;
 };
 
+// While one lives on a thread, the records logged there wait, and reach the handler when the
+// last one ends. The component's work holds its records so: the host's handler, which may free
+// the component, then runs when nothing of the component is left to do. The package's own
+// writer to standard error frees nothing and writes at once.
+class ZT_API LogDeferral {
+public:
+    LogDeferral();
+    ~LogDeferral();
+    LogDeferral(const LogDeferral&) = delete;
+    LogDeferral& operator=(const LogDeferral&) = delete;
+};
+
 }  // namespace zt::host
 
 // The if/else shape lets the line end in its own `<<` chain and keeps a dangling else safe.

@@ -1,4 +1,5 @@
 #include "ztusb/host/text.h"
+#include "ztusb/win32/windows_names.h"
 
 #include <algorithm>
 #include <charconv>

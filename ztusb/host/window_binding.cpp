@@ -3,6 +3,8 @@
 #include <mutex>
 
 #include "ztusb/host/application.h"
+#include "ztusb/host/liveness.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace zt::host {
 namespace {
@@ -11,6 +13,7 @@ constexpr const win32::WCHAR* kClassName = ZT_WTEXT("TZtUtilWindow");
 
 struct Binding {
     TWndMethod method;
+    Liveness liveness;  // the method may free its object, which releases the binding
 };
 
 Binding* BindingOf(win32::HWND window) {
@@ -22,11 +25,9 @@ win32::LRESULT CALLBACK BoundWindowProc(win32::HWND window, win32::UINT msg,
     Binding* binding = BindingOf(window);
     if (binding == nullptr) return win32::DefWindowProcW(window, msg, wParam, lParam);
     TMessage message{msg, wParam, lParam, 0};
-    // The method runs from a copy: it may free its object, which releases the binding.
-    const TWndMethod method = binding->method;
     // A failure must not unwind through the system's dispatcher.
     try {
-        method(message);
+        static_cast<void>(binding->liveness.CallOut(binding->method, message));  // nothing of it follows
     } catch (...) {
         HandleException(nullptr);
     }
@@ -52,7 +53,7 @@ win32::HWND AllocateHWnd(TWndMethod method) {
                                nullptr, nullptr, win32::GetModuleHandleW(nullptr), nullptr);
     if (window == nullptr) return nullptr;
     win32::SetWindowLongPtrW(window, GWLP_USERDATA,
-                             reinterpret_cast<win32::LONG_PTR>(new Binding{std::move(method)}));
+                             reinterpret_cast<win32::LONG_PTR>(new Binding{std::move(method), {}}));
     return window;
 }
 

@@ -6,6 +6,7 @@
 #include "ztusb/world/broadcast.h"
 #include "ztusb/world/registry.h"
 #include "ztusb/win32/broadcast_records.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace zt::sim {
 namespace {

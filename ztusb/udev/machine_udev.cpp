@@ -50,8 +50,10 @@ struct MachineWorld::Udev {
     // What the message loop watches: the monitor's events, then the mount table's changes
     // where the table has a descriptor to watch.
     std::vector<win32::emulated::SourceDescriptor> Watched() const {
-        std::vector<win32::emulated::SourceDescriptor> watched = {{udev_monitor_get_fd(monitor), POLLIN}};
-        if (mounts.changes.Descriptor() >= 0) watched.push_back({mounts.changes.Descriptor(), mounts.changes.Events()});
+        std::vector<win32::emulated::SourceDescriptor> watched = {{udev_monitor_get_fd(monitor), POLLIN, -1}};
+        if (mounts.changes.Descriptor() >= 0) {
+            watched.push_back({mounts.changes.Descriptor(), mounts.changes.Events(), mounts.changes.Twin()});
+        }
         return watched;
     }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ztusb/export.h"
@@ -24,18 +25,21 @@ struct FileSystemSpace {
 };
 
 // Tells that a mount table changed: a file descriptor that poll() reports ready (with
-// `Events()`) after each change. Shared by the table's copies, closed with the last.
+// `Events()`) after each change. The system's tells each change once, to whoever polls first,
+// so a twin, a second open of the same table, tells it to the package's loop when a host's
+// loop has taken it from the first. Shared by the table's copies, closed with the last.
 class ZT_UDEV_API MountTableWatch {
 public:
     MountTableWatch() = default;  // for a table that never changes
-    // Takes the descriptor over.
-    MountTableWatch(int descriptor, short events);
+    // Takes the descriptors over; -1 for no twin.
+    MountTableWatch(int descriptor, short events, int twin = -1);
 
-    int Descriptor() const { return descriptor_ ? *descriptor_ : -1; }
+    int Descriptor() const { return descriptors_ ? descriptors_->first : -1; }
+    int Twin() const { return descriptors_ ? descriptors_->second : -1; }
     short Events() const { return events_; }
 
 private:
-    std::shared_ptr<const int> descriptor_;
+    std::shared_ptr<const std::pair<int, int>> descriptors_;
     short events_ = 0;
 };
 

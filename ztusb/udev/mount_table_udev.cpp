@@ -67,18 +67,20 @@ std::vector<MountedFileSystem> ParseMounts(const std::string& text) {
     return mounts;
 }
 
-MountTableWatch::MountTableWatch(int descriptor, short events)
-    : descriptor_(descriptor < 0 ? nullptr : new int(descriptor),
-                  [](const int* owned) {
-                      if (owned == nullptr) return;
-                      close(*owned);
-                      delete owned;
-                  }),
+MountTableWatch::MountTableWatch(int descriptor, short events, int twin)
+    : descriptors_(descriptor < 0 ? nullptr : new std::pair<int, int>(descriptor, twin),
+                   [](const std::pair<int, int>* owned) {
+                       if (owned == nullptr) return;
+                       close(owned->first);
+                       if (owned->second >= 0) close(owned->second);
+                       delete owned;
+                   }),
       events_(events) {}
 
 // The kernel flags the mounts file as urgent after each change.
 MountTable SystemMountTable() {
-    return {SystemMounts, SystemSpace, MountTableWatch(open("/proc/self/mounts", O_RDONLY | O_CLOEXEC), POLLPRI)};
+    const auto watched = [] { return open("/proc/self/mounts", O_RDONLY | O_CLOEXEC); };
+    return {SystemMounts, SystemSpace, MountTableWatch(watched(), POLLPRI, watched())};
 }
 
 }  // namespace zt::sim

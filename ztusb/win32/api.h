@@ -1,7 +1,9 @@
 #pragma once
 // The Win32 subset this package calls, in namespace zt::win32. On Windows these are the
 // system's own; elsewhere win32/*_emu.cpp emulates them in-process with the same contracts.
-// Constants are macros on both sides, because that is what <windows.h> makes them.
+// On Windows the constants are <windows.h>'s macros; elsewhere they are declarations here,
+// so that a host's code keeps its own names, and win32/windows_names.h gives the package's
+// own sources the macros that Windows code expects.
 
 #include <cstdint>
 
@@ -94,60 +96,6 @@ ZT_API BOOL UnregisterDeviceNotification(HDEVNOTIFY notification);
 
 #define ZT_WTEXT(s) u##s
 
-#ifndef TRUE
-#define TRUE 1
-#endif
-#ifndef FALSE
-#define FALSE 0
-#endif
-#define CALLBACK
-#define WINAPI
-
-#define WM_CREATE 0x0001
-#define WM_DESTROY 0x0002
-#define WM_SETTEXT 0x000C
-#define WM_GETTEXT 0x000D
-#define WM_GETTEXTLENGTH 0x000E
-#define WM_QUIT 0x0012
-#define WM_NCDESTROY 0x0082
-#define WM_KEYDOWN 0x0100
-#define WM_CHAR 0x0102
-#define WM_COPYDATA 0x004A
-#define WM_DEVICECHANGE 0x0219
-#define WM_USER 0x0400
-#define WM_APP 0x8000
-
-#define DBT_DEVICEARRIVAL 0x8000
-#define DBT_DEVICEQUERYREMOVE 0x8001
-#define DBT_DEVICEREMOVECOMPLETE 0x8004
-#define DBT_DEVTYP_VOLUME 0x00000002
-#define DBT_DEVTYP_PORT 0x00000003
-#define DBT_DEVTYP_DEVICEINTERFACE 0x00000005
-#define DEVICE_NOTIFY_WINDOW_HANDLE 0x00000000
-
-#define GWLP_WNDPROC (-4)
-#define GWLP_USERDATA (-21)
-#define PM_NOREMOVE 0x0000
-#define PM_REMOVE 0x0001
-#define WS_POPUP 0x80000000L
-#define WS_EX_TOOLWINDOW 0x00000080L
-
-#define ERROR_SUCCESS 0L
-#define ERROR_FILE_NOT_FOUND 2L
-#define ERROR_INVALID_HANDLE 6L
-#define ERROR_MORE_DATA 234L
-#define ERROR_NO_MORE_ITEMS 259L
-#define ERROR_MESSAGE_SYNC_ONLY 1159L
-#define ERROR_INVALID_WINDOW_HANDLE 1400L
-#define KEY_READ 0x20019
-#define REG_SZ 1
-
-#define CP_ACP 0
-#define CP_UTF8 65001
-#define MB_OK 0x00000000L
-#define MB_ICONERROR 0x00000010L
-#define IDOK 1
-
 namespace zt::win32 {
 using BYTE = std::uint8_t;
 using WORD = std::uint16_t;
@@ -183,6 +131,53 @@ struct HKEY__;
 using HKEY = HKEY__*;
 using LSTATUS = LONG;
 using REGSAM = DWORD;
+
+// Constants, as <windows.h> types them.
+inline constexpr int WM_CREATE = 0x0001;
+inline constexpr int WM_DESTROY = 0x0002;
+inline constexpr int WM_SETTEXT = 0x000C;
+inline constexpr int WM_GETTEXT = 0x000D;
+inline constexpr int WM_GETTEXTLENGTH = 0x000E;
+inline constexpr int WM_QUIT = 0x0012;
+inline constexpr int WM_COPYDATA = 0x004A;
+inline constexpr int WM_NCDESTROY = 0x0082;
+inline constexpr int WM_KEYDOWN = 0x0100;
+inline constexpr int WM_CHAR = 0x0102;
+inline constexpr int WM_DEVICECHANGE = 0x0219;
+inline constexpr int WM_USER = 0x0400;
+inline constexpr int WM_APP = 0x8000;
+
+inline constexpr int DBT_DEVICEARRIVAL = 0x8000;
+inline constexpr int DBT_DEVICEQUERYREMOVE = 0x8001;
+inline constexpr int DBT_DEVICEREMOVECOMPLETE = 0x8004;
+inline constexpr int DBT_DEVTYP_VOLUME = 0x00000002;
+inline constexpr int DBT_DEVTYP_PORT = 0x00000003;
+inline constexpr int DBT_DEVTYP_DEVICEINTERFACE = 0x00000005;
+inline constexpr int DEVICE_NOTIFY_WINDOW_HANDLE = 0x00000000;
+
+inline constexpr int GWLP_WNDPROC = -4;
+inline constexpr int GWLP_USERDATA = -21;
+inline constexpr int PM_NOREMOVE = 0x0000;
+inline constexpr int PM_REMOVE = 0x0001;
+inline constexpr DWORD WS_POPUP = 0x80000000;
+inline constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080;
+
+inline constexpr LONG ERROR_SUCCESS = 0;
+inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;
+inline constexpr LONG ERROR_INVALID_HANDLE = 6;
+inline constexpr LONG ERROR_MORE_DATA = 234;
+inline constexpr LONG ERROR_NO_MORE_ITEMS = 259;
+inline constexpr LONG ERROR_MESSAGE_SYNC_ONLY = 1159;
+inline constexpr LONG ERROR_INVALID_WINDOW_HANDLE = 1400;
+inline constexpr LONG ERROR_NOT_ENOUGH_QUOTA = 1816;
+inline constexpr REGSAM KEY_READ = 0x20019;
+inline constexpr DWORD REG_SZ = 1;
+
+inline constexpr UINT CP_ACP = 0;
+inline constexpr UINT CP_UTF8 = 65001;
+inline constexpr UINT MB_OK = 0x00000000;
+inline constexpr UINT MB_ICONERROR = 0x00000010;
+inline constexpr int IDOK = 1;
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using WNDENUMPROC = BOOL (*)(HWND, LPARAM);
@@ -249,6 +244,8 @@ ZT_API int GetClassNameW(HWND window, LPWSTR className, int maxCount);
 // range filter. As on Windows, a quit request is a flag of the thread's queue: WM_QUIT (no
 // window, the exit code as WParam) comes once nothing else is waiting. A thread's message
 // sources (message_sources_emu.h) add to its queue whenever it is looked at.
+// A queue holds at most 10,000 posted messages and a process 10,000 windows, Windows'
+// default quotas: past them the calls fail with ERROR_NOT_ENOUGH_QUOTA.
 // PostMessageW refuses a system message (below WM_USER) whose parameters point to memory,
 // which would be gone or reused by the time it is delivered: FALSE, with the last error
 // ERROR_MESSAGE_SYNC_ONLY; a window that does not exist gives ERROR_INVALID_WINDOW_HANDLE.
@@ -277,7 +274,7 @@ ZT_API FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 ZT_API BOOL FreeLibrary(HMODULE module);
 
 // The registry, read only: HKEY_LOCAL_MACHINE as the simulated world fills it.
-#define HKEY_LOCAL_MACHINE (reinterpret_cast<zt::win32::HKEY>(std::uintptr_t{0x80000002}))
+inline const HKEY HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(std::uintptr_t{0x80000002});
 ZT_API LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, HKEY* result);
 // Names and data that do not fit their buffers give ERROR_MORE_DATA; past the last value,
 // ERROR_NO_MORE_ITEMS.

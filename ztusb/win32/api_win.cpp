@@ -1,6 +1,7 @@
 // Windows: the system's own calls, plus the subscription ledger beside them.
 #include "ztusb/win32/api.h"
 #include "ztusb/win32/device_notification_ledger.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace zt::win32 {
 

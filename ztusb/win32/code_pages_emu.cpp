@@ -1,5 +1,6 @@
 // Emulated code-page conversion: the system code page is Windows-1252; CP_UTF8 as well.
 #include "ztusb/win32/api.h"
+#include "ztusb/win32/windows_names.h"
 
 #include <algorithm>
 #include <array>

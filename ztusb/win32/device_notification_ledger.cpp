@@ -1,4 +1,5 @@
 #include "ztusb/win32/device_notification_ledger.h"
+#include "ztusb/win32/windows_names.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,10 +2,13 @@
 #include <dlfcn.h>
 
 #include "ztusb/win32/api.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace zt::win32 {
 
+// As on Windows, no name loads nothing (dlopen would hand back the program itself).
 HMODULE LoadLibraryA(LPCSTR fileName) {
+    if (fileName == nullptr) return nullptr;
     return static_cast<HMODULE>(dlopen(fileName, RTLD_NOW | RTLD_LOCAL));
 }
 

@@ -1,5 +1,6 @@
 // Emulated message box: there is no one to click, so the text goes to standard error.
 #include "ztusb/win32/api.h"
+#include "ztusb/win32/windows_names.h"
 
 #include <cstdio>
 #include <string>

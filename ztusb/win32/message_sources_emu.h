@@ -14,6 +14,11 @@ namespace zt::win32::emulated {
 struct SourceDescriptor {
     int fd;
     short events;  // as poll(2) names them: POLLIN, POLLPRI
+    // For a file that tells a change once, to whoever polls first (/proc/self/mounts): a
+    // host's loop that polls the queue's descriptor takes the change from `fd`. A second open
+    // of the file, which the loop polls itself whenever it looks at the queue, still has it.
+    // -1 for none.
+    int twin;
 };
 
 // Called on the thread that added the source, when that thread looks at its queue
@@ -35,7 +40,7 @@ ZT_API void RemoveMessageSource(std::uint64_t source);
 // zt::host::ProcessMessages on this thread. It belongs to the thread's queue and closes when
 // the thread ends; -1 when the system gives no descriptors. A change of the mount table
 // reports itself once, to whoever polls first: a host loop that polls this descriptor takes
-// it, and the volume is then heard with the next udev event or Refresh.
+// it; the loop then hears of it through the source's twin descriptor.
 ZT_API int MessageQueueDescriptor();
 
 }  // namespace zt::win32::emulated

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "ztusb/win32/api.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace zt::win32::emulated {
 

@@ -1,5 +1,6 @@
 // The emulated registry: keys under HKEY_LOCAL_MACHINE, values in the order they were set.
 #include "ztusb/win32/registry_emu.h"
+#include "ztusb/win32/windows_names.h"
 
 #include <algorithm>
 #include <map>

@@ -4,6 +4,9 @@
 #include "ztusb/win32/message_sources_emu.h"
 #include "ztusb/win32/pointer_messages_emu.h"
 #include "ztusb/win32/queue_wakeup_emu.h"
+#include "ztusb/win32/windows_names.h"
+
+#include <poll.h>
 
 #include <algorithm>
 #include <atomic>
@@ -20,6 +23,10 @@
 
 namespace zt::win32 {
 namespace {
+
+// Windows' default quotas: windows (USER objects) per process, messages posted per queue.
+constexpr std::size_t kWindowQuota = 10000;
+constexpr std::size_t kPostedMessageQuota = 10000;
 
 struct Window {
     std::u16string className;
@@ -42,9 +49,15 @@ struct Queue {
     std::unique_ptr<emulated::QueueWakeup> wakeup;
 
     bool HasMessage() const { return !posted.empty() || quitCode.has_value(); }
-    void Post(const MSG& message) {
+    // False, with the last error set, when the queue is full.
+    bool Post(const MSG& message) {
+        if (posted.size() >= kPostedMessageQuota) {
+            SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+            return false;
+        }
         posted.push_back(message);
         if (wakeup) wakeup->Signal();
+        return true;
     }
     // Null when the system gives no descriptors.
     emulated::QueueWakeup* Wakeup() {
@@ -96,21 +109,28 @@ WNDPROC ProcedureOf(HWND window) {
     return found == world.windows.end() ? nullptr : found->second.procedure;
 }
 
-// The sources whose descriptors reported, each with its descriptors' events.
+// What a descriptor's twin reports now, without waiting.
+short TwinEvents(const emulated::SourceDescriptor& descriptor) {
+    if (descriptor.twin < 0) return 0;
+    pollfd twin{descriptor.twin, descriptor.events, 0};
+    return poll(&twin, 1, 0) > 0 ? twin.revents : short{0};
+}
+
+// The sources whose descriptors, or their twins, reported, each with its descriptors' events.
 std::vector<std::pair<emulated::MessageSource, std::vector<short>>> ReadySources(
     const Queue& queue, const std::vector<emulated::ReadyDescriptor>& ready) {
     std::vector<std::pair<emulated::MessageSource, std::vector<short>>> found;
     for (const auto& [id, source] : queue.sources) {
         std::vector<short> events(source.descriptors.size(), 0);
-        bool any = false;
         for (std::size_t i = 0; i < events.size(); ++i) {
+            events[i] = TwinEvents(source.descriptors[i]);
             for (const auto& descriptor : ready) {
-                if (descriptor.fd != source.descriptors[i].fd) continue;
-                events[i] = static_cast<short>(descriptor.events);
-                any = true;
+                if (descriptor.fd == source.descriptors[i].fd) events[i] |= static_cast<short>(descriptor.events);
             }
         }
-        if (any) found.emplace_back(source.onReady, std::move(events));
+        if (std::any_of(events.begin(), events.end(), [](short e) { return e != 0; })) {
+            found.emplace_back(source.onReady, std::move(events));
+        }
     }
     return found;
 }
@@ -135,7 +155,6 @@ bool ServeMessageSources(bool wait) {
         return true;
     }
     const std::vector<emulated::ReadyDescriptor> ready = wakeup->Wait(wait ? -1 : 0);
-    if (ready.empty()) return true;
     std::vector<std::pair<emulated::MessageSource, std::vector<short>>> sources;
     {
         std::lock_guard lock(world.mutex);
@@ -218,6 +237,10 @@ HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD, int, i
     std::lock_guard lock(world.mutex);
     const auto windowClass = world.classes.find(className);
     if (windowClass == world.classes.end()) return nullptr;
+    if (world.windows.size() >= kWindowQuota) {
+        SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+        return nullptr;
+    }
     const HWND handle = NextHandle(world);
     OwnQueue(world);  // posts to the window need its thread's queue
     world.windows.emplace(handle, Window{windowClass->first, GetCurrentThreadId(),
@@ -329,8 +352,7 @@ BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     const auto queue = world.queues.find(found->second.thread);
     if (queue == world.queues.end()) return FALSE;  // its thread has ended
-    queue->second.Post(MSG{window, message, wParam, lParam, 0, {0, 0}});
-    return TRUE;
+    return queue->second.Post(MSG{window, message, wParam, lParam, 0, {0, 0}}) ? TRUE : FALSE;
 }
 
 BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -338,8 +360,7 @@ BOOL PostThreadMessageW(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPar
     std::lock_guard lock(world.mutex);
     const auto queue = world.queues.find(threadId);
     if (queue == world.queues.end()) return FALSE;
-    queue->second.Post(MSG{nullptr, message, wParam, lParam, 0, {0, 0}});
-    return TRUE;
+    return queue->second.Post(MSG{nullptr, message, wParam, lParam, 0, {0, 0}}) ? TRUE : FALSE;
 }
 
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

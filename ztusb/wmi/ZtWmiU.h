@@ -1,7 +1,7 @@
 #pragma once
 // Unit ZtWmiU: runs WQL queries in the local root\cimv2 namespace and hands back the text of
-// every result object; and the typed bindings of the WMI scripting library for hosts that
-// drive WMI themselves (identifiers, factories, wrapper components).
+// every result object. The typed bindings of the WMI scripting library, for hosts that drive
+// WMI themselves, are in wmi/wbem_bindings.h.
 
 #include <functional>
 #include <optional>
@@ -10,9 +10,6 @@
 #include "ztusb/export.h"
 #include "ztusb/host/string_list.h"
 #include "ztusb/host/text.h"
-#include "ztusb/wmi/wbem_factories.h"
-#include "ztusb/wmi/wbem_scripting_ids.h"
-#include "ztusb/wmi/wbem_wrappers.h"
 
 namespace ZtWmiU {
 

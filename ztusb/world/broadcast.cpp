@@ -3,7 +3,8 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "ztusb/win32/broadcast_records.h"
+#include "ztusb/win32/broadcast_decoder.h"
+#include "ztusb/win32/windows_names.h"
 
 namespace zt::sim {
 namespace {
@@ -18,12 +19,6 @@ Record WithHeader(const Header& header, std::u16string_view name, std::size_t na
     const auto size = static_cast<std::uint32_t>(bytes.size());
     std::memcpy(bytes.data(), &size, sizeof size);
     return bytes;
-}
-
-std::uint32_t ReadField(std::span<const std::uint8_t> record, std::size_t offset) {
-    std::uint32_t value = 0;
-    std::memcpy(&value, record.data() + offset, sizeof value);
-    return value;
 }
 
 struct Delivery {
@@ -66,17 +61,17 @@ std::u16string UsbDeviceInterfaceName(std::u16string_view hardware, std::u16stri
 }
 
 void BroadcastDeviceChange(std::uint32_t event, std::span<const std::uint8_t> record) {
-    if (record.size() < sizeof(rec::DEV_BROADCAST_HDR) || ReadField(record, 0) > record.size()) {
+    const win32::DecodedRecord decoded = win32::DecodeRecord(record);
+    if (record.size() < sizeof(rec::DEV_BROADCAST_HDR) || decoded.size > record.size()) {
         throw std::invalid_argument("device-change record shorter than its header or its size");
     }
     // A copy, so that every window reads the same bytes whatever a handler does.
     const Record bytes(record.begin(), record.end());
     Delivery delivery{};
-    const std::size_t classOffset = offsetof(rec::DEV_BROADCAST_DEVICEINTERFACE, dbcc_classguid);
-    delivery.deviceInterface = ReadField(bytes, 4) == DBT_DEVTYP_DEVICEINTERFACE;
+    delivery.deviceInterface = decoded.deviceType == DBT_DEVTYP_DEVICEINTERFACE;
     if (delivery.deviceInterface) {
-        if (ReadField(bytes, 0) < classOffset + sizeof(win32::GUID)) return;  // names no class
-        std::memcpy(&delivery.interfaceClass, bytes.data() + classOffset, sizeof(win32::GUID));
+        if (!decoded.interfaceClass) return;  // names no class
+        delivery.interfaceClass = *decoded.interfaceClass;
     }
     win32::EnumThreadWindows(win32::GetCurrentThreadId(), &CollectRecipient,
                              reinterpret_cast<win32::LPARAM>(&delivery));
