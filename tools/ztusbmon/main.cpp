@@ -140,11 +140,9 @@ bool ReadsDevices(const std::string& command) { return command != "ftdi"; }
 class Monitor {
 public:
     Monitor(const Options& options, std::optional<World> world)
-        : options_(options), report_(stdout, options.json), world_(std::move(world)) {
-        if (world_) {
-            ztusbmon::Populate(station_, *world_);
-            inUse_.emplace(station_);
-        }
+        : options_(options), report_(stdout, options.json), world_(std::move(world)),
+          inUse_(world_ ? std::make_unique<zt::devices::WorldInUse>(station_) : nullptr) {
+        if (world_) ztusbmon::Populate(station_, *world_);
     }
 
     int Run() {
@@ -293,7 +291,7 @@ private:
     Report report_;
     std::optional<World> world_;
     zt::sim::Workstation station_;
-    std::optional<zt::devices::WorldInUse> inUse_;
+    std::unique_ptr<zt::devices::WorldInUse> inUse_;  // before the detector, which then hears the world alone
     zt_usb_detector::TZtUsbDetector detector_;
 };
 

@@ -1,6 +1,7 @@
 #include "ztusb/devices/devices.h"
 
 #include "ztusb/devices/d2xx_entries.h"
+#include "ztusb/devices/default_source.h"
 
 #include <algorithm>
 #include <charconv>
@@ -60,7 +61,7 @@ DeviceChanges Compare(const std::vector<UsbDevice>& before, const std::vector<Us
 
 std::vector<UsbDevice> UsbDevices() {
     const std::shared_ptr<const DeviceSource>& installed = InstalledSource();
-    std::vector<UsbDevice> devices = (installed ? installed : DeviceTreeSource())->Attached();
+    std::vector<UsbDevice> devices = (installed ? installed : DefaultDeviceSource())->Attached();
     AttachD2xxEntries(devices);
     return devices;
 }

@@ -23,7 +23,9 @@ public:
     MachineWorld(const MachineWorld&) = delete;
     MachineWorld& operator=(const MachineWorld&) = delete;
 
-    // False where the machine has no udev to ask (a container): the world then stays empty.
+    // False where the machine has no udev to ask (a container): the world then stays empty
+    // until a USB bus appears, which a world that listens looks for every two seconds and
+    // Refresh looks for at once.
     bool Available() const;
     Workstation& Station() { return station_; }
     // The USB devices found, as udev and sysfs tell of them, with the names they were given,
@@ -44,9 +46,14 @@ public:
 
 private:
     struct Udev;
+    struct Waiting;
+    // Opens udev once the machine has USB in sysfs; whether it is open.
+    bool Open();
+    void Opened();
 
     Workstation station_;
     std::unique_ptr<Udev> udev_;
+    std::unique_ptr<Waiting> waiting_;  // what opening takes, until it succeeds
 };
 
 }  // namespace zt::sim

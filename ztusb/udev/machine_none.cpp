@@ -4,6 +4,7 @@
 namespace zt::sim {
 
 struct MachineWorld::Udev {};
+struct MachineWorld::Waiting {};
 
 MountTable SystemMountTable() { return {}; }
 

@@ -1,5 +1,7 @@
 #include <libudev.h>
 #include <poll.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -169,16 +171,61 @@ struct MachineWorld::Udev {
     std::uint64_t source = 0;
 };
 
-MachineWorld::MachineWorld(MountTable mounts, std::filesystem::path namesFile) {
-    if (!HasUsbSysfs()) return;
-    auto machine = std::make_unique<Udev>(station_, std::move(mounts), std::move(namesFile));
-    if (machine->context == nullptr) return;
-    udev_ = std::move(machine);
-    udev_->Monitor();
-    udev_->mirror.Attach(udev_->named.Apply(udev_->Everything()));
+// A machine without USB in sysfs yet (udev starting after the host, a test bed made after
+// the program) is looked for again: at each Refresh, and every two seconds once it listens.
+struct MachineWorld::Waiting {
+    MountTable mounts;
+    std::filesystem::path namesFile;
+    int timer = -1;
+    std::uint64_t source = 0;
+
+    ~Waiting() { StopLooking(); }
+
+    void LookEveryTwoSeconds(std::function<void()> look) {
+        if (timer >= 0) return;
+        timer = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+        const itimerspec period{{2, 0}, {2, 0}};
+        if (timer < 0 || timerfd_settime(timer, 0, &period, nullptr) != 0) return;
+        source = win32::emulated::AddMessageSource({{.fd = timer, .events = POLLIN, .twin = -1}}, [this, look](const std::vector<short>&) {
+            std::uint64_t expirations = 0;
+            [[maybe_unused]] const auto taken = read(timer, &expirations, sizeof expirations);
+            look();
+        });
+    }
+
+    void StopLooking() {
+        if (timer < 0) return;
+        win32::emulated::RemoveMessageSource(source);
+        close(timer);
+        timer = -1;
+    }
+};
+
+MachineWorld::MachineWorld(MountTable mounts, std::filesystem::path namesFile)
+    : waiting_(std::make_unique<Waiting>(Waiting{std::move(mounts), std::move(namesFile)})) {
+    if (Open()) udev_->mirror.Attach(udev_->named.Apply(udev_->Everything()));
 }
 
 MachineWorld::~MachineWorld() = default;
+
+bool MachineWorld::Open() {
+    if (udev_) return true;
+    if (!HasUsbSysfs()) return false;
+    auto machine = std::make_unique<Udev>(station_, std::move(waiting_->mounts), waiting_->namesFile);
+    if (machine->context == nullptr) {
+        waiting_->mounts = std::move(machine->mounts);
+        return false;
+    }
+    udev_ = std::move(machine);
+    udev_->Monitor();
+    return true;
+}
+
+// What the machine holds when its bus appeared is an arrival, as if plugged in then.
+void MachineWorld::Opened() {
+    waiting_.reset();
+    udev_->mirror.Update(udev_->named.Apply(udev_->Everything()));
+}
 
 bool MachineWorld::Available() const { return udev_ != nullptr; }
 
@@ -188,11 +235,20 @@ const std::map<std::string, NamedDevices::Named>& MachineWorld::Present() const 
 }
 
 void MachineWorld::Refresh() {
-    if (udev_) udev_->mirror.Update(udev_->named.Apply(udev_->Everything()));
+    if (udev_) {
+        udev_->mirror.Update(udev_->named.Apply(udev_->Everything()));
+    } else if (Open()) {
+        Opened();
+    }
 }
 
 void MachineWorld::Listen() {
-    if (udev_) udev_->Listen();
+    if (udev_) return udev_->Listen();
+    waiting_->LookEveryTwoSeconds([this] {
+        if (!Open()) return;
+        Opened();
+        udev_->Listen();
+    });
 }
 
 }  // namespace zt::sim

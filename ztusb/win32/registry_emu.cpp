@@ -1,5 +1,6 @@
 // The emulated registry: keys under HKEY_LOCAL_MACHINE, values in the order they were set.
 #include "ztusb/win32/registry_emu.h"
+#include "ztusb/win32/default_world_emu.h"
 #include "ztusb/win32/windows_names.h"
 
 #include <algorithm>
@@ -53,6 +54,7 @@ LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM, HKEY* result) {
     if (key != HKEY_LOCAL_MACHINE || subKey == nullptr || result == nullptr) {
         return ERROR_INVALID_HANDLE;
     }
+    emulated::TheDefaultWorld();  // made, it has written what it holds
     Registry& registry = TheRegistry();
     std::lock_guard lock(registry.mutex);
     const std::u16string path = Folded(std::u16string_view(subKey, Length(subKey)));

@@ -1,5 +1,6 @@
 // Emulated windows, per-thread message queues and device-notification subscriptions.
 #include "ztusb/win32/api.h"
+#include "ztusb/win32/default_world_emu.h"
 #include "ztusb/win32/device_notification_ledger.h"
 #include "ztusb/win32/message_sources_emu.h"
 #include "ztusb/win32/pointer_messages_emu.h"
@@ -432,6 +433,8 @@ HDEVNOTIFY RegisterDeviceNotificationW(HANDLE recipient, LPVOID filter, DWORD fl
         notification = NextHandle(world);
     }
     ledger::Add(notification, window, interfaceClass);
+    // The machine's changes come to the thread that wants to hear of devices.
+    if (auto* machine = emulated::TheDefaultWorld()) machine->Listen();
     return notification;
 }
 

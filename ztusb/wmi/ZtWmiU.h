@@ -21,8 +21,10 @@ using zt::host::TStringList;
 // with that code, anything else for an answer it could not read; the runner logs which.
 using WmiBackend = std::function<std::optional<std::vector<String>>(const String& query)>;
 
-// Installs a backend and returns the one it replaced. An empty backend restores the
-// platform's own: WMI over COM on Windows; elsewhere none, so every query fails.
+// Installs a backend and returns the one it replaced (empty when that was the platform's).
+// An empty backend restores the platform's own: WMI over COM on Windows; elsewhere this
+// machine's devices where the package reads them through udev, and otherwise none, so
+// every query fails. The backend is the process's: one world at a time.
 ZT_API WmiBackend SetWmiBackend(WmiBackend backend);
 
 // Replaces the list's content with the lines of every result object's text (each object

@@ -17,6 +17,11 @@ WmiBackend& InstalledBackend() {
     return backend;
 }
 
+bool& PlatformsInstalled() {
+    static bool platforms = true;
+    return platforms;
+}
+
 // At most the entries the texts make: each text's lines and the one its closing break may add.
 int LineCount(const std::vector<String>& texts) {
     std::size_t count = 0;
@@ -77,9 +82,15 @@ void SetLines(std::vector<String>& texts, TStringList& list) {
 
 }  // namespace
 
+// The platform's backend is given back as an empty one, so that putting it back is choosing
+// the platform's again.
 WmiBackend SetWmiBackend(WmiBackend backend) {
-    if (!backend) backend = PlatformWmiBackend();
-    return std::exchange(InstalledBackend(), std::move(backend));
+    const bool platforms = !backend;
+    BackendChosen(platforms);
+    if (platforms) backend = PlatformWmiBackend();
+    WmiBackend replaced = std::exchange(InstalledBackend(), std::move(backend));
+    if (std::exchange(PlatformsInstalled(), platforms)) return {};
+    return replaced;
 }
 
 // A failed query, an empty answer and an unreadable one all leave no lines for the scans;

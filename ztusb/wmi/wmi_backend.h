@@ -7,6 +7,8 @@
 namespace ZtWmiU {
 
 WmiBackend PlatformWmiBackend();
+// Told which backend answers from now on: the platform's, or one a host installed.
+void BackendChosen(bool platforms);
 
 // Thrown by a backend whose query ran but whose answer could not be read, with the code of
 // the call that failed on the way.

@@ -59,4 +59,6 @@ std::optional<std::vector<String>> RunQuery(const String& query) {
 
 WmiBackend PlatformWmiBackend() { return RunQuery; }
 
+void BackendChosen(bool) {}
+
 }  // namespace ZtWmiU
