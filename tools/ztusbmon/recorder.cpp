@@ -10,6 +10,7 @@
 #include "tools/ztusbmon/recording.h"
 #include "ztusb/win32/api.h"
 #include "ztusb/win32/device_tree.h"
+#include "ztusb/win32/registry_values.h"
 #include "ztusb/wmi/ZtWmiU.h"
 #include "ztusb/win32/windows_names.h"
 
@@ -21,8 +22,6 @@ namespace wmi_text = zt_usb_detector::wmi_text;
 using zt::host::String;
 using zt::host::ToUtf8;
 
-constexpr win32::DWORD kNameBufferChars = 16384;  // the longest value name the registry allows
-constexpr win32::DWORD kDataBufferBytes = 4096;
 
 std::string Hex(const win32::BYTE* data, std::size_t size) {
     static constexpr char kDigits[] = "0123456789abcdef";
@@ -51,24 +50,9 @@ Json RegistryValue(const String& name, win32::DWORD type, const win32::BYTE* dat
 
 Json SerialPortMap() {
     Json values = Json::array();
-    win32::HKEY key = nullptr;
-    if (win32::RegOpenKeyExW(HKEY_LOCAL_MACHINE, ZT_WTEXT("HARDWARE\\DEVICEMAP\\SERIALCOMM"), 0, KEY_READ, &key) !=
-        ERROR_SUCCESS) {
-        return values;
+    for (const win32::RegistryValue& value : win32::ReadRegistryValues(u"HARDWARE\\DEVICEMAP\\SERIALCOMM").values) {
+        values.push_back(RegistryValue(value.name, value.type, value.data.data(), static_cast<win32::DWORD>(value.data.size())));
     }
-    std::vector<win32::WCHAR> name(kNameBufferChars);
-    std::vector<win32::BYTE> data(kDataBufferBytes);
-    for (win32::DWORD index = 0;; ++index) {
-        win32::DWORD nameLength = kNameBufferChars;
-        win32::DWORD dataSize = kDataBufferBytes;
-        win32::DWORD type = 0;
-        const auto status = win32::RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type, data.data(), &dataSize);
-        if (status == ERROR_MORE_DATA) continue;
-        if (status != ERROR_SUCCESS) break;
-        values.push_back(RegistryValue(String(name.data(), name.data() + nameLength), type, data.data(),
-                                       std::min(dataSize, kDataBufferBytes)));
-    }
-    win32::RegCloseKey(key);
     return values;
 }
 

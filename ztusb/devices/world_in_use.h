@@ -1,6 +1,7 @@
 #pragma once
 // A simulated or recorded workstation as the world every inquiry asks: the detector's WMI
-// queries, the device tree, and the device records read from that tree.
+// queries and registry reads, the device tree, and the device records read from that tree;
+// on Windows too.
 
 #include <memory>
 
@@ -24,6 +25,7 @@ public:
 private:
     ZtWmiU::WmiBackend previousWmi_;
     std::shared_ptr<const win32::DeviceTree> previousTree_;
+    win32::RegistryBackend previousRegistry_;
     std::shared_ptr<const DeviceSource> previousSource_;
 };
 

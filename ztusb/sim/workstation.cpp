@@ -63,6 +63,7 @@ std::optional<win32::VolumeFacts> VolumeAt(const CimRepository& cim, std::u16str
 
 Workstation::Workstation()
     : cim_(std::make_shared<CimRepository>()),
+      serialPorts_(std::make_shared<std::vector<win32::RegistryValue>>()),
       tree_(std::make_shared<DeviceNodes>([cim = cim_](std::u16string_view root) { return VolumeAt(*cim, root); })),
       ports_(std::make_unique<UsbPorts>(*tree_)) {}
 
@@ -75,6 +76,30 @@ std::function<std::optional<std::vector<String>>(const String&)> Workstation::Wm
 }
 
 std::shared_ptr<const win32::DeviceTree> Workstation::DeviceTreeBackend() const { return tree_; }
+
+win32::RegistryBackend Workstation::RegistryBackend() const {
+    return [ports = serialPorts_](std::u16string_view keyPath) {
+        win32::RegistryRead read;
+        if (!host::SameText(keyPath, kSerialCommKey) || ports->empty()) {
+            read.status = ERROR_FILE_NOT_FOUND;
+        } else {
+            read.values = *ports;
+        }
+        return read;
+    };
+}
+
+// Kept for the registry backend, and where the registry is emulated written into it too.
+void Workstation::SetSerialPort(win32::RegistryValue value) {
+    if (RegistryIsSimulated()) SetRegistryValue(kSerialCommKey, value.name, value.type, value.data);
+    std::erase_if(*serialPorts_, [&](const win32::RegistryValue& held) { return host::SameText(held.name, value.name); });
+    serialPorts_->push_back(std::move(value));
+}
+
+void Workstation::DeleteSerialPort(const String& name) {
+    if (RegistryIsSimulated()) DeleteRegistryValue(kSerialCommKey, name);
+    std::erase_if(*serialPorts_, [&](const win32::RegistryValue& value) { return host::SameText(value.name, name); });
+}
 
 
 void Workstation::Attach(const UsbBoard& device, std::u16string_view location) {
@@ -101,10 +126,7 @@ void Workstation::Attach(const UsbBoard& device, std::u16string_view location) {
         if (!placed.empty()) ports_->Free(TopNode(device)->id);
         throw;
     }
-    if (!RegistryIsSimulated()) return;
-    for (const SerialPort& port : device.serial.ports) {
-        SetRegistryValue(kSerialCommKey, port.registryValueName, REG_SZ, RegistryText(port.name));
-    }
+    for (const SerialPort& port : device.serial.ports) SetSerialPort({port.registryValueName, REG_SZ, RegistryText(port.name)});
 }
 
 void Workstation::Detach(const UsbBoard& device) {
@@ -122,8 +144,7 @@ void Workstation::Detach(const UsbBoard& device) {
     }
     for (const auto& entity : device.storage.entities) cim_->Remove(u"Win32_PnPEntity", KeyOf(entity));
     for (const auto& entity : device.serial.entities) cim_->Remove(u"Win32_PnPEntity", KeyOf(entity));
-    if (!RegistryIsSimulated()) return;
-    for (const SerialPort& port : device.serial.ports) DeleteRegistryValue(kSerialCommKey, port.registryValueName);
+    for (const SerialPort& port : device.serial.ports) DeleteSerialPort(port.registryValueName);
 }
 
 void Workstation::Plug(const UsbBoard& device, std::u16string_view location) {
@@ -158,17 +179,13 @@ void Workstation::Attach(const RecordedArrivals& arrivals) {
         cim_->Associate(link.association, link.antecedentKey, link.dependentKey);
     }
     for (const DeviceNode& node : arrivals.nodes) tree_->Add(node);
-    if (!RegistryIsSimulated()) return;
-    for (const RecordedRegistryValue& value : arrivals.serialPorts) {
-        SetRegistryValue(kSerialCommKey, value.name, value.type, value.data);
-    }
+    for (const RecordedRegistryValue& value : arrivals.serialPorts) SetSerialPort({value.name, value.type, value.data});
 }
 
 void Workstation::Detach(const RecordedDepartures& departures) {
     for (const RecordedInstanceKey& instance : departures.instances) cim_->Remove(instance.className, instance.key);
     for (const String& node : departures.nodes) tree_->Remove(node);
-    if (!RegistryIsSimulated()) return;
-    for (const String& name : departures.serialPorts) DeleteRegistryValue(kSerialCommKey, name);
+    for (const String& name : departures.serialPorts) DeleteSerialPort(name);
 }
 
 void Workstation::Replay(const RecordedBroadcast& broadcast) {

@@ -13,6 +13,7 @@
 #include "ztusb/world/cim_repository.h"
 #include "ztusb/world/device_tree.h"
 #include "ztusb/world/recorded_world.h"
+#include "ztusb/win32/registry_values.h"
 
 namespace zt::sim {
 
@@ -34,6 +35,9 @@ public:
     // Answers the device tree calls from this workstation; install it with
     // win32::SetDeviceTree. It shares the workstation's tree and repository.
     std::shared_ptr<const win32::DeviceTree> DeviceTreeBackend() const;
+    // Answers registry reads from this workstation (its serial-port map), also on Windows;
+    // install it with win32::SetRegistryBackend.
+    win32::RegistryBackend RegistryBackend() const;
 
     // A device is plugged into a USB port: at the location given (1-4.2: port 2 of the hub
     // on port 4 of bus 1), or the lowest free port of bus 1. Throws std::invalid_argument
@@ -67,7 +71,11 @@ public:
 private:
     void Detach(const RecordedDepartures& departures);
 
+    void SetSerialPort(win32::RegistryValue value);
+    void DeleteSerialPort(const String& name);
+
     std::shared_ptr<CimRepository> cim_;
+    std::shared_ptr<std::vector<win32::RegistryValue>> serialPorts_;
     std::shared_ptr<DeviceNodes> tree_;
     std::unique_ptr<UsbPorts> ports_;
 };
