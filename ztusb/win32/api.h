@@ -75,6 +75,9 @@ using ::MultiByteToWideChar;
 using ::PeekMessageW;
 using ::PostMessageW;
 using ::PostQuitMessage;
+using ::SetTimer;
+using ::KillTimer;
+using ::UINT_PTR;
 using ::PostThreadMessageW;
 using ::RegCloseKey;
 using ::RegEnumValueW;
@@ -114,6 +117,7 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using LONG_PTR = std::intptr_t;
+using UINT_PTR = std::uintptr_t;
 
 struct HWND__;
 using HWND = HWND__*;
@@ -144,6 +148,7 @@ inline constexpr int WM_NCDESTROY = 0x0082;
 inline constexpr int WM_KEYDOWN = 0x0100;
 inline constexpr int WM_CHAR = 0x0102;
 inline constexpr int WM_DEVICECHANGE = 0x0219;
+inline constexpr int WM_TIMER = 0x0113;
 inline constexpr int WM_USER = 0x0400;
 inline constexpr int WM_APP = 0x8000;
 
@@ -263,6 +268,12 @@ ZT_API void PostQuitMessage(int exitCode);
 // WM_KEYDOWN of a letter, digit or space key puts its character (unshifted: letters in lower
 // case) in front of the queue as WM_CHAR, to the same window; returns whether it did.
 ZT_API BOOL TranslateMessage(const MSG* message);
+
+// Timers: a window's timer posts WM_TIMER (WParam its ID) to the window each time its period
+// passes; another SetTimer of the same ID starts it again. No timer procedures: `procedure`
+// must be null. Returns the ID, or 0 for a window that is not one of the calling thread's.
+ZT_API UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapseMs, void* procedure);
+ZT_API BOOL KillTimer(HWND window, UINT_PTR id);
 
 // Device notifications: device-interface filters only, window recipients only.
 ZT_API HDEVNOTIFY RegisterDeviceNotificationW(HANDLE recipient, LPVOID filter, DWORD flags);

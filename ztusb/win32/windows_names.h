@@ -28,6 +28,7 @@
 #define WM_KEYDOWN ::zt::win32::WM_KEYDOWN
 #define WM_CHAR ::zt::win32::WM_CHAR
 #define WM_DEVICECHANGE ::zt::win32::WM_DEVICECHANGE
+#define WM_TIMER ::zt::win32::WM_TIMER
 #define WM_USER ::zt::win32::WM_USER
 #define WM_APP ::zt::win32::WM_APP
 
