@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "bench/served_wmi.h"
-#include "ztusb/detector/detector_thread.h"
+#include "ztusb/devices/detector_thread.h"
 #include "ztusb/detector/zt_usb_detector.h"
 #include "ztusb/host/application.h"
 #include "ztusb/udev/machine.h"

@@ -27,7 +27,7 @@
 #include <string>
 #include <thread>
 
-#include "ztusb/detector/detector_thread.h"
+#include "ztusb/devices/detector_thread.h"
 #include "ztusb/host/application.h"
 #include "ztusb/win32/message_sources_emu.h"
 #include "ztusb/world/broadcast.h"

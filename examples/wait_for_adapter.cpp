@@ -14,7 +14,7 @@
 #include <string>
 
 #include "examples/this_machine.h"
-#include "ztusb/detector/detector_thread.h"
+#include "ztusb/devices/detector_thread.h"
 #include "ztusb/host/window_binding.h"
 #include "ztusb/sim/workstation.h"
 #include "ztusb/wmi/ZtWmiU.h"

@@ -9,7 +9,8 @@
 #include <thread>
 
 #include "tests/test_support.h"
-#include "ztusb/detector/detector_thread.h"
+#include "ztusb/devices/detector_thread.h"
+#include "ztusb/devices/world_in_use.h"
 #include "ztusb/sim/workstation.h"
 #include "ztusb/win32/windows_names.h"
 
@@ -30,7 +31,7 @@ class StationOnThread {
 public:
     using Script = std::function<void(zt::sim::Workstation&)>;
     explicit StationOnThread(Script script)
-        : served_(station_.WmiBackend()),
+        : served_(station_),
           script_(std::move(script)),
           trigger_(zt::host::AllocateHWnd([this](zt::host::TMessage& message) {
               if (message.Msg == WM_APP) script_(station_);
@@ -59,7 +60,7 @@ private:
     };
     Released released_;  // first, so that it goes last
     zt::sim::Workstation station_;
-    zt::testing::WmiServed served_;
+    zt::devices::WorldInUse served_;
     Script script_;
     win32::HWND trigger_;
 };
@@ -132,6 +133,26 @@ TEST_F(DetectorThread, EventsReachTheHostInOrderFromTheComponentsThread) {
     thread.reset();
     EXPECT_TRUE(handlerThreads.empty());  // a stick was never plugged
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// The devices' own events come queued apart, whole; a wait on another thread is served by
+// the component's thread's readings, and so is the device inquiry.
+TEST_F(DetectorThread, DeviceEventsAndWaitsFromAnotherThread) {
+    auto thread = Start(PlugAdapter);
+    const zt::devices::DeviceMatch ftdi{.vendorId = 0x0403, .productId = {}, .serial = {}, .location = {}, .predicate = {}, .index = 0};
+    EXPECT_FALSE(thread->WaitDevice(ftdi, 100ms).has_value());
+    Trigger();
+    const auto arrived = thread->WaitDevice(ftdi, 5s);
+    ASSERT_TRUE(arrived.has_value());
+    EXPECT_EQ(arrived->ports.at(0).name, "COM5");
+    const auto event = thread->WaitDeviceEvent(5s);
+    ASSERT_TRUE(event.has_value());
+    EXPECT_EQ(event->kind, zt::devices::DeviceEvent::Kind::Arrival);
+    EXPECT_EQ(event->device, *arrived);
+    const auto devices = thread->UsbDevices();
+    ASSERT_EQ(devices.size(), 1u);
+    EXPECT_EQ(devices[0].serial, std::optional<std::string>("A50285BI"));
+    EXPECT_FALSE(thread->WaitDeviceEvent(300ms).has_value()) << "one arrival, nothing more";
 }
 
 TEST_F(DetectorThread, AHandlerAssignedInTheSetupRunsOnTheComponentsThread) {

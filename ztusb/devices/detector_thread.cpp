@@ -1,6 +1,8 @@
 // The component's own thread: its loop, the host's inquiries carried to it, and its events
 // carried back as values.
-#include "ztusb/detector/detector_thread.h"
+#include "ztusb/devices/detector_thread.h"
+
+#include "ztusb/devices/devices.h"
 #include "ztusb/win32/windows_names.h"
 
 #include <algorithm>
@@ -42,6 +44,7 @@ struct TZtUsbDetectorThread::TState {
     std::condition_variable eventQueued;
     std::deque<TTask> tasks;
     std::deque<TZtDetectorEvent> events;
+    std::deque<zt::devices::DeviceEvent> deviceEvents;
     bool stopping = false;  // no more tasks, no more queued events
     std::thread thread;
     std::mutex joining;
@@ -56,6 +59,7 @@ struct TZtUsbDetectorThread::TState {
     void Run(const TSetup& setup, std::promise<void>& started);
     void Connect(TZtUsbDetector& component);
     void Queue(TZtDetectorEvent event);
+    void QueueDevice(const zt::devices::DeviceEvent& event);
     void Loop();
     void RunTasks();
     void FailTasks();
@@ -66,10 +70,12 @@ void TZtUsbDetectorThread::TState::Run(const TSetup& setup, std::promise<void>& 
     threadId = win32::GetCurrentThreadId();
     std::shared_ptr<void> world;  // released after the component
     std::optional<TZtUsbDetector> component;
+    std::optional<zt::devices::DeviceWatch> devices;  // released before the component
     try {
         component.emplace();
         Connect(*component);
         if (setup) world = setup(*component);
+        devices.emplace([this](const zt::devices::DeviceEvent& event) { QueueDevice(event); });
     } catch (...) {
         started.set_exception(std::current_exception());
         return;
@@ -83,6 +89,7 @@ void TZtUsbDetectorThread::TState::Run(const TSetup& setup, std::promise<void>& 
     }
     eventQueued.notify_all();
     detector = nullptr;
+    devices.reset();
     component.reset();
     world.reset();
     FailTasks();
@@ -110,6 +117,15 @@ void TZtUsbDetectorThread::TState::Queue(TZtDetectorEvent event) {
         std::lock_guard lock(mutex);
         if (stopping) return;
         events.push_back(std::move(event));
+    }
+    eventQueued.notify_all();
+}
+
+void TZtUsbDetectorThread::TState::QueueDevice(const zt::devices::DeviceEvent& event) {
+    {
+        std::lock_guard lock(mutex);
+        if (stopping) return;
+        deviceEvents.push_back(event);
     }
     eventQueued.notify_all();
 }
@@ -194,6 +210,15 @@ std::optional<TZtDetectorEvent> TZtUsbDetectorThread::WaitEvent(std::chrono::mil
     return event;
 }
 
+std::optional<zt::devices::DeviceEvent> TZtUsbDetectorThread::WaitDeviceEvent(std::chrono::milliseconds Timeout) {
+    std::unique_lock lock(FState->mutex);
+    FState->eventQueued.wait_for(lock, Timeout, [this] { return !FState->deviceEvents.empty() || FState->stopping; });
+    if (FState->deviceEvents.empty()) return std::nullopt;
+    zt::devices::DeviceEvent event = std::move(FState->deviceEvents.front());
+    FState->deviceEvents.pop_front();
+    return event;
+}
+
 template <typename Result>
 Result TZtUsbDetectorThread::Ask(std::function<Result(TZtUsbDetector&)> inquiry) {
     if (FState->OnThread()) {
@@ -247,6 +272,15 @@ std::vector<TZtVolInfo> TZtUsbDetectorThread::GetAvailableVolumens() {
 
 void TZtUsbDetectorThread::CheckUSBasp() {
     Ask<void>([](TZtUsbDetector& detector) { detector.CheckUSBasp(); });
+}
+
+std::vector<zt::devices::UsbDevice> TZtUsbDetectorThread::UsbDevices() {
+    return Ask<std::vector<zt::devices::UsbDevice>>([](TZtUsbDetector&) { return zt::devices::UsbDevices(); });
+}
+
+std::optional<zt::devices::UsbDevice> TZtUsbDetectorThread::WaitDevice(const zt::devices::DeviceMatch& Match,
+                                                                      std::chrono::milliseconds Timeout) {
+    return zt::devices::WaitFor(Match, Timeout);
 }
 
 }  // namespace zt_usb_detector
