@@ -199,14 +199,15 @@ std::optional<UsbDevice> Announced(const DeviceMatch& match) {
 std::optional<UsbDevice> WaitOnThisLoop(const DeviceMatch& match, Clock::time_point deadline, bool watched) {
     std::optional<DeviceWatch> own;
     if (!watched) own.emplace();
-    bool late = false;
-    const win32::HWND clock = host::AllocateHWnd([&late](host::TMessage& message) { late = late || message.Msg == WM_TIMER; });
-    const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    // Its WM_TIMER only wakes the loop, which then looks at the clock; the timer goes on until
+    // the deadline has passed.
+    const win32::HWND clock = host::AllocateHWnd([](host::TMessage&) {});
+    const auto remaining = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count() + 1;
     if (clock != nullptr) {
         win32::SetTimer(clock, kDeadlineTimer, static_cast<win32::UINT>(std::clamp<long long>(remaining, 1, 0x7FFFFFFF)), nullptr);
     }
     std::optional<UsbDevice> found;
-    while (!(found = Announced(match)) && !late && Clock::now() < deadline && clock != nullptr) {
+    while (!(found = Announced(match)) && Clock::now() < deadline && clock != nullptr) {
         win32::MSG message{};
         const win32::BOOL got = win32::GetMessageW(&message, nullptr, 0, 0);
         if (got <= 0) {
