@@ -16,6 +16,7 @@
 #include "ztusb/host/log.h"
 #include "ztusb/host/shown_text.h"
 #include "tools/ztusbmon/broadcast_recorder.h"
+#include "tools/ztusbmon/find.h"
 #include "tools/ztusbmon/interrupt.h"
 #include "tools/ztusbmon/real_system.h"
 #include "tools/ztusbmon/recorder.h"
@@ -39,6 +40,10 @@ Commands:
   usbasp           whether a USBasp programmer is attached
   ftdi             FTDI devices through the D2XX library
   devices          USB devices with all their faces, below their hubs: ports, disks, volumes
+  find             one USB device: --vid HEX, --pid HEX, --serial TEXT, --location 1-4.2,
+                   --index N among equals; prints its port's path (--port), its volume's mount
+                   point or letter (--volume) or its record; --wait SECONDS for it to come
+                   (exit 0 found, 1 not found or timed out)
   watch            every event as it happens, until Ctrl+C (--once: stop after the script)
   demo             a simulated workstation on which a script plugs and unplugs devices
   record           the serial-port map and WMI instances the package reads, as a world file
@@ -71,6 +76,8 @@ struct Options {
     bool details = false;
     bool once = false;
     bool help = false;
+    std::vector<std::string> findArguments;  // what follows `find`
+    std::optional<ztusbmon::FindOptions> find;
 };
 
 bool Allows(const std::string& command, const std::string& option) {
@@ -84,7 +91,9 @@ Options Parse(int argc, char** argv) {
     Options options;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
+        if (options.command == "find") {
+            options.findArguments.push_back(arg);
+        } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else if (arg == "--json") {
             options.json = true;
@@ -106,6 +115,8 @@ Options Parse(int argc, char** argv) {
             options.once = options.once || arg == "--once";
         } else if (arg.starts_with("-")) {
             throw UsageError("unknown option " + arg);
+        } else if (options.command == "find") {
+            options.findArguments.push_back(arg);
         } else if (options.command.empty()) {
             options.command = arg;
         } else {
@@ -113,7 +124,7 @@ Options Parse(int argc, char** argv) {
         }
     }
     if (options.help) return options;
-    static const char* commands[] = {"ports", "volumes", "usbasp", "ftdi", "devices", "watch", "demo", "record"};
+    static const char* commands[] = {"ports", "volumes", "usbasp", "ftdi", "devices", "find", "watch", "demo", "record"};
     if (options.command.empty()) throw UsageError("no command given");
     if (std::find(std::begin(commands), std::end(commands), options.command) == std::end(commands)) {
         throw UsageError("unknown command " + options.command);
@@ -130,6 +141,13 @@ Options Parse(int argc, char** argv) {
         }
     }
     if (options.names && options.details) throw UsageError("--names and --details exclude each other");
+    if (options.command == "find") {
+        try {
+            options.find = ztusbmon::ParseFind(options.findArguments);
+        } catch (const ztusbmon::FindUsageError& e) {
+            throw UsageError(e.what());
+        }
+    }
     if (options.command == "record" && options.once && !options.watch) throw UsageError("--once goes with record --watch");
     return options;
 }
@@ -152,6 +170,7 @@ public:
         if (c == "usbasp") return Usbasp();
         if (c == "ftdi") return Ftdi();
         if (c == "devices") return Devices();
+        if (c == "find") return Find();
         if (c == "watch") return Watch();
         if (c == "record") return Record();
         return Demo();
@@ -207,6 +226,28 @@ private:
 
     int Devices() {
         report_.Devices(zt::devices::UsbDevices());
+        return 0;
+    }
+
+    // Waits, when asked to, on this thread's loop: a world's script plays first.
+    int Find() {
+        const ztusbmon::FindOptions& find = *options_.find;
+        RunScript();
+        const auto device = zt::devices::WaitFor(find.match, find.wait);
+        if (!device) {
+            std::fprintf(stderr, "ztusbmon: no such device%s\n", find.wait.count() > 0 ? " came in time" : " is attached");
+            return 1;
+        }
+        if (find.face == ztusbmon::FindOptions::Face::Record) {
+            report_.Devices({*device});
+            return 0;
+        }
+        const auto face = ztusbmon::FaceOf(*device, find.face);
+        if (!face) {
+            std::fprintf(stderr, "ztusbmon: the device has no %s\n", find.face == ztusbmon::FindOptions::Face::Port ? "port" : "volume");
+            return 1;
+        }
+        std::printf("%s\n", face->c_str());
         return 0;
     }
 
