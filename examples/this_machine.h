@@ -1,5 +1,5 @@
 #pragma once
-// The world the component reads where the example runs: this machine's devices. Called on
+// What the component needs on this platform to read this machine's devices. Called on
 // the component's thread; what it returns lives as long as the component.
 
 #include <memory>

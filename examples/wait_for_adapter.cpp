@@ -1,12 +1,13 @@
 // Waits for a USB serial adapter, chosen by vendor and product ID or by serial number, and
-// prints its COM port as soon as it is there: the component on a thread of its own, for a
-// console program without a message loop.
+// prints its port as soon as it is there: the component on a thread of its own, for a
+// console program without a message loop, and one call that waits.
 //
 //   ztusb_wait_for_adapter [--vid 0403] [--pid 6001] [--serial A50285BI] [--timeout SECONDS]
 //                          [--simulate]
 //
-// Exit codes: 0 found (the port on standard output), 1 not found in time, 2 bad arguments.
-// --simulate waits on a simulated workstation where an FTDI adapter arrives.
+// Exit codes: 0 found (the port on standard output: its path where it has one, else its
+// name), 1 not found in time, 2 bad arguments. --simulate waits on a simulated workstation
+// where an FTDI adapter arrives.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -15,31 +16,17 @@
 
 #include "examples/this_machine.h"
 #include "ztusb/devices/detector_thread.h"
+#include "ztusb/devices/world_in_use.h"
 #include "ztusb/host/window_binding.h"
 #include "ztusb/sim/workstation.h"
-#include "ztusb/wmi/ZtWmiU.h"
 #include "ztusb/win32/windows_names.h"
 
 namespace {
 
-using zt::host::String;
-using zt_usb_detector::TZtComInfo;
-using zt_usb_detector::TZtDetectorEvent;
-using zt_usb_detector::TZtUsbDetectorThread;
-
 struct Wanted {
-    String vid;  // VID_0403, as the component gives it
-    String pid;
-    String serial;
+    zt::devices::DeviceMatch match;
     int timeoutSeconds = 60;
     bool simulate = false;
-
-    bool Matches(const TZtComInfo& port) const {
-        const auto same = [](const String& wanted, const String& found) {
-            return wanted.empty() || zt::host::UpperCase(wanted) == zt::host::UpperCase(found);
-        };
-        return same(vid, port.VID) && same(pid, port.PID) && same(serial, port.Serial);
-    }
 };
 
 std::optional<Wanted> Parse(int argc, char** argv) {
@@ -51,20 +38,22 @@ std::optional<Wanted> Parse(int argc, char** argv) {
             continue;
         }
         if (i + 1 == argc) return std::nullopt;
-        const String value = zt::host::FromUtf8(argv[++i]);
+        const std::string value = argv[++i];
         if (arg == "--vid") {
-            wanted.vid = u"VID_" + value;
+            wanted.match.vendorId = static_cast<std::uint16_t>(std::strtoul(value.c_str(), nullptr, 16));
         } else if (arg == "--pid") {
-            wanted.pid = u"PID_" + value;
+            wanted.match.productId = static_cast<std::uint16_t>(std::strtoul(value.c_str(), nullptr, 16));
         } else if (arg == "--serial") {
-            wanted.serial = value;
+            wanted.match.serial = value;
         } else if (arg == "--timeout") {
-            wanted.timeoutSeconds = std::atoi(argv[i]);
+            wanted.timeoutSeconds = std::atoi(value.c_str());
         } else {
             return std::nullopt;
         }
     }
-    if (wanted.vid.empty() && wanted.pid.empty() && wanted.serial.empty()) return std::nullopt;
+    if (!wanted.match.vendorId && !wanted.match.productId && !wanted.match.serial) return std::nullopt;
+    // An adapter is a device with a port.
+    wanted.match.predicate = [](const zt::devices::UsbDevice& device) { return !device.ports.empty(); };
     return wanted;
 }
 
@@ -73,14 +62,12 @@ std::optional<Wanted> Parse(int argc, char** argv) {
 class SimulatedDesk {
 public:
     SimulatedDesk()
-        : previous_(ZtWmiU::SetWmiBackend(station_.WmiBackend())),
-          window_(zt::host::AllocateHWnd([this](zt::host::TMessage& message) {
+        : world_(station_), window_(zt::host::AllocateHWnd([this](zt::host::TMessage& message) {
               if (message.Msg == WM_APP) station_.Plug(zt::sim::FtdiAdapter(u"A50285BI", u"COM5"));
           })) {}
     ~SimulatedDesk() {
         zt::host::FreeObjectInstance(window_);
         zt::win32::DestroyWindow(window_);
-        ZtWmiU::SetWmiBackend(previous_);
     }
     SimulatedDesk(const SimulatedDesk&) = delete;
     SimulatedDesk& operator=(const SimulatedDesk&) = delete;
@@ -89,16 +76,9 @@ public:
 
 private:
     zt::sim::Workstation station_;
-    ZtWmiU::WmiBackend previous_;
+    zt::devices::WorldInUse world_;
     zt::win32::HWND window_;
 };
-
-std::optional<String> PortOf(const Wanted& wanted, const std::vector<TZtComInfo>& ports) {
-    for (const TZtComInfo& port : ports) {
-        if (wanted.Matches(port)) return port.sPort;
-    }
-    return std::nullopt;
-}
 
 }  // namespace
 
@@ -110,29 +90,20 @@ int main(int argc, char** argv) {
         return 2;
     }
     zt::win32::HWND desk = nullptr;
-    TZtUsbDetectorThread detector([&](zt_usb_detector::TZtUsbDetector&) -> std::shared_ptr<void> {
+    zt_usb_detector::TZtUsbDetectorThread detector([&](zt_usb_detector::TZtUsbDetector&) -> std::shared_ptr<void> {
         if (!wanted->simulate) return UseThisMachine();
         auto simulated = std::make_shared<SimulatedDesk>();
         desk = simulated->Window();
         return simulated;
     });
-
-    // Already there? Otherwise each arrival's details come as a NewComInfo event.
-    if (const auto port = PortOf(*wanted, detector.GetAvailableComPortsEx())) {
-        std::printf("%s\n", zt::host::ToUtf8(*port).c_str());
-        return 0;
-    }
     if (desk != nullptr) zt::win32::PostMessageW(desk, WM_APP, 0, 0);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(wanted->timeoutSeconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        const std::optional<TZtDetectorEvent> event = detector.WaitEvent(left);
-        if (!event || event->Kind != TZtDetectorEvent::TKind::NewComInfo) continue;
-        if (const auto port = PortOf(*wanted, event->ComInfo)) {
-            std::printf("%s\n", zt::host::ToUtf8(*port).c_str());
-            return 0;
-        }
+    // At once when it is there already; otherwise once it arrived, its port named.
+    const auto found = detector.WaitDevice(wanted->match, std::chrono::seconds(wanted->timeoutSeconds));
+    if (!found) {
+        std::fprintf(stderr, "no such adapter arrived within %d s\n", wanted->timeoutSeconds);
+        return 1;
     }
-    std::fprintf(stderr, "no such adapter arrived within %d s\n", wanted->timeoutSeconds);
-    return 1;
+    const auto& port = found->ports.front();
+    std::printf("%s\n", (port.path.empty() ? port.name : port.path).c_str());
+    return 0;
 }
