@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <chrono>
 
+#include "ztusb/devices/device_watch.h"
+#include "ztusb/devices/devices.h"
 #include "ztusb/devices/machine_source.h"
 #include "tests/device_lines.h"
 #include "tests/test_support.h"
@@ -354,6 +356,47 @@ TEST(MachineDevices, EachTestbedIsTheSameRecordsAndNamesBeforeAndAfterItsArrival
         EXPECT_TRUE(dialogs.messages.empty());
         zt::win32::SetDeviceTree(tree);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Through udev: a board's port and its drive come as uevents, its file system mounted a moment
+// later; the device arrives once, with both, and leaves once.
+TEST(MachineDevices, ABoardArrivesOnceWithItsPortAndItsMountedVolume) {
+    UdevMachine machine;
+    machine.Load("host_controller");
+    zt::sim::MachineWorld world(machine.Mounts(), machine.NamesFile());
+    WmiServed served(world.Station().WmiBackend());
+    const auto tree = zt::win32::SetDeviceTree(world.Station().DeviceTreeBackend());
+    const auto source = zt::devices::SetDeviceSource(zt::devices::MachineDeviceSource(world));
+    world.Listen();
+    std::vector<std::string> events;
+    zt::devices::DeviceWatch watch([&](const zt::devices::DeviceEvent& event) {
+        events.push_back(std::to_string(static_cast<int>(event.kind)) + " " + zt::testing::DeviceLine(event.device));
+    });
+    machine.Load("stlink");
+    umockdev_testbed_uevent(machine.Testbed(), (kUsb1 + std::string("1-7")).c_str(), "add");
+    const auto pump = [&](std::size_t count) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (events.size() < count && std::chrono::steady_clock::now() < deadline) zt::host::ProcessMessages();
+    };
+    const auto mountAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(600);
+    while (std::chrono::steady_clock::now() < mountAt) zt::host::ProcessMessages();
+    EXPECT_TRUE(events.empty()) << "held until its volume is mounted";
+    machine.Mount("/dev/sde", "/media/user/NODE_F446RE", 573440, 560000);
+    pump(1);
+    const std::string board = "0483:374b 066CFF515570514867145144 066CFF515570514867145144 @1-7 | COM1 if2 | disk 0 MBED "
+                              "microcontroller | D: lun0 FAT NODE_F446RE";
+    EXPECT_EQ(events, std::vector<std::string>{"0 " + board});
+    events.clear();
+    umockdev_testbed_uevent(machine.Testbed(), (kUsb1 + std::string("1-7")).c_str(), "remove");
+    umockdev_testbed_remove_device(machine.Testbed(), (kUsb1 + std::string("1-7")).c_str());
+    pump(1);
+    EXPECT_EQ(events, std::vector<std::string>{"1 " + board});
+    zt::devices::SetDeviceSource(source);
+    zt::win32::SetDeviceTree(tree);
 }
 
 }  // namespace

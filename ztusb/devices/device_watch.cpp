@@ -30,11 +30,13 @@ bool SameDevice(const UsbDevice& a, const UsbDevice& b) {
     return a.location == b.location && a.vendorId == b.vendorId && a.productId == b.productId && a.name == b.name;
 }
 
-// Whether every disk of the device shows a volume: a stick's mounted, a board's lettered.
+// Whether every disk of the device shows a volume that can be reached: lettered, or mounted
+// (a file system found but not mounted yet is still to come).
 bool FacesSettled(const UsbDevice& device) {
     return std::all_of(device.disks.begin(), device.disks.end(), [&](const Disk& disk) {
-        return std::any_of(device.volumes.begin(), device.volumes.end(),
-                           [&](const Volume& volume) { return volume.lun == disk.lun; });
+        return std::any_of(device.volumes.begin(), device.volumes.end(), [&](const Volume& volume) {
+            return volume.lun == disk.lun && (!volume.letter.empty() || !volume.mountPoint.empty());
+        });
     });
 }
 
