@@ -22,7 +22,7 @@ set(ZT_PUBLIC_HEADERS
   udev/device_names.h udev/found_devices.h udev/machine.h udev/machine_mirror.h udev/mount_table.h
   udev/named_devices.h
   win32/api.h win32/broadcast_records.h win32/com.h win32/com_emu.h win32/device_tree.h
-  win32/message_sources_emu.h win32/usb_identity.h
+  win32/message_sources_emu.h win32/registry_values.h win32/usb_identity.h
   win32/wbem_scripting.h win32/wbem_scripting_emu.h win32/windows_names.h
   wmi/ZtWmiU.h wmi/wbem_bindings.h wmi/wbem_factories.h wmi/wbem_scripting_ids.h wmi/wbem_server.h
   wmi/wbem_wrappers.h
