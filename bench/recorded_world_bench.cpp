@@ -5,14 +5,14 @@
 #include <string>
 
 #include "bench/served_wmi.h"
-#include "tools/ztusbmon/world.h"
+#include "ztusb/testkit/world.h"
 
 namespace {
 
 // Every device a USB serial adapter with its port, as a recording writes them.
 std::string Recording(std::int64_t devices) {
-    ztusbmon::Json instances = ztusbmon::Json::array();
-    ztusbmon::Json ports = ztusbmon::Json::array();
+    zt::testkit::Json instances = zt::testkit::Json::array();
+    zt::testkit::Json ports = zt::testkit::Json::array();
     for (std::int64_t i = 0; i < devices; ++i) {
         const std::string n = std::to_string(i);
         const std::string id = "USB\\VID_1A86&PID_7523\\5&2D6E3B1&0&" + n;
@@ -26,15 +26,15 @@ std::string Recording(std::int64_t devices) {
                                              {"Present", true}}}});
         ports.push_back({{"name", "\\Device\\Serial" + n}, {"type", "REG_SZ"}, {"data", "COM" + std::to_string(i + 1)}});
     }
-    return ztusbmon::Json{{"version", 1}, {"serial_ports", ports}, {"instances", instances}}.dump(1);
+    return zt::testkit::Json{{"version", 1}, {"serial_ports", ports}, {"instances", instances}}.dump(1);
 }
 
 void BM_LoadRecordedWorld(benchmark::State& state) {
     const std::string text = Recording(state.range(0));
     for (auto _ : state) {
-        const ztusbmon::World world = ztusbmon::ParseWorld(text, "bench.json");
+        const zt::testkit::World world = zt::testkit::ParseWorld(text, "bench.json");
         zt::sim::Workstation station;
-        ztusbmon::Populate(station, world);
+        zt::testkit::Populate(station, world);
         benchmark::DoNotOptimize(&station);
     }
     state.SetComplexityN(state.range(0));
@@ -43,9 +43,9 @@ void BM_LoadRecordedWorld(benchmark::State& state) {
 BENCHMARK(BM_LoadRecordedWorld)->RangeMultiplier(10)->Range(1000, 10000)->Unit(benchmark::kMillisecond);
 
 void BM_QueryRecordedWorld(benchmark::State& state) {
-    const ztusbmon::World world = ztusbmon::ParseWorld(Recording(state.range(0)), "bench.json");
+    const zt::testkit::World world = zt::testkit::ParseWorld(Recording(state.range(0)), "bench.json");
     zt::sim::Workstation station;
-    ztusbmon::Populate(station, world);
+    zt::testkit::Populate(station, world);
     const ServedWmi served(station.WmiBackend());
     zt::host::TStringList lines;
     for (auto _ : state) {

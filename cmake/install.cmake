@@ -18,7 +18,7 @@ set(ZT_PUBLIC_HEADERS
   host/application.h host/classes.h host/com_objects.h host/com_ptr.h host/dialogs.h
   host/exception.h host/late_binding.h host/log.h host/ole_error.h host/ole_server.h
   host/ole_variant.h host/safe_call.h host/shown_text.h host/string_list.h host/text.h host/window_binding.h
-  sim/boards.h sim/serial_devices.h sim/storage_devices.h sim/workstation.h
+  sim/boards.h sim/serial_devices.h sim/storage_devices.h sim/workstation.h testkit/test_world.h
   udev/device_names.h udev/found_devices.h udev/machine.h udev/machine_mirror.h udev/mount_table.h
   udev/named_devices.h
   win32/api.h win32/broadcast_records.h win32/com.h win32/com_emu.h win32/device_tree.h

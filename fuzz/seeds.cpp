@@ -9,7 +9,7 @@
 #include "ztusb/detector/zt_usb_detector.h"
 #include "fuzz/fuzz_input.h"
 #include "ztusb/world/broadcast.h"
-#include "tools/ztusbmon/world.h"
+#include "ztusb/testkit/world.h"
 #include "ztusb/win32/windows_names.h"
 
 namespace {
@@ -90,10 +90,10 @@ void WriteQueriesAndTexts(const std::string& name, const Recorder& recorder) {
 }
 
 // The inventories of a workstation holding every device the world describes.
-void InventorySeeds(const std::string& name, const ztusbmon::World& world) {
+void InventorySeeds(const std::string& name, const zt::testkit::World& world) {
     zt::sim::Workstation station;
     std::string registry;
-    for (const ztusbmon::WorldDevice& device : world.devices) {
+    for (const zt::testkit::WorldDevice& device : world.devices) {
         try {
             std::visit([&](const auto& d) { station.Attach(d); }, device.device);
         } catch (const std::invalid_argument&) {
@@ -121,8 +121,8 @@ void InventorySeeds(const std::string& name, const ztusbmon::World& world) {
 }
 
 // Each device's arrival as the component hears it, with the answers its inquiries get.
-void ArrivalSeeds(const std::string& name, const ztusbmon::World& world) {
-    for (const ztusbmon::WorldDevice& device : world.devices) {
+void ArrivalSeeds(const std::string& name, const zt::testkit::World& world) {
+    for (const zt::testkit::WorldDevice& device : world.devices) {
         zt::sim::Workstation station;
         std::visit([&](const auto& d) { station.Attach(d); }, device.device);
         const auto records = std::visit([](const auto& d) { return Arrival(d); }, device.device);
@@ -151,15 +151,15 @@ int main(int argc, char** argv) {
     }
     zt::fuzz::SilenceDialogs();
     corpus = argv[1];
-    std::vector<std::pair<std::string, ztusbmon::World>> worlds{{"builtin", ztusbmon::DefaultWorld()}};
+    std::vector<std::pair<std::string, zt::testkit::World>> worlds{{"builtin", zt::testkit::DefaultWorld()}};
     for (int i = 2; i < argc; ++i) {
         const fs::path file = argv[i];
         std::ifstream in(file, std::ios::binary);
         const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         Write("world", file.stem().string(), text);
         try {
-            worlds.emplace_back(file.stem().string(), ztusbmon::ParseWorld(text, file.string()));
-        } catch (const ztusbmon::WorldError&) {
+            worlds.emplace_back(file.stem().string(), zt::testkit::ParseWorld(text, file.string()));
+        } catch (const zt::testkit::WorldError&) {
             // a broken world is a seed for the parser only
         }
     }

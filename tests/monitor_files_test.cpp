@@ -9,13 +9,14 @@
 #include <vector>
 
 #include "tools/ztusbmon/report.h"
-#include "tools/ztusbmon/world.h"
+#include "ztusb/testkit/test_world.h"
+#include "ztusb/testkit/world.h"
 #include "ztusb/host/shown_text.h"
 
 namespace {
 
-using ztusbmon::ParseWorld;
-using ztusbmon::WorldError;
+using zt::testkit::ParseWorld;
+using zt::testkit::WorldError;
 
 std::string ErrorOf(const std::string& text) {
     try {
@@ -28,11 +29,8 @@ std::string ErrorOf(const std::string& text) {
 
 // The error raised while the workstation takes the world's devices and runs its script.
 std::string ErrorRunning(const std::string& text) {
-    const ztusbmon::World world = ParseWorld(text, "w.json");
-    zt::sim::Workstation station;
     try {
-        ztusbmon::Populate(station, world);
-        for (const ztusbmon::WorldStep& step : world.script) ztusbmon::Perform(station, world, step);
+        zt::testkit::TestWorld::Parse(text, "w.json").Play();
     } catch (const WorldError& e) {
         return e.what();
     }

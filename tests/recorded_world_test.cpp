@@ -2,26 +2,26 @@
 // and a recording that no machine could have made is refused at its line.
 #include <gtest/gtest.h>
 
-#include "tools/ztusbmon/world.h"
+#include "ztusb/testkit/world.h"
 
 namespace {
 
 using zt::host::String;
-using ztusbmon::ParseWorld;
+using zt::testkit::ParseWorld;
 
 std::string ErrorOf(const std::string& text) {
     try {
         ParseWorld(text, "r.json");
-    } catch (const ztusbmon::WorldError& e) {
+    } catch (const zt::testkit::WorldError& e) {
         return e.what();
     }
     return "no error";
 }
 
 std::vector<String> Query(const std::string& recording, const String& wql) {
-    const ztusbmon::World world = ParseWorld(recording, "r.json");
+    const zt::testkit::World world = ParseWorld(recording, "r.json");
     zt::sim::Workstation station;
-    ztusbmon::Populate(station, world);
+    zt::testkit::Populate(station, world);
     return station.Cim().Query(wql).value();
 }
 
@@ -82,15 +82,15 @@ const std::string kStorage = R"({"version": 1,
    "went": {"instances": [{"class": "Win32_LogicalDisk", "key": "E:"}]}}]})";
 
 TEST(RecordedWorld, AssociationsLeadFromDriveToVolumeAndBroadcastsTakeWhatWent) {
-    const ztusbmon::World world = ParseWorld(kStorage, "r.json");
+    const zt::testkit::World world = ParseWorld(kStorage, "r.json");
     zt::sim::Workstation station;
-    ztusbmon::Populate(station, world);
+    zt::testkit::Populate(station, world);
     const String walk = u"ASSOCIATORS OF {Win32_DiskPartition.DeviceID=\"Disk #1, Partition #0\"} "
                         u"WHERE AssocClass = Win32_LogicalDiskToPartition";
     EXPECT_EQ(station.Cim().Query(walk).value(),
               std::vector<String>{u"\ninstance of Win32_LogicalDisk\n{\n\tDeviceID = \"E:\";\n\tVolumeName = \"STICK\";\n};\n"});
     ASSERT_EQ(world.script.size(), 1u);
-    ztusbmon::Perform(station, world, world.script[0]);
+    zt::testkit::Perform(station, world, world.script[0]);
     EXPECT_TRUE(station.Cim().Query(walk).value().empty());
     EXPECT_TRUE(station.Cim().Query(u"SELECT * FROM Win32_LogicalDisk").value().empty());
 }

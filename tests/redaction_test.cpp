@@ -4,11 +4,11 @@
 #include <algorithm>
 
 #include "tools/ztusbmon/redaction.h"
-#include "tools/ztusbmon/world.h"
+#include "ztusb/testkit/world.h"
 
 namespace {
 
-using ztusbmon::Json;
+using zt::testkit::Json;
 
 std::string Upper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; });
@@ -63,7 +63,7 @@ TEST(Redaction, ReplacesSerialsLabelsAndTheMachineConsistently) {
     EXPECT_EQ(instances[3]["properties"]["DeviceID"], "USB\\VID_1234&PID_0001\\12");
     EXPECT_EQ(instances[0]["properties"]["SystemCreationClassName"], "Win32_ComputerSystem");
     EXPECT_EQ(instances[0]["properties"]["SystemName"], recording["machine"]);
-    EXPECT_NO_THROW(ztusbmon::ParseWorld(recording.dump(), "redacted.json"));
+    EXPECT_NO_THROW(zt::testkit::ParseWorld(recording.dump(), "redacted.json"));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "ztusb/devices/world_in_use.h"
 #include "ztusb/sim/boards.h"
 #include "ztusb/sim/workstation.h"
+#include "ztusb/testkit/test_world.h"
 #include "tests/device_lines.h"
 #include "tests/test_support.h"
 
@@ -192,6 +193,29 @@ TEST(UsbDevices, AWorldRefusesAPlaceNoMachineHas) {
     station.Detach(zt::sim::FtdiAdapter(u"B1", u"COM6"));
     station.Detach(zt::sim::UsbHub(u"5&1&0&3"));
     station.Attach(zt::sim::FtdiAdapter(u"B1", u"COM6"), u"1-3");
+}
+
+// A host's test plugs a world file's devices by their ids, where the file says.
+TEST(UsbDevices, AWorldFilesDevicesArePluggedByTheirIds) {
+    auto world = zt::testkit::TestWorld::Parse(R"({"devices": [
+        {"id": "hub", "kind": "hub", "instance": "5&1f2e3d4c&0&4", "location": "1-4", "attached": true},
+        {"id": "ftdi", "kind": "ftdi", "serial": "A50285BI", "port": "COM5", "location": "1-4.3"}]})",
+                                               "host.json");
+    EXPECT_EQ(world.DeviceIds(), (std::vector<std::string>{"hub", "ftdi"}));
+    const zt::devices::WorldInUse inUse(world.Station());
+    EXPECT_EQ(zt::devices::UsbDevices().size(), 1u);
+    world.Plug("ftdi");
+    const auto devices = zt::devices::UsbDevices();
+    ASSERT_EQ(devices.size(), 2u);
+    EXPECT_EQ(zt::testing::DeviceLine(devices[1]), "0403:6001 A50285BI A50285BI @1-4.3 hub 1-4 | COM5 A");
+    world.Unplug("ftdi");
+    EXPECT_EQ(zt::devices::UsbDevices().size(), 1u);
+    try {
+        world.Plug("ftdl");
+        ADD_FAILURE() << "an unknown id was taken";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "host.json: no device with the id \"ftdl\"");
+    }
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "tools/ztusbmon/recorder.h"
-#include "tools/ztusbmon/recording.h"
+#include "ztusb/testkit/recording.h"
 #include "ztusb/win32/broadcast_decoder.h"
 #include "ztusb/win32/windows_names.h"
 
@@ -14,6 +14,8 @@ namespace ztusbmon {
 namespace {
 
 namespace win32 = zt::win32;
+using zt::testkit::kNamedEvents;
+using zt::testkit::NamedEvent;
 
 // No record the system sends comes near this; a larger size is not believed.
 constexpr std::uint32_t kLongestRecord = 8192;

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "ztusb/host/window_binding.h"
-#include "tools/ztusbmon/json_reader.h"
+#include "ztusb/testkit/json_reader.h"
 
 namespace ztusbmon {
+
+using zt::testkit::Json;
 
 class BroadcastRecorder {
 public:

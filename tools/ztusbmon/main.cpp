@@ -22,13 +22,13 @@
 #include "tools/ztusbmon/recorder.h"
 #include "tools/ztusbmon/redaction.h"
 #include "tools/ztusbmon/report.h"
-#include "tools/ztusbmon/world.h"
+#include "ztusb/testkit/world.h"
 #include "ztusb/wmi/ZtWmiU.h"
 
 namespace {
 
 using ztusbmon::Report;
-using ztusbmon::World;
+using zt::testkit::World;
 
 constexpr char kUsage[] = R"(Usage: ztusbmon [--json] [--world FILE] COMMAND [OPTIONS]
 
@@ -160,7 +160,7 @@ public:
     Monitor(const Options& options, std::optional<World> world)
         : options_(options), report_(stdout, options.json), world_(std::move(world)),
           inUse_(world_ ? std::make_unique<zt::devices::WorldInUse>(station_) : nullptr) {
-        if (world_) ztusbmon::Populate(station_, *world_);
+        if (world_) zt::testkit::Populate(station_, *world_);
     }
 
     int Run() {
@@ -256,7 +256,7 @@ private:
     void RunScript(const std::function<void()>& afterStep = [] {}) {
         if (!world_) return;
         for (const auto& step : world_->script) {
-            ztusbmon::Perform(station_, *world_, step);
+            zt::testkit::Perform(station_, *world_, step);
             zt::host::ProcessMessages();
             afterStep();
         }
@@ -308,7 +308,7 @@ private:
     }
 
     int Record() {
-        ztusbmon::Json recording = ztusbmon::RecordMachine();
+        zt::testkit::Json recording = ztusbmon::RecordMachine();
         if (options_.watch) {
             ztusbmon::BroadcastRecorder recorder(recording);
             RunUntilInterrupted([&] { recorder.Collect(); });
@@ -359,13 +359,13 @@ int main(int argc, char** argv) {
         std::optional<World> world;
         ztusbmon::RealSystemHandle system;  // outlives the monitor
         if (!options.worldFile.empty()) {
-            world = ztusbmon::LoadWorld(options.worldFile);
+            world = zt::testkit::LoadWorld(options.worldFile);
         } else if (options.command == "demo" ||
                    (ReadsDevices(options.command) && !(system = ztusbmon::UseRealSystem()))) {
-            world = ztusbmon::DefaultWorld();
+            world = zt::testkit::DefaultWorld();
         }
         return Monitor(options, std::move(world)).Run();
-    } catch (const ztusbmon::WorldError& e) {
+    } catch (const zt::testkit::WorldError& e) {
         // The message may quote the file's device texts.
         std::fprintf(stderr, "ztusbmon: %s\n", zt::host::ShownText(std::string_view(e.what())).c_str());
         return 1;

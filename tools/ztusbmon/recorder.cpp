@@ -7,7 +7,7 @@
 #include "ztusb/host/string_list.h"
 #include "ztusb/world/cim_schema.h"
 #include "ztusb/world/object_text.h"
-#include "tools/ztusbmon/recording.h"
+#include "ztusb/testkit/recording.h"
 #include "ztusb/win32/api.h"
 #include "ztusb/win32/device_tree.h"
 #include "ztusb/win32/registry_values.h"
@@ -19,6 +19,11 @@ namespace {
 
 namespace win32 = zt::win32;
 namespace wmi_text = zt_usb_detector::wmi_text;
+using zt::testkit::kNodeTexts;
+using zt::testkit::kRecordingVersion;
+using zt::testkit::kRegistryTypes;
+using zt::testkit::NamedNodeText;
+using zt::testkit::RegistryType;
 using zt::host::String;
 using zt::host::ToUtf8;
 

@@ -1,9 +1,11 @@
 #pragma once
 // `ztusbmon record --redact`: a recording that can be shared without saying whose it is.
 
-#include "tools/ztusbmon/json_reader.h"
+#include "ztusb/testkit/json_reader.h"
 
 namespace ztusbmon {
+
+using zt::testkit::Json;
 
 // Replaces USB and disk serial numbers wherever they appear (device IDs, interface names,
 // properties), volume labels and volume serials, and the machine's name by made-up ones:

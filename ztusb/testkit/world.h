@@ -34,9 +34,9 @@
 
 #include "ztusb/sim/boards.h"
 #include "ztusb/sim/workstation.h"
-#include "tools/ztusbmon/json_reader.h"
+#include "ztusb/testkit/json_reader.h"
 
-namespace ztusbmon {
+namespace zt::testkit {
 
 struct WorldDevice {
     std::string id;
@@ -63,13 +63,13 @@ struct World {
     std::string fileName;
 };
 
-World ParseWorld(const std::string& text, const std::string& fileName);
-World LoadWorld(const std::string& path);
-World DefaultWorld();
+ZT_API World ParseWorld(const std::string& text, const std::string& fileName);
+ZT_API World LoadWorld(const std::string& path);
+ZT_API World DefaultWorld();
 
 // Attaches the devices present from the start. What the workstation refuses (two devices
 // with one identity) is a WorldError at the line of the device or step that asked for it.
-void Populate(zt::sim::Workstation& station, const World& world);
-void Perform(zt::sim::Workstation& station, const World& world, const WorldStep& step);
+ZT_API void Populate(zt::sim::Workstation& station, const World& world);
+ZT_API void Perform(zt::sim::Workstation& station, const World& world, const WorldStep& step);
 
-}  // namespace ztusbmon
+}  // namespace zt::testkit

@@ -34,9 +34,9 @@
 // of "data".
 
 #include "ztusb/world/recorded_world.h"
-#include "tools/ztusbmon/json_reader.h"
+#include "ztusb/testkit/json_reader.h"
 
-namespace ztusbmon {
+namespace zt::testkit {
 
 constexpr std::uint64_t kRecordingVersion = 2;
 constexpr std::uint64_t kOldestRecordingVersion = 1;
@@ -81,9 +81,9 @@ inline constexpr RegistryType kRegistryTypes[] = {
 // Reads the recorded parts of the document and checks them as the machine would hold them:
 // known properties of their type, unique keys, links between present instances, departures
 // of what is present.
-zt::sim::RecordedWorld ReadRecording(const Reader& reader);
+ZT_API zt::sim::RecordedWorld ReadRecording(const Reader& reader);
 
 // A property's value as WMI gives it, written as object text writes it.
-zt::host::String ObjectTextValue(const Json& value);
+ZT_API zt::host::String ObjectTextValue(const Json& value);
 
-}  // namespace ztusbmon
+}  // namespace zt::testkit

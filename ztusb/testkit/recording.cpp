@@ -1,4 +1,4 @@
-#include "tools/ztusbmon/recording.h"
+#include "ztusb/testkit/recording.h"
 
 #include <algorithm>
 
@@ -6,7 +6,7 @@
 #include "ztusb/world/registry.h"
 #include "ztusb/win32/api.h"
 
-namespace ztusbmon {
+namespace zt::testkit {
 namespace {
 
 using zt::host::String;
@@ -318,4 +318,4 @@ zt::sim::RecordedWorld ReadRecording(const Reader& reader) {
     return world;
 }
 
-}  // namespace ztusbmon
+}  // namespace zt::testkit

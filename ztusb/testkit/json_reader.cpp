@@ -1,9 +1,9 @@
-#include "tools/ztusbmon/json_reader.h"
+#include "ztusb/testkit/json_reader.h"
 
 #include <charconv>
 #include <iterator>
 
-namespace ztusbmon {
+namespace zt::testkit {
 namespace {
 
 // Characters of the text with the line of the last one that was not blank, so that every
@@ -188,4 +188,4 @@ bool Reader::Flag(const std::string& path) const {
     return At(path).get<bool>();
 }
 
-}  // namespace ztusbmon
+}  // namespace zt::testkit

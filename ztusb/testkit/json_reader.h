@@ -8,20 +8,21 @@
 #include <string>
 #include <vector>
 
+#include "ztusb/export.h"
 #include "ztusb/host/text.h"
 
-namespace ztusbmon {
+namespace zt::testkit {
 
 using Json = nlohmann::json;
 
 // "FILE:LINE: what was expected".
-class WorldError : public std::runtime_error {
+class ZT_API WorldError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
 // The line of every value, in a tree shaped like the document, so that memory grows with
 // the document and not with its depth times its size.
-struct LineTree {
+struct ZT_API LineTree {
     int line = 1;
     std::vector<LineTree> items;               // of an array
     std::map<std::string, LineTree> members;   // of an object
@@ -40,10 +41,10 @@ struct Document {
 };
 
 // A syntax error or nesting deeper than any world file needs is a WorldError at its line.
-Document ParseDocument(const std::string& text, const std::string& fileName);
+ZT_API Document ParseDocument(const std::string& text, const std::string& fileName);
 
 // Reads the document's values, naming the line of anything that is not as expected.
-class Reader {
+class ZT_API Reader {
 public:
     Reader(const Document& document, std::string fileName)
         : root_(document.root), lines_(document.lines), fileName_(std::move(fileName)) {}
@@ -70,4 +71,4 @@ private:
     std::string fileName_;
 };
 
-}  // namespace ztusbmon
+}  // namespace zt::testkit

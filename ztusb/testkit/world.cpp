@@ -1,6 +1,6 @@
-#include "tools/ztusbmon/world.h"
+#include "ztusb/testkit/world.h"
 
-#include "tools/ztusbmon/recording.h"
+#include "ztusb/testkit/recording.h"
 
 #include <chrono>
 #include <fstream>
@@ -8,7 +8,7 @@
 #include <sstream>
 #include <thread>
 
-namespace ztusbmon {
+namespace zt::testkit {
 namespace {
 
 // A volume without a letter is a partition that holds none (EFI system, recovery): its size
@@ -344,4 +344,4 @@ void Perform(zt::sim::Workstation& station, const World& world, const WorldStep&
     });
 }
 
-}  // namespace ztusbmon
+}  // namespace zt::testkit
