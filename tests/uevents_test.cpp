@@ -55,4 +55,18 @@ TEST(Uevents, ABatchReadsEachUsbDeviceOnceAndAChangeAloneOnlyWhereNothingIsReadW
     }
 }
 
+// The kernel's word that a device went stands, whatever sysfs shows when it is read; a device
+// plugged back in the same batch is there again.
+TEST(Uevents, ADeviceRemovedIsGoneUnlessItCameBack) {
+    const std::string adapter = std::string(kBus) + "/1-2";
+    const std::string board = std::string(kBus) + "/1-7";
+    const auto rereads = zt::sim::RereadsFor({{"remove", adapter + "/1-2:1.0/ttyUSB0/tty/ttyUSB0", "tty", ""},
+                                              {"remove", adapter, "usb", "usb_device"},
+                                              {"remove", board, "usb", "usb_device"},
+                                              {"add", board, "usb", "usb_device"}});
+    EXPECT_EQ(rereads.gone, (std::set<std::string>{adapter}));
+    EXPECT_TRUE(zt::sim::Covered(adapter + "/1-2:1.0", rereads.gone));
+    EXPECT_FALSE(zt::sim::Covered(adapter + "1", rereads.gone));
+}
+
 }  // namespace

@@ -133,6 +133,9 @@ struct MachineWorld::Udev {
                 changes.insert_or_assign(key, std::move(device));
             }
         }
+        for (auto& [key, device] : changes) {
+            if (Covered(key, rereads.gone)) device.reset();
+        }
         ApplyMountsTo(changes);
         return changes;
     }

@@ -25,14 +25,6 @@ bool NamesUsbDevice(std::string_view name) {
     }
 }
 
-// Under a tree read whole (or one itself).
-bool Covered(const std::string& path, const std::set<std::string>& trees) {
-    for (auto slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-        if (trees.count(path.substr(0, slash)) != 0) return true;
-    }
-    return trees.count(path) != 0;
-}
-
 // Nothing else a change can alter is mirrored: a tty's node and its interface's number stay
 // what they were at its arrival.
 std::optional<DevicePart> ChangedPart(const Uevent& event) {
@@ -43,6 +35,13 @@ std::optional<DevicePart> ChangedPart(const Uevent& event) {
 }
 
 }  // namespace
+
+bool Covered(const std::string& path, const std::set<std::string>& trees) {
+    for (auto slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+        if (trees.count(path.substr(0, slash)) != 0) return true;
+    }
+    return trees.count(path) != 0;
+}
 
 std::string UsbDeviceOf(const std::string& path) {
     std::size_t end = std::string::npos;  // of the deepest USB device found so far
@@ -60,9 +59,12 @@ std::string UsbDeviceOf(const std::string& path) {
 Rereads RereadsFor(const std::vector<Uevent>& events) {
     std::set<std::string> trees;
     std::vector<PartReread> parts;
+    std::set<std::string> gone;
     for (const Uevent& event : events) {
         std::string usbDevice = UsbDeviceOf(event.path);
         if (usbDevice.empty()) continue;
+        if (event.path == usbDevice && event.action == "remove") gone.insert(usbDevice);
+        if (event.path == usbDevice && event.action == "add") gone.erase(usbDevice);
         if (event.action != "change") {
             trees.insert(std::move(usbDevice));
         } else if (const auto part = ChangedPart(event)) {
@@ -77,6 +79,7 @@ Rereads RereadsFor(const std::vector<Uevent>& events) {
     for (PartReread& part : parts) {
         if (!Covered(part.usbDevice, rereads.trees)) rereads.parts.push_back(std::move(part));
     }
+    rereads.gone = std::move(gone);
     return rereads;
 }
 

@@ -30,9 +30,15 @@ struct Rereads {
     std::set<std::string> trees;
     // Single devices, in USB devices that are not read whole.
     std::vector<PartReread> parts;
+    // USB devices the kernel removed, with all below them, whatever sysfs still shows: a
+    // reading may come before their folders are gone.
+    std::set<std::string> gone;
 };
 
 Rereads RereadsFor(const std::vector<Uevent>& events);
+
+// Whether a sysfs path lies under one of the trees, or is one of them.
+bool Covered(const std::string& path, const std::set<std::string>& trees);
 
 // The USB device a sysfs path lies in, the path itself for a USB device's; empty outside USB.
 std::string UsbDeviceOf(const std::string& path);
