@@ -14,8 +14,8 @@
 #include <optional>
 #include <string>
 
-#include "examples/this_machine.h"
 #include "ztusb/devices/detector_thread.h"
+#include "ztusb/devices/this_machine.h"
 #include "ztusb/devices/world_in_use.h"
 #include "ztusb/host/window_binding.h"
 #include "ztusb/sim/workstation.h"
@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
     }
     zt::win32::HWND desk = nullptr;
     zt_usb_detector::TZtUsbDetectorThread detector([&](zt_usb_detector::TZtUsbDetector&) -> std::shared_ptr<void> {
-        if (!wanted->simulate) return UseThisMachine();
+        if (!wanted->simulate) return zt::devices::UseThisMachine();
         auto simulated = std::make_shared<SimulatedDesk>();
         desk = simulated->Window();
         return simulated;
