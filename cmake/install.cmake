@@ -14,7 +14,7 @@ install(TARGETS ztusbmon)
 set(ZT_PUBLIC_HEADERS
   d2xx/D2XXUnit_ZT.h d2xx/d2xx_api.h
   detector/detector_thread.h devices/detector_thread.h detector/port_path.h detector/usb_id.h detector/zt_usb_detector.h
-  devices/device_source.h devices/device_watch.h devices/devices.h devices/machine_source.h devices/usb_device.h devices/world_in_use.h
+  devices/device_source.h devices/device_watch.h devices/devices.h devices/machine_source.h devices/this_machine.h devices/usb_device.h devices/world_in_use.h
   host/application.h host/classes.h host/com_objects.h host/com_ptr.h host/dialogs.h
   host/exception.h host/late_binding.h host/log.h host/ole_error.h host/ole_server.h
   host/ole_variant.h host/safe_call.h host/shown_text.h host/string_list.h host/text.h host/window_binding.h

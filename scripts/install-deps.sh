@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev nlohmann-json3-dev pkg-config
-          libudev-dev umockdev libumockdev-dev python3 python3-serial)
+          libudev-dev umockdev libumockdev-dev python3 python3-serial python3-gi gir1.2-umockdev-1.0)
 case "${1:-all}" in
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     all) packages+=(g++-mingw-w64-x86-64 mingw-w64 wine64 wine clang libclang-rt-14-dev) ;;

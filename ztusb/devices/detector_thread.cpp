@@ -274,6 +274,8 @@ void TZtUsbDetectorThread::CheckUSBasp() {
     Ask<void>([](TZtUsbDetector& detector) { detector.CheckUSBasp(); });
 }
 
+void TZtUsbDetectorThread::Call(std::function<void(TZtUsbDetector& Detector)> Task) { Ask<void>(std::move(Task)); }
+
 std::vector<zt::devices::UsbDevice> TZtUsbDetectorThread::UsbDevices() {
     return Ask<std::vector<zt::devices::UsbDevice>>([](TZtUsbDetector&) { return zt::devices::UsbDevices(); });
 }

@@ -74,6 +74,10 @@ public:
     std::vector<TZtVolInfo> GetAvailableVolumens();
     // Raises OnUsbDetect (a handler's call, or a queued event) when a USBasp is attached.
     void CheckUSBasp();
+    // Runs a task of the host's on the component's thread, as the inquiries run (a simulated
+    // world's device plugged in, an inquiry of its own), and returns once it ran; what it
+    // throws is thrown here.
+    void Call(std::function<void(TZtUsbDetector& Detector)> Task);
 
     // The USB devices with their faces, as the thread's world has them.
     std::vector<zt::devices::UsbDevice> UsbDevices();

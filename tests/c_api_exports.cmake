@@ -1,0 +1,18 @@
+# The C interface's library exports its calls and nothing else: no C++ symbol of the
+# library inside, no standard library template.   LIBRARY, NM
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY} RESULT_VARIABLE rc OUTPUT_VARIABLE symbols)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${NM} failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${symbols}")
+set(calls 0)
+foreach(line IN LISTS lines)
+  if(line MATCHES " ztusb_[a-z_]+(@@ZTUSB_1)?$")
+    math(EXPR calls "${calls} + 1")
+  elseif(NOT line MATCHES " A ZTUSB_1$")
+    message(SEND_ERROR "exported beside the C calls: ${line}")
+  endif()
+endforeach()
+if(calls LESS 10)
+  message(FATAL_ERROR "only ${calls} C calls are exported")
+endif()
