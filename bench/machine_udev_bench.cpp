@@ -12,8 +12,16 @@
 #include <string>
 #include <vector>
 
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include "bench/served_wmi.h"
 #include "ztusb/devices/detector_thread.h"
+#include "ztusb/devices/device_watch.h"
+#include "ztusb/devices/devices.h"
+#include "ztusb/devices/machine_source.h"
+#include "ztusb/win32/device_tree.h"
 #include "ztusb/detector/zt_usb_detector.h"
 #include "ztusb/host/application.h"
 #include "ztusb/udev/machine.h"
@@ -96,6 +104,8 @@ public:
         umockdev_testbed_uevent(testbed_, ("/sys" + path).c_str(), "remove");
         umockdev_testbed_remove_device(testbed_, ("/sys" + path).c_str());
     }
+
+    UMockdevTestbed* Handle() { return testbed_; }
 
     // The events sent so far have all been taken in by the message loop.
     void TakenIn() { queued_ = 0; }
@@ -301,6 +311,94 @@ void BM_InventoryThroughUdev(benchmark::State& state) {
     state.counters["ports"] = ports;
 }
 BENCHMARK(BM_InventoryThroughUdev)->Unit(benchmark::kMillisecond);
+
+// The device records of the same machine, read again each time: against the COM inventory.
+void BM_DeviceInventoryThroughUdev(benchmark::State& state) {
+    Testbed bed;
+    for (int i = 1; i <= kAdapters; ++i) bed.Add(FtdiAdapter(AdapterPort(i), i));
+    zt::sim::MachineWorld world(NoMounts(), bed.NamesFile());
+    const auto source = zt::devices::SetDeviceSource(zt::devices::MachineDeviceSource(world));
+    std::size_t devices = 0;
+    for (auto _ : state) {
+        world.Refresh();
+        devices = zt::devices::UsbDevices().size();
+    }
+    state.counters["devices"] = static_cast<double>(devices);
+    zt::devices::SetDeviceSource(source);
+}
+BENCHMARK(BM_DeviceInventoryThroughUdev)->Unit(benchmark::kMillisecond);
+
+// A mount table the bench writes: the board's volume mounted when it says.
+class BenchMounts {
+public:
+    BenchMounts() : changes_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC), POLLIN) {}
+    zt::sim::MountTable Table() {
+        return {[this] {
+                    std::uint64_t taken = 0;
+                    [[maybe_unused]] const auto read_ = read(changes_.Descriptor(), &taken, sizeof taken);
+                    return mounted_;
+                },
+                [](const std::string&) { return std::optional<zt::sim::FileSystemSpace>({573440, 560000}); },
+                changes_};
+    }
+    void Set(std::vector<zt::sim::MountedFileSystem> mounted) {
+        mounted_ = std::move(mounted);
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto written = write(changes_.Descriptor(), &one, sizeof one);
+    }
+
+private:
+    zt::sim::MountTableWatch changes_;
+    std::vector<zt::sim::MountedFileSystem> mounted_;
+};
+
+// An ST-Link board (a port and a disk) plugged in, its volume mounted last, as the desktop
+// does: from that last event to the board's one device arrival.
+void BM_BoardLastEventToDeviceArrival(benchmark::State& state) {
+    Testbed bed;
+    umockdev_testbed_add_from_file(bed.Handle(), ZT_UDEV_DEVICES "/host_controller.umockdev", nullptr);
+    BenchMounts mounts;
+    zt::sim::MachineWorld world(mounts.Table(), bed.NamesFile());
+    const ServedWmi served(world.Station().WmiBackend());
+    const auto tree = zt::win32::SetDeviceTree(world.Station().DeviceTreeBackend());
+    const auto source = zt::devices::SetDeviceSource(zt::devices::MachineDeviceSource(world));
+    world.Listen();
+    std::optional<Clock::time_point> arrived;
+    bool removed = false;
+    zt::devices::DeviceWatch watch([&](const zt::devices::DeviceEvent& event) {
+        if (event.kind == zt::devices::DeviceEvent::Kind::Arrival) arrived = Clock::now();
+        if (event.kind == zt::devices::DeviceEvent::Kind::Removal) removed = true;
+    });
+    const std::string board = "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-7";
+    const auto pumpUntil = [](const auto& done) {
+        const auto deadline = Clock::now() + std::chrono::seconds(10);
+        while (!done() && Clock::now() < deadline) zt::host::ProcessMessages();
+        return done();
+    };
+    for (auto _ : state) {
+        arrived.reset();
+        removed = false;
+        umockdev_testbed_add_from_file(bed.Handle(), ZT_UDEV_DEVICES "/stlink.umockdev", nullptr);
+        umockdev_testbed_uevent(bed.Handle(), board.c_str(), "add");
+        const auto settle = Clock::now() + std::chrono::milliseconds(100);
+        pumpUntil([&] { return Clock::now() >= settle; });
+        const Clock::time_point mounted = Clock::now();
+        mounts.Set({{"/dev/sde", "/media/user/NODE_F446RE"}});
+        if (!pumpUntil([&] { return arrived.has_value(); })) {
+            state.SkipWithError("the board did not arrive");
+            break;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(*arrived - mounted).count());
+        mounts.Set({});
+        umockdev_testbed_uevent(bed.Handle(), board.c_str(), "remove");
+        umockdev_testbed_remove_device(bed.Handle(), board.c_str());
+        pumpUntil([&] { return removed; });
+    }
+    zt::devices::SetDeviceSource(source);
+    zt::win32::SetDeviceTree(tree);
+}
+BENCHMARK(BM_BoardLastEventToDeviceArrival)->UseManualTime()->Iterations(1)->Repetitions(10)
+    ->ReportAggregatesOnly()->Unit(benchmark::kMillisecond);
 
 // The same inventory over the simulated world's models of the same adapters.
 void BM_InventoryOverSimulatedWorld(benchmark::State& state) {

@@ -2,11 +2,12 @@
 # pkg-config files, so that a host can
 #   find_package(ZtUsbDetector CONFIG REQUIRED [COMPONENTS udev])
 #   target_link_libraries(app ZtUsbDetector::ztusb)   # ZtUsbDetector::ztusb_sim, ::ztusb_udev
+#   target_link_libraries(c_app ZtUsbDetector::ztusb_c)  # the C interface, a shared library
 include(CMakePackageConfigHelpers)
 
 set(ZT_CONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/ZtUsbDetector)
 
-install(TARGETS ztusb ztusb_sim ztusb_udev EXPORT ZtUsbDetectorTargets)
+install(TARGETS ztusb ztusb_sim ztusb_udev ztusb_c EXPORT ZtUsbDetectorTargets)
 install(TARGETS ztusbmon)
 # The headers a host includes and those they include, under the package's own folder: a host
 # writes #include "ztusb/detector/zt_usb_detector.h". The units' internal headers (the
@@ -31,7 +32,8 @@ foreach(header ${ZT_PUBLIC_HEADERS})
   get_filename_component(folder ${header} DIRECTORY)
   install(FILES ${PROJECT_SOURCE_DIR}/ztusb/${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ztusb/${folder})
 endforeach()
-install(FILES ${ZT_GENERATED_INCLUDE}/ztusb/export.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ztusb)
+install(FILES ${ZT_GENERATED_INCLUDE}/ztusb/export.h ${PROJECT_SOURCE_DIR}/ztusb/ztusb.h
+        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ztusb)
 install(EXPORT ZtUsbDetectorTargets NAMESPACE ZtUsbDetector:: DESTINATION ${ZT_CONFIG_DIR})
 
 # A static library brings libudev to the host's link; a shared one keeps it to itself.
@@ -66,7 +68,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/ZtUsbDetectorConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/ZtUsbDetectorConfigVersion.cmake
         DESTINATION ${ZT_CONFIG_DIR})
 
-# For hosts without CMake: pkg-config ztusb, ztusb_sim or ztusb_udev.
+# For hosts without CMake: pkg-config ztusb, ztusb_sim or ztusb_udev (C++), ztusb-c (C).
 set(ZT_PC_PRIVATE_LIBS "")
 if(WIN32)
   set(ZT_PC_PRIVATE_LIBS "-luser32 -lole32 -loleaut32 -lcfgmgr32")
@@ -89,7 +91,7 @@ includedir=${prefix}/@CMAKE_INSTALL_INCLUDEDIR@
 libdir=${prefix}/@CMAKE_INSTALL_LIBDIR@
 
 Name: @name@
-Description: @description@ (C++20)
+Description: @description@
 Version: @PROJECT_VERSION@
 Requires: @requires@
 Requires.private: @requires_private@
@@ -99,8 +101,10 @@ Libs.private: @libs_private@
 ]])
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/pkgconfig/${name}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endfunction()
-zt_pkg_config(ztusb "Which USB devices come and go: COM ports, volumes, USB devices with all their faces"
-              "" "${ZT_PC_UDEV_PRIVATE}" "-L\${libdir} -lztusb" "${ZT_PC_PRIVATE_LIBS}")
+zt_pkg_config(ztusb "Which USB devices come and go: COM ports, volumes, USB devices with all their faces (C++20)"
+              "" "${ZT_PC_UDEV_PRIVATE}" "-L\${libdir} -lztusb++" "${ZT_PC_PRIVATE_LIBS}")
+# The C interface: its shared library holds all it needs.
+zt_pkg_config(ztusb-c "Which USB devices come and go: the C interface" "" "" "-L\${libdir} -lztusb" "")
 # The names of the library's parts when they were libraries of their own.
-zt_pkg_config(ztusb_sim "A Windows device world in-process, with simulated devices" ztusb "" "" "")
-zt_pkg_config(ztusb_udev "This machine's USB devices" ztusb "" "" "")
+zt_pkg_config(ztusb_sim "A Windows device world in-process, with simulated devices (C++20)" ztusb "" "" "")
+zt_pkg_config(ztusb_udev "This machine's USB devices (C++20)" ztusb "" "" "")
