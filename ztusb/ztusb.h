@@ -64,7 +64,8 @@ ZTUSB_API int ztusb_open(ztusb_context **context);
  * from the start attached. One world at a time in a process: while it is open no other
  * context may be, and the other way round (ZTUSB_ERROR_BUSY). */
 ZTUSB_API int ztusb_open_world(const char *path, ztusb_context **context);
-/* Ends the context's thread and frees it; NULL is ignored. */
+/* Ends the context's thread and frees it, once no other call on it is running; NULL is
+ * ignored. */
 ZTUSB_API void ztusb_close(ztusb_context *context);
 
 /* A world's device, by the id its file gives it, plugged in or pulled out. */

@@ -26,6 +26,7 @@ from __future__ import annotations
 import atexit
 import ctypes
 import threading
+import time
 from dataclasses import dataclass, field
 from typing import Iterator, List, Optional, Tuple
 
@@ -185,9 +186,21 @@ def _com_port(p) -> ComPort:
                    _text(p.location), _optional(p.interface_number))
 
 
-def _milliseconds(timeout: Optional[float]) -> int:
-    """None waits without end."""
-    return -1 if timeout is None else max(0, int(timeout * 1000))
+_SLICE_MS = 500
+
+
+def _slices(timeout: Optional[float]) -> Iterator[int]:
+    """A wait's timeout (seconds; None: without end) as waits of at most half a second each:
+    the library's calls hold the interpreter's signals back until they return."""
+    if timeout is None:
+        while True:
+            yield _SLICE_MS
+    deadline = time.monotonic() + max(0.0, timeout)
+    while True:
+        left_ms = int((deadline - time.monotonic()) * 1000)
+        yield max(0, min(left_ms, _SLICE_MS))
+        if left_ms <= _SLICE_MS:
+            return
 
 
 def _encoded(text: Optional[str]) -> Optional[bytes]:
@@ -210,6 +223,12 @@ class Context:
         if self._handle:
             lib.ztusb_close(self._handle)
             self._handle = ctypes.c_void_p()
+
+    def __del__(self) -> None:
+        try:
+            self.close()
+        except Exception:  # the interpreter is going: the library may be gone before it
+            pass
 
     def __enter__(self) -> "Context":
         return self
@@ -251,8 +270,12 @@ class Context:
         match = _native.Match(-1 if vid is None else vid, -1 if pid is None else pid, _encoded(serial),
                               _encoded(location), index)
         found = ctypes.POINTER(_native.Device)()
-        code = lib.ztusb_wait_for(self._open(), ctypes.byref(match), _milliseconds(timeout), ctypes.byref(found))
-        if code == _native.ERROR_TIMEOUT:
+        # In slices, so that Ctrl-C reaches the interpreter between them.
+        for slice_ms in _slices(timeout):
+            code = lib.ztusb_wait_for(self._open(), ctypes.byref(match), slice_ms, ctypes.byref(found))
+            if code != _native.ERROR_TIMEOUT:
+                break
+        else:
             return None
         _checked(code)
         try:
@@ -261,10 +284,14 @@ class Context:
             lib.ztusb_free_device(found)
 
     def next_event(self, timeout: Optional[float] = 0) -> Optional[Event]:
-        """The oldest event, waiting up to the timeout; None when none came."""
+        """The oldest event, waiting up to the timeout (seconds; None: without end); None when
+        none came."""
         taken = ctypes.POINTER(_native.Event)()
-        code = lib.ztusb_next_event(self._open(), _milliseconds(timeout), ctypes.byref(taken))
-        if code == _native.ERROR_TIMEOUT:
+        for slice_ms in _slices(timeout):
+            code = lib.ztusb_next_event(self._open(), slice_ms, ctypes.byref(taken))
+            if code != _native.ERROR_TIMEOUT:
+                break
+        else:
             return None
         _checked(code)
         try:
