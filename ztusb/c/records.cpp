@@ -3,6 +3,9 @@
 #include "ztusb/detector/port_path.h"
 #include "ztusb/detector/usb_id.h"
 
+#include <unordered_map>
+#include <utility>
+
 namespace zt::c_api {
 namespace {
 
@@ -33,20 +36,27 @@ std::int32_t IdNumber(const host::String& text) {
     return number ? *number : -1;
 }
 
-// The device one of whose ports, or volumes, the inventory's record names.
+// The faces of the devices by their name (a port's) or letter (a volume's), with their device:
+// read once for a whole inventory.
 template <typename Face>
-const devices::UsbDevice* OwnerOf(const std::vector<devices::UsbDevice>& devices, const std::string& name,
-                                  std::vector<Face> devices::UsbDevice::*faces, std::string Face::*key,
-                                  const Face** found) {
+using FaceIndex = std::unordered_map<std::string, std::pair<const devices::UsbDevice*, const Face*>>;
+
+template <typename Face>
+FaceIndex<Face> IndexOf(const std::vector<devices::UsbDevice>& devices, std::vector<Face> devices::UsbDevice::*faces,
+                        std::string Face::*key) {
+    FaceIndex<Face> index;
     for (const devices::UsbDevice& device : devices) {
         for (const Face& face : device.*faces) {
-            if (!name.empty() && face.*key == name) {
-                *found = &face;
-                return &device;
-            }
+            if (!(face.*key).empty()) index.try_emplace(face.*key, &device, &face);
         }
     }
-    return nullptr;
+    return index;
+}
+
+template <typename Face>
+std::pair<const devices::UsbDevice*, const Face*> Find(const FaceIndex<Face>& index, const std::string& key) {
+    const auto found = index.find(key);
+    return found == index.end() ? std::pair<const devices::UsbDevice*, const Face*>{} : found->second;
 }
 
 }  // namespace
@@ -117,10 +127,10 @@ std::unique_ptr<ComPortList> ComPortListOf(const std::vector<zt_usb_detector::TZ
     auto list = std::make_unique<ComPortList>();
     Arena& arena = list->arena;
     const zt_usb_detector::PortPaths paths;
+    const auto faces = IndexOf(devices, &devices::UsbDevice::ports, &devices::ComPort::name);
     list->ports = arena.Array(Converted(ports, [&](const zt_usb_detector::TZtComInfo& port) {
         const std::string name = ToUtf8(port.sPort);
-        const devices::ComPort* face = nullptr;
-        const devices::UsbDevice* owner = OwnerOf(devices, name, &devices::UsbDevice::ports, &devices::ComPort::name, &face);
+        const auto [owner, face] = Find(faces, name);
         return ztusb_com_port{arena.Text(name),
                               port.iPort,
                               arena.Text(ToUtf8(paths.Of(port.sPort))),
@@ -141,10 +151,10 @@ std::unique_ptr<VolumeList> VolumeListOf(const std::vector<zt_usb_detector::TZtV
                                          const std::vector<devices::UsbDevice>& devices) {
     auto list = std::make_unique<VolumeList>();
     Arena& arena = list->arena;
+    const auto faces = IndexOf(devices, &devices::UsbDevice::volumes, &devices::Volume::letter);
     list->volumes = arena.Array(Converted(volumes, [&](const zt_usb_detector::TZtVolInfo& volume) {
         const std::string letter = ToUtf8(volume.DeviceID);
-        const devices::Volume* face = nullptr;
-        OwnerOf(devices, letter, &devices::UsbDevice::volumes, &devices::Volume::letter, &face);
+        const devices::Volume* face = Find(faces, letter).second;
         return ztusb_volume{arena.Text(letter),
                             arena.Text(face ? face->mountPoint : std::string()),
                             arena.Text(ToUtf8(volume.FileSystem)),
