@@ -22,14 +22,16 @@ set(prefix ${WORK_DIR}/prefix)
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
 set(toolchain "")
+set(exe "")
 if(TOOLCHAIN)
   set(toolchain -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN})
+  set(exe .exe)
 endif()
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/build -G Ninja -DCMAKE_PREFIX_PATH=${prefix} ${toolchain}
     "-DCMAKE_EXE_LINKER_FLAGS=${LINK_FLAGS}")
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
-run(${EMULATOR} ${WORK_DIR}/build/consumer)
-run(${EMULATOR} ${WORK_DIR}/build/c_host)
+run(${EMULATOR} ${WORK_DIR}/build/consumer${exe})
+run(${EMULATOR} ${WORK_DIR}/build/c_host${exe})
 # A cross build's hosts end here: pkg-config and the monitor are the build machine's.
 if(TOOLCHAIN)
   run(${EMULATOR} ${prefix}/bin/ztusbmon.exe --help)
