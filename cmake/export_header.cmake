@@ -19,9 +19,10 @@ set(ZT_EXPORT_MACROS "")
 zt_export_macro(ZT_API ztusb ZT_EXPORT_MACROS)
 zt_export_macro(ZT_SIM_API ztusb ZT_EXPORT_MACROS)
 zt_export_macro(ZT_UDEV_API ztusb ZT_EXPORT_MACROS)
+zt_export_macro(ZT_UMOCKDEV_API ztusb_umockdev ZT_EXPORT_MACROS)
 file(CONFIGURE OUTPUT ${ZT_GENERATED_INCLUDE}/ztusb/export.h @ONLY CONTENT [[
 #pragma once
 // Marks what the library exports: ZT_API, and ZT_SIM_API and ZT_UDEV_API for the parts that
-// were libraries of their own (the world, this machine's devices). Written when the package
-// was configured.
+// were libraries of their own (the world, this machine's devices); ZT_UMOCKDEV_API what the
+// testing kit's umockdev library does. Written when the package was configured.
 @ZT_EXPORT_MACROS@]])

@@ -1,8 +1,9 @@
 # cmake --install: headers, the libraries, the monitor, a package configuration and
 # pkg-config files, so that a host can
-#   find_package(ZtUsbDetector CONFIG REQUIRED [COMPONENTS udev])
+#   find_package(ZtUsbDetector CONFIG REQUIRED [COMPONENTS udev umockdev])
 #   target_link_libraries(app ZtUsbDetector::ztusb)   # ZtUsbDetector::ztusb_sim, ::ztusb_udev
 #   target_link_libraries(c_app ZtUsbDetector::ztusb_c)  # the C interface, a shared library
+#   target_link_libraries(app_test ZtUsbDetector::ztusb_umockdev)  # where libumockdev was found
 include(CMakePackageConfigHelpers)
 
 set(ZT_CONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/ZtUsbDetector)
@@ -28,6 +29,13 @@ set(ZT_PUBLIC_HEADERS
   wmi/ZtWmiU.h wmi/wbem_bindings.h wmi/wbem_factories.h wmi/wbem_scripting_ids.h wmi/wbem_server.h
   wmi/wbem_wrappers.h
   world/broadcast.h world/cim_repository.h world/cim_schema.h world/device_tree.h world/recorded_world.h)
+# The testing kit's umockdev testbeds, in an export of their own: only a host that asks for
+# them needs libumockdev.
+if(TARGET ztusb_umockdev)
+  install(TARGETS ztusb_umockdev EXPORT ZtUsbDetectorUmockdevTargets)
+  install(EXPORT ZtUsbDetectorUmockdevTargets NAMESPACE ZtUsbDetector:: DESTINATION ${ZT_CONFIG_DIR})
+  list(APPEND ZT_PUBLIC_HEADERS testkit/umockdev_bed.h)
+endif()
 foreach(header ${ZT_PUBLIC_HEADERS})
   get_filename_component(folder ${header} DIRECTORY)
   install(FILES ${PROJECT_SOURCE_DIR}/ztusb/${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/ztusb/${folder})
@@ -44,7 +52,7 @@ find_dependency(PkgConfig)
 pkg_check_modules(LIBUDEV REQUIRED QUIET IMPORTED_TARGET libudev)]])
 endif()
 # The udev component is accepted for the hosts that ask for it: this machine's devices are in
-# the one library.
+# the one library. The umockdev component is the testing kit's library, where it was built.
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/ZtUsbDetectorConfig.cmake.in [[
 @PACKAGE_INIT@
 include(CMakeFindDependencyMacro)
@@ -55,6 +63,13 @@ foreach(_zt_component IN LISTS ZtUsbDetector_FIND_COMPONENTS)
   set(ZtUsbDetector_${_zt_component}_FOUND FALSE)
   if(_zt_component STREQUAL "udev")
     set(ZtUsbDetector_udev_FOUND TRUE)
+  elseif(_zt_component STREQUAL "umockdev" AND EXISTS "${CMAKE_CURRENT_LIST_DIR}/ZtUsbDetectorUmockdevTargets.cmake")
+    find_dependency(PkgConfig)
+    pkg_check_modules(UMOCKDEV QUIET IMPORTED_TARGET umockdev-1.0)
+    if(UMOCKDEV_FOUND)
+      include("${CMAKE_CURRENT_LIST_DIR}/ZtUsbDetectorUmockdevTargets.cmake")
+      set(ZtUsbDetector_umockdev_FOUND TRUE)
+    endif()
   endif()
 endforeach()
 check_required_components(ZtUsbDetector)
@@ -108,3 +123,7 @@ zt_pkg_config(ztusb-c "Which USB devices come and go: the C interface" "" "" "-L
 # The names of the library's parts when they were libraries of their own.
 zt_pkg_config(ztusb_sim "A Windows device world in-process, with simulated devices (C++20)" ztusb "" "" "")
 zt_pkg_config(ztusb_udev "This machine's USB devices (C++20)" ztusb "" "" "")
+if(TARGET ztusb_umockdev)
+  zt_pkg_config(ztusb_umockdev "USB devices plugged into and pulled out of umockdev testbeds, for tests" ztusb
+                umockdev-1.0 "-L\${libdir} -lztusb_umockdev" "")
+endif()

@@ -1,7 +1,8 @@
 #pragma once
 // A machine made of umockdev device descriptions (tests/udev/*.umockdev), for tests run
-// under umockdev-wrapper: udev answers from the testbed, mounts from a table the test gives,
-// which tells the world of each change as the system's does.
+// under umockdev-wrapper: udev answers from the package's testbed, which plugs and unplugs
+// them whole, mounts from a table the test gives, which tells the world of each change as the
+// system's does.
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -13,6 +14,7 @@
 #include <map>
 #include <string>
 
+#include "ztusb/testkit/umockdev_bed.h"
 #include "ztusb/udev/machine.h"
 
 namespace zt::testing {
@@ -20,35 +22,27 @@ namespace zt::testing {
 class UdevMachine {
 public:
     UdevMachine()
-        : testbed_(umockdev_testbed_new()),
-          changes_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC), POLLIN, eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
-        gchar* root = umockdev_testbed_get_root_dir(testbed_);
+        : changes_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC), POLLIN, eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+        gchar* root = umockdev_testbed_get_root_dir(bed_.Testbed());
         namesFile_ = std::filesystem::path(root).parent_path() /
                      ("names-" + std::filesystem::path(root).filename().string());
         g_free(root);
         std::filesystem::remove(namesFile_);
     }
-    ~UdevMachine() {
-        std::filesystem::remove(namesFile_);
-        g_object_unref(testbed_);
-    }
+    ~UdevMachine() { std::filesystem::remove(namesFile_); }
     UdevMachine(const UdevMachine&) = delete;
     UdevMachine& operator=(const UdevMachine&) = delete;
 
-    // Adds the devices of tests/udev/<name>.umockdev, below the machine's USB controller and
-    // root hubs (added with the first; a testbed without them is a machine without USB).
+    // Plugs the devices of tests/udev/<name>.umockdev in, below the machine's USB controller
+    // and root hubs (added with the first; a testbed without them is a machine without USB).
     void Load(const std::string& name) {
         if (!controller_) {
             controller_ = true;
             if (name != "host_controller") Load("host_controller");
         }
-        GError* error = nullptr;
-        const std::string file = std::string(ZT_UDEV_DEVICES) + "/" + name + ".umockdev";
-        if (!umockdev_testbed_add_from_file(testbed_, file.c_str(), &error)) {
-            ADD_FAILURE() << file << ": " << (error ? error->message : "unreadable");
-            if (error) g_error_free(error);
-        }
+        bed_.Plug(File(name));
     }
+    void Unplug(const std::string& name) { bed_.Unplug(File(name)); }
 
     // Mounts a partition's node at a mount point holding `size` bytes, `free` of them free.
     void Mount(const std::string& node, const std::string& mountPoint, std::uint64_t size,
@@ -83,10 +77,11 @@ public:
     // takes the change, and only the twin still has it to tell.
     void ChangeTakenByAnotherPoll() { Take(changes_.Descriptor()); }
 
-    UMockdevTestbed* Testbed() { return testbed_; }
+    UMockdevTestbed* Testbed() { return bed_.Testbed(); }
     const std::filesystem::path& NamesFile() const { return namesFile_; }
 
 private:
+    static std::string File(const std::string& name) { return std::string(ZT_UDEV_DEVICES) + "/" + name + ".umockdev"; }
     void Changed() {
         const std::uint64_t one = 1;
         for (const int descriptor : {changes_.Descriptor(), changes_.Twin()}) {
@@ -98,7 +93,7 @@ private:
         [[maybe_unused]] const auto taken = read(descriptor, &changes, sizeof changes);
     }
 
-    UMockdevTestbed* testbed_;
+    testkit::UmockdevBed bed_;
     sim::MountTableWatch changes_;
     std::filesystem::path namesFile_;
     bool controller_ = false;
