@@ -17,6 +17,10 @@ namespace win32 = zt::win32;
 using zt::testkit::kNamedEvents;
 using zt::testkit::NamedEvent;
 
+// Posted to itself on the first broadcast of a turn: a broadcast is sent, and makes the loop
+// return nothing (a removal is followed by no posted message that would).
+constexpr zt::win32::UINT kCollect = WM_APP + 1;
+
 // No record the system sends comes near this; a larger size is not believed.
 constexpr std::uint32_t kLongestRecord = 8192;
 constexpr std::int64_t kLongestPauseMs = 60000;  // as a world file allows
@@ -155,6 +159,7 @@ BroadcastRecorder::~BroadcastRecorder() {
 }
 
 void BroadcastRecorder::OnMessage(zt::host::TMessage& message) {
+    if (message.Msg == kCollect) return Collect();
     if (message.Msg != WM_DEVICECHANGE || message.LParam == 0) {
         message.Result = win32::DefWindowProcW(window_, message.Msg, message.WParam, message.LParam);
         return;
@@ -165,6 +170,7 @@ void BroadcastRecorder::OnMessage(zt::host::TMessage& message) {
     Json record = RecordFields(message.LParam);
     if (record.is_null()) return;
     Json broadcast = {{"event", named == std::end(kNamedEvents) ? Json(event) : Json(named->name)}, {"record", record}};
+    if (received_.empty()) win32::PostMessageW(window_, kCollect, 0, 0);
     received_.push_back({std::chrono::steady_clock::now(), std::move(broadcast)});
 }
 

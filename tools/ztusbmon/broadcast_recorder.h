@@ -22,8 +22,9 @@ public:
     BroadcastRecorder& operator=(const BroadcastRecorder&) = delete;
 
     // Records the broadcasts received since the last call, the first with what changed
-    // since. Call it from the message loop, never while a broadcast is being handled: it
-    // reads WMI.
+    // since. The recorder calls it itself from the message loop after the broadcasts of a
+    // turn, which a system sends without waking the loop; call it once more after the loop
+    // for those that came with its end.
     void Collect();
 
     const Json& Broadcasts() const { return broadcasts_; }

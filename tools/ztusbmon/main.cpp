@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -251,29 +250,26 @@ private:
         return 0;
     }
 
-    // Steps of the world's script, each followed by the message loop's work and then by
-    // what the caller does after it.
-    void RunScript(const std::function<void()>& afterStep = [] {}) {
+    // Steps of the world's script, each followed by the message loop's work.
+    void RunScript() {
         if (!world_) return;
         for (const auto& step : world_->script) {
             zt::testkit::Perform(station_, *world_, step);
             zt::host::ProcessMessages();
-            afterStep();
         }
     }
 
     // The script, then with --once the end; otherwise the message loop, asleep between
     // messages, until Ctrl+C. A Ctrl+C during the script ends the loop at once.
-    void RunUntilInterrupted(const std::function<void()>& afterStep = [] {}) {
+    void RunUntilInterrupted() {
         std::optional<ztusbmon::QuitOnInterrupt> quit;
         if (!options_.once) quit.emplace();
-        RunScript(afterStep);
+        RunScript();
         if (options_.once) return;
         zt::win32::MSG message{};
         while (zt::win32::GetMessageW(&message, nullptr, 0, 0) > 0) {
             zt::win32::TranslateMessage(&message);
             zt::win32::DispatchMessageW(&message);
-            afterStep();
         }
     }
 
@@ -311,7 +307,8 @@ private:
         zt::testkit::Json recording = ztusbmon::RecordMachine();
         if (options_.watch) {
             ztusbmon::BroadcastRecorder recorder(recording);
-            RunUntilInterrupted([&] { recorder.Collect(); });
+            RunUntilInterrupted();
+            recorder.Collect();
             recording["broadcasts"] = recorder.Broadcasts();
         }
         if (options_.redact) ztusbmon::Redact(recording);
