@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -52,7 +53,7 @@ TEST(WorldFile, DeepNestingIsRefusedAtItsLine) {
     // Far past the limit costs no more than reaching it.
     EXPECT_EQ(ErrorOf(std::string(1000000, '[')), "w.json:1: expected at most 32 levels of nesting");
     EXPECT_EQ(ErrorOf("{\"devices\": [], \"x\": " + std::string(31, '[') + std::string(31, ']') + "}"),
-              "no error");
+              "w.json:1: unknown key \"x\"");
 }
 
 TEST(WorldFile, ErrorsNameTheLineOfTheValueOrItsObject) {
@@ -66,6 +67,52 @@ TEST(WorldFile, ErrorsNameTheLineOfTheValueOrItsObject) {
     EXPECT_EQ(ErrorOf(uasp + R"("luns": []}]})"), "w.json:2: expected \"luns\": one to eight lists of volumes");
     EXPECT_EQ(ErrorOf(uasp + R"("msft30": "yes", "volumes": []}]})"), "w.json:2: expected \"msft30\" to be true or false");
     EXPECT_EQ(ErrorOf(uasp + R"("msft30": true, "luns": [[], []]}]})"), "no error");
+}
+
+// Each object holds only what its reader knows; a slip is named with the key it stands for,
+// also where the key it misspells is one the object needs.
+TEST(WorldFile, UnknownKeysAreRefusedAtTheirLineWithTheKeyMeant) {
+    struct Row {
+        std::string text;
+        std::string error;
+    };
+    const std::string stick = Stick("s", 1, "E:", false);
+    const std::string recording = R"({"version": 2, "instances": [{"class": "Win32_PnPEntity",
+"properties": {"DeviceID": "USB\\X", "NotInTheSchema": 1}}])";
+    for (const Row& row : {
+             Row{"{\"devices\": [\n{\"id\": \"c\", \"kind\": \"builtin_port\", \"port\": \"COM1\", \"atached\": true}]}",
+                 "w.json:2: unknown key \"atached\" (did you mean \"attached\"?)"},
+             Row{"{\"devices\": [\n{\"id\": \"f\", \"kind\": \"ftdi\", \"serial\": \"A1\", \"prot\": \"COM5\"}]}",
+                 "w.json:2: unknown key \"prot\" (did you mean \"port\"?)"},
+             Row{"{\"devices\": [\n{\"id\": \"f\", \"kind\": \"ftdi\", \"serial\": \"A1\", \"port\": \"COM5\", \"instance\": \"1\"}]}",
+                 "w.json:2: unknown key \"instance\""},
+             Row{"{\"devices\": [" + kFtdi + "],\n\"scirpt\": [],\n\"x\": 1}", "w.json:2: unknown key \"scirpt\" (did you mean \"script\"?)"},
+             Row{"{\"devices\": [" + stick.substr(0, stick.size() - 3) + ",\n\"lable\": \"L\"}]}]}",
+                 "w.json:2: unknown key \"lable\" (did you mean \"label\"?)"},
+             Row{"{\"devices\": [" + kFtdi + "],\n\"script\": [{\"plug\": \"f\", \"pause_ms\": 5}]}",
+                 "w.json:2: unknown key \"pause_ms\""},
+             Row{recording + "}", "no error"},
+             Row{recording + ",\n\"broadcast\": []}", "w.json:3: unknown key \"broadcast\" (did you mean \"broadcasts\"?)"},
+             Row{R"({"version": 2, "instances": [{"clas": "Win32_PnPEntity", "properties": {}}]})",
+                 "w.json:1: unknown key \"clas\" (did you mean \"class\"?)"},
+         }) {
+        EXPECT_EQ(ErrorOf(row.text), row.error) << row.text;
+    }
+}
+
+// A folder or a missing file says so, not that its text is wrong.
+TEST(WorldFile, WhatIsNoReadableFileIsToldForWhatItIs) {
+    const std::string folder = std::filesystem::temp_directory_path().string();
+    const std::string missing = folder + "/no-such-world.json";
+    for (const auto& [path, error] : {std::pair{folder, folder + ": is a folder, not a world file"},
+                                      std::pair{missing, missing + ": cannot read: No such file or directory"}}) {
+        try {
+            zt::testkit::LoadWorld(path);
+            ADD_FAILURE() << path << " loaded";
+        } catch (const WorldError& e) {
+            EXPECT_EQ(e.what(), error);
+        }
+    }
 }
 
 TEST(WorldFile, ScriptsPlugOnlyWhatIsOutAndUnplugOnlyWhatIsIn) {

@@ -1,5 +1,6 @@
 #include "ztusb/testkit/json_reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <iterator>
 
@@ -107,6 +108,36 @@ private:
     std::string key_;
 };
 
+std::string Parent(const std::string& path) { return path.substr(0, path.rfind('/')); }
+
+std::string Unescaped(const std::string& segment) {
+    std::string name;
+    for (std::size_t i = 0; i < segment.size(); ++i) {
+        const bool escape = segment[i] == '~' && i + 1 < segment.size();
+        name += escape ? (segment[++i] == '1' ? '/' : '~') : segment[i];
+    }
+    return name;
+}
+
+// Edits (insertion, deletion, change, swap of neighbours) from one name to the other.
+std::size_t Edits(const std::string& a, const std::string& b) {
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+// A slip of the keyboard: one edit in a short name, two in a longer one.
+bool NearMiss(const std::string& written, const std::string& meant) {
+    return written != meant && Edits(written, meant) <= (meant.size() <= 4 ? 1u : 2u);
+}
+
 }  // namespace
 
 int LineTree::LineOf(const std::string& path) const {
@@ -154,8 +185,89 @@ Document ParseDocument(const std::string& text, const std::string& fileName) {
     return document;
 }
 
+// What holds a member looked for is looked into too.
+void Reader::LookFor(const std::string& path) const {
+    std::string at = path;
+    while (!at.empty() && known_.insert(at).second) at = Parent(at);
+}
+
+const Json& Reader::At(const std::string& path) const {
+    LookFor(path);
+    return root_.at(Json::json_pointer(path));
+}
+
+bool Reader::Has(const std::string& path) const {
+    LookFor(path);
+    return root_.contains(Json::json_pointer(path));
+}
+
+const Json& Reader::AnyMembers(const std::string& path) const {
+    open_.insert(path);
+    return At(path);
+}
+
+std::string Reader::Member(const std::string& object, const std::string& name) {
+    std::string path = object + "/";
+    for (const char c : name) {
+        if (c == '~') {
+            path += "~0";
+        } else if (c == '/') {
+            path += "~1";
+        } else {
+            path += c;
+        }
+    }
+    return path;
+}
+
 void Reader::Fail(const std::string& path, const std::string& expected) const {
+    const std::string object = Parent(path);
+    if (!path.empty() && !root_.contains(Json::json_pointer(path)) && root_.contains(Json::json_pointer(object)) &&
+        At(object).is_object()) {
+        for (const auto& [key, value] : At(object).items()) {
+            const std::string member = Member(object, key);
+            if (!known_.count(member) && NearMiss(key, Name(path))) FailUnknown(member);
+        }
+    }
     throw WorldError(fileName_ + ":" + std::to_string(LineOf(path)) + ": expected " + expected);
+}
+
+void Reader::RefuseUnknownKeys() const {
+    std::string first;
+    FindUnknown("", root_, first);
+    if (!first.empty()) FailUnknown(first);
+}
+
+// Unknown members are not looked into: what they hold is no one's.
+void Reader::FindUnknown(const std::string& at, const Json& value, std::string& first) const {
+    if (open_.count(at) != 0) return;
+    if (value.is_array()) {
+        for (std::size_t i = 0; i < value.size(); ++i) FindUnknown(at + "/" + std::to_string(i), value[i], first);
+        return;
+    }
+    if (!value.is_object()) return;
+    for (const auto& [key, member] : value.items()) {
+        const std::string path = Member(at, key);
+        if (known_.count(path) != 0) {
+            FindUnknown(path, member, first);
+        } else if (first.empty() || LineOf(path) < LineOf(first)) {
+            first = path;
+        }
+    }
+}
+
+void Reader::FailUnknown(const std::string& path) const {
+    const std::string written = Unescaped(Name(path));
+    std::string message = fileName_ + ":" + std::to_string(LineOf(path)) + ": unknown key \"" + written + "\"";
+    const std::string object = Parent(path) + "/";
+    for (auto known = known_.lower_bound(object); known != known_.end() && known->starts_with(object); ++known) {
+        const std::string name = Unescaped(known->substr(object.size()));
+        if (known->find('/', object.size()) == std::string::npos && NearMiss(written, name)) {
+            message += " (did you mean \"" + name + "\"?)";
+            break;
+        }
+    }
+    throw WorldError(message);
 }
 
 const Json& Reader::Array(const std::string& path, bool required) const {

@@ -13,20 +13,6 @@ using zt::host::String;
 using zt::sim::CimProperty;
 using zt::sim::CimType;
 
-std::string Member(const std::string& at, const std::string& name) {
-    std::string path = at + "/";  // with ~ and / written as a JSON pointer writes them
-    for (const char c : name) {
-        if (c == '~') {
-            path += "~0";
-        } else if (c == '/') {
-            path += "~1";
-        } else {
-            path += c;
-        }
-    }
-    return path;
-}
-
 std::string Item(const std::string& list, std::size_t index) { return list + "/" + std::to_string(index); }
 
 int HexDigit(char c) {
@@ -120,8 +106,8 @@ zt::sim::RecordedInstance ReadInstance(const Reader& reader, const std::string& 
     const std::string list = at + "/properties";
     if (!reader.Has(list) || !reader.At(list).is_object()) reader.Fail(list, "\"properties\": an object");
     zt::sim::RecordedInstance instance{cimClass.name, {}, {}};
-    for (const auto& [name, value] : reader.At(list).items()) {
-        const std::string path = Member(list, name);
+    for (const auto& [name, value] : reader.AnyMembers(list).items()) {
+        const std::string path = Reader::Member(list, name);
         if (value.is_null()) continue;  // WMI leaves null properties out
         if (const CimProperty* property = cimClass.Find(zt::host::FromUtf8(name))) {
             instance.values.emplace_back(property->name, KnownValue(reader, path, *property, value));
@@ -132,7 +118,7 @@ zt::sim::RecordedInstance ReadInstance(const Reader& reader, const std::string& 
         if (!IsScalar(value) && !scalars) reader.Fail(path, "\"" + name + "\": a text, number, true, false or a list of those");
         instance.written.push_back({zt::host::FromUtf8(name), ObjectTextValue(value)});
     }
-    if (!reader.Has(Member(list, zt::host::ToUtf8(cimClass.Key().name)))) {
+    if (!reader.Has(Reader::Member(list, zt::host::ToUtf8(cimClass.Key().name)))) {
         reader.Fail(list, "\"" + zt::host::ToUtf8(cimClass.Key().name) + "\": the instance's key");
     }
     return instance;
@@ -305,6 +291,7 @@ String ObjectTextValue(const Json& value) {
 }
 
 zt::sim::RecordedWorld ReadRecording(const Reader& reader) {
+    if (reader.Has("/machine")) reader.Text("/machine", "\"DESKTOP-7Q2M4KD\"");  // the machine's name, for people
     Checker checker(reader);
     zt::sim::RecordedWorld world{ReadArrivals(reader, ""), {}};
     checker.Arrive("", world.present);

@@ -2,7 +2,10 @@
 
 #include "ztusb/testkit/recording.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -281,12 +284,16 @@ World ParseWorld(const std::string& text, const std::string& fileName) {
         }
         world.script.push_back({WorldStep::Action::Replay, i, 0, reader.LineOf("/broadcasts/" + std::to_string(i))});
     }
+    reader.RefuseUnknownKeys();
     return world;
 }
 
+// A folder opens as a file that reads as nothing, which would be a syntax error.
 World LoadWorld(const std::string& path) {
+    std::error_code notFound;
+    if (std::filesystem::is_directory(path, notFound)) throw WorldError(path + ": is a folder, not a world file");
     std::ifstream file(path, std::ios::binary);
-    if (!file) throw WorldError(path + ": cannot be read");
+    if (!file) throw WorldError(path + ": cannot read: " + std::strerror(errno));
     std::ostringstream text;
     text << file.rdbuf();
     return ParseWorld(text.str(), path);

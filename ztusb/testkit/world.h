@@ -63,7 +63,11 @@ struct World {
     std::string fileName;
 };
 
+// A member no reader of its object knows is a WorldError at its line, naming it and the key
+// it is a slip for: FILE:LINE: unknown key "atached" (did you mean "attached"?).
 ZT_API World ParseWorld(const std::string& text, const std::string& fileName);
+// A folder, or a file that cannot be read, is a WorldError that says so:
+// "FILE: is a folder, not a world file", "FILE: cannot read: No such file or directory".
 ZT_API World LoadWorld(const std::string& path);
 ZT_API World DefaultWorld();
 
