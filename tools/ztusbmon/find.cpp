@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "ztusb/host/shown_text.h"
+#include "tools/ztusbmon/shown_argument.h"
 
 namespace ztusbmon {
 namespace {
@@ -16,7 +16,7 @@ Number NumberOf(const std::string& option, const std::string& text, int base, Nu
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
     if (error != std::errc() || end != text.data() + text.size() || text.empty() || value > most) {
         throw FindUsageError(option + " takes " + (base == 16 ? "four hex digits, such as 0403" : "a number") +
-                             ", not " + zt::host::ShownText(std::string_view(text).substr(0, 64)));
+                             ", not " + ShownArgument(text));
     }
     return value;
 }
@@ -51,7 +51,7 @@ FindOptions ParseFind(const std::vector<std::string>& arguments) {
             options.face = option == "--port" ? FindOptions::Face::Port : FindOptions::Face::Volume;
             continue;
         } else {
-            throw FindUsageError("find does not take " + zt::host::ShownText(std::string_view(option).substr(0, 64)));
+            throw FindUsageError("find does not take " + ShownArgument(option));
         }
         criterion = true;
     }

@@ -20,6 +20,7 @@
 #include "tools/ztusbmon/real_system.h"
 #include "tools/ztusbmon/recorder.h"
 #include "tools/ztusbmon/redaction.h"
+#include "tools/ztusbmon/shown_argument.h"
 #include "tools/ztusbmon/report.h"
 #include "ztusb/testkit/world.h"
 #include "ztusb/wmi/ZtWmiU.h"
@@ -113,20 +114,20 @@ Options Parse(int argc, char** argv) {
             options.details = options.details || arg == "--details";
             options.once = options.once || arg == "--once";
         } else if (arg.starts_with("-")) {
-            throw UsageError("unknown option " + arg);
+            throw UsageError("unknown option " + ztusbmon::ShownArgument(arg));
         } else if (options.command == "find") {
             options.findArguments.push_back(arg);
         } else if (options.command.empty()) {
             options.command = arg;
         } else {
-            throw UsageError("unexpected argument " + arg);
+            throw UsageError("unexpected argument " + ztusbmon::ShownArgument(arg));
         }
     }
     if (options.help) return options;
     static const char* commands[] = {"ports", "volumes", "usbasp", "ftdi", "devices", "find", "watch", "demo", "record"};
     if (options.command.empty()) throw UsageError("no command given");
     if (std::find(std::begin(commands), std::end(commands), options.command) == std::end(commands)) {
-        throw UsageError("unknown command " + options.command);
+        throw UsageError("unknown command " + ztusbmon::ShownArgument(options.command));
     }
     const std::pair<const char*, bool> given[] = {{"--names", options.names},
                                                   {"--details", options.details},
