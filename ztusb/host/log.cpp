@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,15 +36,20 @@ struct LogState {
     Installed current = standardError;
     std::atomic<int> threshold{static_cast<int>(current.level)};
 
+    // Made once per process: a word that names no level is said once, and the log stays off.
     static Installed FromEnvironment() {
         const char* chosen = std::getenv("ZT_USB_LOG");
-        const LogLevel level = LevelNamed(chosen != nullptr ? chosen : "");
-        if (level == LogLevel::Off) return {};
-        return {std::make_shared<const LogHandler>(LogToStandardError), level, true};
+        const std::string_view word = chosen != nullptr ? chosen : "";
+        const std::optional<LogLevel> level = LevelNamed(word);
+        if (!level) {
+            std::fprintf(stderr, "ztusb: ZT_USB_LOG=%s names no log level (off, error, warning, info or debug): the log stays off\n",
+                         ShownText(word.substr(0, 60)).c_str());
+        }
+        if (level.value_or(LogLevel::Off) == LogLevel::Off) return {};
+        return {std::make_shared<const LogHandler>(LogToStandardError), *level, true};
     }
 
-    // Unknown words ask for everything: whoever set the variable wants to see the log.
-    static LogLevel LevelNamed(std::string_view name) {
+    static std::optional<LogLevel> LevelNamed(std::string_view name) {
         std::string lower(name);
         std::transform(lower.begin(), lower.end(), lower.begin(),
                        [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
@@ -51,7 +57,8 @@ struct LogState {
         if (lower == "error") return LogLevel::Error;
         if (lower == "warning" || lower == "warn") return LogLevel::Warning;
         if (lower == "info") return LogLevel::Info;
-        return LogLevel::Debug;
+        if (lower == "debug") return LogLevel::Debug;
+        return std::nullopt;
     }
 };
 

@@ -2,7 +2,7 @@
 // The package's log: what it did and why a result is what it is (a failed query beside an
 // empty one, a skipped object, a library's status). Off by default and then costs a level
 // check. The host installs a handler, or sets ZT_USB_LOG (error, warning, info, debug) to get
-// the log on standard error.
+// the log on standard error; another word is said once on standard error, and the log stays off.
 
 #include <functional>
 #include <string_view>
