@@ -5,7 +5,10 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <string_view>
 #include <system_error>
+
+#include "ztusb/host/log_line.h"
 
 namespace zt::sim {
 namespace {
@@ -22,6 +25,11 @@ bool ValidLetter(char letter) { return letter >= kFirstLetter && letter <= 'Z'; 
 }  // namespace
 
 DeviceNames::DeviceNames(std::filesystem::path stateFile) : stateFile_(std::move(stateFile)) {
+    if (stateFile_.empty()) {
+        ZT_LOG(Info, "device") << "COM numbers and drive letters are kept for this run only: ZT_USB_STATE is off";
+        return;
+    }
+    ZT_LOG(Info, "device") << "COM numbers and drive letters are kept in " << stateFile_.string();
     std::ifstream in(stateFile_);
     std::string line;
     while (std::getline(in, line)) {
@@ -81,6 +89,7 @@ std::vector<String> DeviceNames::DriveLetters(const std::vector<std::string>& vo
 
 // Written aside and renamed, so that a crash never leaves half a file.
 void DeviceNames::Save() const {
+    if (stateFile_.empty()) return;
     std::error_code error;
     std::filesystem::create_directories(stateFile_.parent_path(), error);
     std::filesystem::path partial = stateFile_;
@@ -99,6 +108,9 @@ void DeviceNames::Save() const {
 }
 
 std::filesystem::path DefaultDeviceNamesFile() {
+    if (const char* chosen = std::getenv("ZT_USB_STATE"); chosen != nullptr && *chosen != '\0') {
+        return std::string_view(chosen) == "off" ? std::filesystem::path() : std::filesystem::path(chosen);
+    }
     const char* state = std::getenv("XDG_STATE_HOME");
     std::filesystem::path base;
     if (state != nullptr && *state == '/') {

@@ -1,7 +1,8 @@
 #pragma once
 // COM numbers and drive letters given the way Windows gives them: a device keeps its number
 // and a volume its letter across plugs and restarts; a new one gets the lowest free. Kept in
-// a small state file.
+// a small state file, written whenever a new device or volume is named, a plain listing
+// included (see DefaultDeviceNamesFile for where, and how to turn it off).
 
 #include <filesystem>
 #include <map>
@@ -18,7 +19,8 @@ using host::String;
 
 class ZT_UDEV_API DeviceNames {
 public:
-    // Reads the names given before; a missing or unreadable file is a fresh start.
+    // Reads the names given before; a missing or unreadable file is a fresh start. Without a
+    // file (an empty path) the names hold for this run only. The log says which (info).
     explicit DeviceNames(std::filesystem::path stateFile);
 
     // The device's COM name. A number once given stays the device's, present or not, as in
@@ -39,7 +41,8 @@ private:
     std::map<std::string, char> letters_;
 };
 
-// $XDG_STATE_HOME/ztusbdetector/device-names, or ~/.local/state/... without it.
+// The file $ZT_USB_STATE names, or none where it is "off"; without it
+// $XDG_STATE_HOME/ztusbdetector/device-names, or ~/.local/state/ztusbdetector/device-names.
 ZT_UDEV_API std::filesystem::path DefaultDeviceNamesFile();
 
 }  // namespace zt::sim
