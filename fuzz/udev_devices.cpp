@@ -7,7 +7,7 @@
 // Input: per device: a shape byte (interfaces, serial ports, disks), the texts vendor ID,
 // product ID, serial, manufacturer, product (each up to a 0x1F byte), then per port an
 // interface number (1 byte); per disk the texts vendor, model, revision, a LUN (2 bytes), a
-// flags byte (removable, GPT, partitions, UAS) and per partition its size (8 bytes), a flags byte
+// flags byte (removable, GPT, partitions, interface, UAS) and per partition its size (8 bytes), a flags byte
 // (mounted, file-system kind), the texts file-system version, label and UUID, and the mounted
 // file system's size and free space (8 bytes each).
 #include <array>
@@ -62,6 +62,7 @@ FoundDisk Disk(zt::fuzz::FuzzInput& input, const std::string& node) {
     const auto flags = input.Take<std::uint8_t>();
     disk.removable = (flags & 1) != 0;
     disk.gpt = (flags & 2) != 0;
+    disk.interfaceNumber = flags >> 5 & 3u;
     disk.uas = (flags & 0x80) != 0;
     for (unsigned number = 1; number <= (flags >> 2 & 7u) % 5u; ++number) {
         disk.partitions.push_back(Partition(input, node, number));

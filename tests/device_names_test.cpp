@@ -196,23 +196,33 @@ TEST_F(NamesFile, VolumesSharingAUuidKeepLettersOfTheirOwnAcrossRestarts) {
     EXPECT_EQ(letters(), first);
 }
 
-// Ports whose device IDs would coincide: four on one interface (such chips exist), FTDI
-// interfaces past the channel letter Z, a port beside a disk on a device that counts one
-// interface (a device may say anything). Each keeps its own.
-TEST_F(NamesFile, PortsThatWouldShareADeviceIdKeepOnesOfTheirOwn) {
+// Ports or disks whose device IDs would coincide: four ports on one interface (such chips
+// exist), FTDI interfaces past the channel letter Z, a port beside a disk on a device that
+// counts one interface (a device may say anything), two mass storage interfaces each with
+// its LUN 0, with or without a serial, on USB-attached SCSI too. Each keeps its own.
+TEST_F(NamesFile, PortsAndDisksThatWouldShareADeviceIdKeepOnesOfTheirOwn) {
     struct Case {
         const char* vendor;
-        std::vector<unsigned> interfaces;
-        bool withDisk;
+        const char* serial;
+        std::vector<unsigned> ports;  // their interfaces
+        std::vector<unsigned> disks;
+        unsigned interfaceCount;
+        bool uas;
     };
-    for (const Case& c : {Case{"9710", {0, 0, 0, 0}, false}, Case{"0403", {26, 27, 25}, false},
-                          Case{"1a86", {0}, true}}) {
-        zt::sim::FoundUsbDevice chip = Usb("1-3", c.vendor, "7840", "MCS01", "USB-Serial");
-        for (const unsigned interfaceNumber : c.interfaces) {
+    for (const Case& c : {Case{"9710", "MCS01", {0, 0, 0, 0}, {}, 1, false}, Case{"0403", "MCS01", {26, 27, 25}, {}, 1, false},
+                          Case{"1a86", "MCS01", {0}, {0}, 1, false}, Case{"0781", "MCS01", {}, {0, 1}, 2, false},
+                          Case{"0781", "", {}, {0, 1}, 2, false}, Case{"04e8", "", {}, {0, 1}, 2, true}}) {
+        zt::sim::FoundUsbDevice chip = Usb("1-3", c.vendor, "7840", c.serial, "USB-Serial");
+        chip.interfaceCount = c.interfaceCount;
+        for (const unsigned interfaceNumber : c.ports) {
             chip.ttys.push_back({.node = "/dev/ttyUSB" + std::to_string(chip.ttys.size()),
                                  .interfaceNumber = interfaceNumber, .port = {}});
         }
-        if (c.withDisk) chip.disks.push_back(Disk("/dev/sdz", {}));
+        for (const unsigned interfaceNumber : c.disks) {
+            chip.disks.push_back(Disk("/dev/sd" + std::string(1, static_cast<char>('b' + chip.disks.size())), {}));
+            chip.disks.back().interfaceNumber = interfaceNumber;
+            chip.disks.back().uas = c.uas;
+        }
         zt::sim::NamedDevices named(file);
         zt::sim::Workstation station;
         const auto mirrored = named.Apply({{"chip", chip}});
@@ -220,10 +230,13 @@ TEST_F(NamesFile, PortsThatWouldShareADeviceIdKeepOnesOfTheirOwn) {
         ASSERT_NO_THROW(station.Attach(mirrored.at("chip")->storage)) << c.vendor;
         std::set<String> portNames;
         for (const auto& port : mirrored.at("chip")->serial.ports) portNames.insert(port.name);
-        EXPECT_EQ(portNames.size(), c.interfaces.size()) << c.vendor << ": one COM name each";
+        EXPECT_EQ(portNames.size(), c.ports.size()) << c.vendor << ": one COM name each";
         const auto ports = station.Cim().Query(u"SELECT DeviceID FROM Win32_PnPEntity WHERE PNPClass = \"Ports\"");
         ASSERT_TRUE(ports);
-        EXPECT_EQ(ports->size(), c.interfaces.size()) << c.vendor;
+        EXPECT_EQ(ports->size(), c.ports.size()) << c.vendor;
+        const auto disks = station.Cim().Query(u"SELECT PNPDeviceID FROM Win32_DiskDrive");
+        ASSERT_TRUE(disks);
+        EXPECT_EQ(std::set<String>(disks->begin(), disks->end()).size(), c.disks.size()) << c.vendor;
         station.Detach(mirrored.at("chip")->storage);
         station.Detach(mirrored.at("chip")->serial);
     }

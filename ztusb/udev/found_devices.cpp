@@ -197,15 +197,19 @@ String DiskCaption(const FoundDisk& disk, const char16_t* ending) {
     return DisplayText(caption, u"USB") + ending;
 }
 
+// What sets apart a disk whose device ID another disk of the device has (the LUN 0 of
+// each of two mass storage interfaces): its place, appended to the instance as for ports.
+String Apart(unsigned place) { return place == 0 ? String() : u"&" + Hex(place, "%u"); }
+
 // USBSTOR\DISK&VEN_<8>&PROD_<16>&REV_<4>\<instance>&<LUN>, as the SCSI inquiry gives them.
 DiskDrive UsbstorDrive(const FoundUsbDevice& device, const String& instance, const FoundDisk& disk,
-                       const String& serialNumber) {
+                       const String& serialNumber, unsigned place) {
     const String diskInstance = serialNumber.empty()
                                     ? u"7&" + Hex(MadeUpInstanceNumber(device.location + "/disk"), "%X")
                                     : host::UpperCase(instance);
     return {DiskCaption(disk, u" USB Device"),
             disk.removable ? u"Removable Media" : u"External hard disk media",
-            u"USBSTOR\\" + DiskPart(disk, true) + u"\\" + diskInstance + u"&" +
+            u"USBSTOR\\" + DiskPart(disk, true) + u"\\" + diskInstance + Apart(place) + u"&" +
                 host::FromAnsi(std::to_string(disk.lun)),
             serialNumber,
             disk.index,
@@ -216,23 +220,34 @@ DiskDrive UsbstorDrive(const FoundUsbDevice& device, const String& instance, con
 }
 
 // On USB-attached SCSI: SCSI\DISK&VEN_<8>&PROD_<16>\<instance Windows made>&<LUN>.
-DiskDrive UaspDrive(const FoundUsbDevice& device, const FoundDisk& disk, const String& serialNumber) {
+DiskDrive UaspDrive(const FoundUsbDevice& device, const FoundDisk& disk, const String& serialNumber,
+                    unsigned place) {
     return UaspDiskDrive(DiskCaption(disk, u" SCSI Disk Device"), DiskPart(disk, false),
-                         u"7&" + Hex(MadeUpInstanceNumber(device.location + "/scsi"), "%X") + u"&0",
+                         u"7&" + Hex(MadeUpInstanceNumber(device.location + "/scsi"), "%X") + u"&0" + Apart(place),
                          serialNumber, disk.index, disk.lun, {});
 }
 
-DiskDrive MirrorDisk(const FoundUsbDevice& device, const String& instance, const FoundDisk& disk,
+DiskDrive MirrorDisk(const FoundUsbDevice& device, const String& instance, const FoundDisk& disk, unsigned place,
                      MirroredDevice& mirrored) {
     const String serialNumber = UsableSerial(device.serial) ? host::FromAnsi(device.serial) : String();
-    DiskDrive drive = disk.uas ? UaspDrive(device, disk, serialNumber)
-                               : UsbstorDrive(device, instance, disk, serialNumber);
+    DiskDrive drive = disk.uas ? UaspDrive(device, disk, serialNumber, place)
+                               : UsbstorDrive(device, instance, disk, serialNumber, place);
     drive.holder = IsComposite(device) ? InterfaceNode(device, disk.interfaceNumber, u"USB Mass Storage Device",
                                                        u"USBSTOR", mirrored)
                                        : mirrored.serial.nodes.front().id;
     drive.style = disk.gpt ? PartitionStyle::Gpt : PartitionStyle::Mbr;
     for (const FoundPartition& partition : disk.partitions) drive.volumes.push_back(MirrorVolume(partition));
     return drive;
+}
+
+void AddDisks(const FoundUsbDevice& device, const String& instance, MirroredDevice& mirrored) {
+    std::map<String, unsigned> drivesWithId;
+    for (const FoundDisk& disk : device.disks) {
+        DiskDrive drive = MirrorDisk(device, instance, disk, 0, mirrored);
+        const unsigned place = drivesWithId[drive.pnpDeviceId]++;
+        if (place != 0) drive = MirrorDisk(device, instance, disk, place, mirrored);
+        mirrored.storage.drives.push_back(std::move(drive));
+    }
 }
 
 }  // namespace
@@ -252,9 +267,7 @@ MirroredDevice MirrorDevice(const FoundUsbDevice& device, const String& instance
     mirrored.serial.interfaceName = UsbDeviceInterfaceName(Hardware(device), instance);
     AddUsbDevice(device, instance, mirrored);
     AddPorts(device, instance, mirrored);
-    for (const FoundDisk& disk : device.disks) {
-        mirrored.storage.drives.push_back(MirrorDisk(device, instance, disk, mirrored));
-    }
+    AddDisks(device, instance, mirrored);
     return mirrored;
 }
 
