@@ -80,6 +80,13 @@ std::vector<zt::sim::Record> Arrival(const zt::sim::StorageDevice& device) {
     return records;
 }
 
+// A board announces its USB device interface once, then its ports, then its volumes.
+std::vector<zt::sim::Record> Arrival(const zt::sim::UsbBoard& board) {
+    std::vector<zt::sim::Record> records = Arrival(board.serial);
+    if (zt::sim::UnitMask(board.storage) != 0) records.push_back(zt::sim::VolumeRecord(zt::sim::UnitMask(board.storage)));
+    return records;
+}
+
 void WriteQueriesAndTexts(const std::string& name, const Recorder& recorder) {
     for (std::size_t i = 0; i < recorder.queries.size(); ++i) {
         Write("wql", name + "-" + std::to_string(i), std::string(1, '\0') + ToUtf8(recorder.queries[i]));
