@@ -195,6 +195,23 @@ TEST(UsbDevices, AWorldRefusesAPlaceNoMachineHas) {
     station.Attach(zt::sim::FtdiAdapter(u"B1", u"COM6"), u"1-3");
 }
 
+// A hub taken out and put back with what hangs from it (a machine read again) is the same
+// hub: its devices keep their location texts, and so their records.
+TEST(UsbDevices, AHubPutBackLeavesItsDevicesRecordsAsTheyWere) {
+    zt::sim::Workstation station;
+    const zt::devices::WorldInUse world(station);
+    const zt::sim::SerialDevice hub = zt::sim::UsbHub(u"5&1&0&3");
+    const zt::sim::SerialDevice adapter = zt::sim::FtdiAdapter(u"B1", u"COM6");
+    station.Attach(hub, u"1-3");
+    station.Attach(adapter, u"1-3.1");
+    const std::vector<UsbDevice> before = zt::devices::UsbDevices();
+    station.Detach(adapter);
+    station.Detach(hub);
+    station.Attach(hub, u"1-3");
+    station.Attach(adapter, u"1-3.1");
+    EXPECT_EQ(zt::devices::UsbDevices(), before);
+}
+
 // A host's test plugs a world file's devices by their ids, where the file says.
 TEST(UsbDevices, AWorldFilesDevicesArePluggedByTheirIds) {
     auto world = zt::testkit::TestWorld::Parse(R"({"devices": [

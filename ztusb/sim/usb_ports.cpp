@@ -88,7 +88,7 @@ UsbPorts::Hub& UsbPorts::RootHub(unsigned bus) {
     const String rootPath = root.locationPaths.front();
     tree_->Add(std::move(controller));
     tree_->Add(std::move(root));
-    return hubs_.emplace(location, Hub{location, rootId, ++hubNumbers_, rootPath, {}}).first->second;
+    return hubs_.emplace(location, Hub{location, rootId, HubNumber(rootId), rootPath, {}}).first->second;
 }
 
 UsbPorts::Hub& UsbPorts::HubFor(std::u16string_view location, unsigned& port) {
@@ -105,6 +105,11 @@ UsbPorts::Hub& UsbPorts::HubFor(std::u16string_view location, unsigned& port) {
     const auto hub = hubs_.find(String(hubLocation));
     if (hub == hubs_.end()) Refuse("no hub is plugged in at " + host::ToUtf8(String(hubLocation)));
     return hub->second;
+}
+
+unsigned UsbPorts::HubNumber(const String& hubId) {
+    const auto next = static_cast<unsigned>(hubNumbers_.size() + 1);
+    return hubNumbers_.try_emplace(hubId, next).first->second;
 }
 
 String UsbPorts::PortLocation(const Hub& hub, unsigned port) {
@@ -143,7 +148,7 @@ String UsbPorts::Place(std::vector<DeviceNode>& nodes, std::u16string_view locat
     placed_.emplace(usbId, at);
     const String* service = usb->Text(DevNodeText::Service);
     if (service != nullptr && *service == kHubService) {
-        hubs_.emplace(at, Hub{at, usbId, ++hubNumbers_, usb->locationPaths.front(), {}});
+        hubs_.emplace(at, Hub{at, usbId, HubNumber(usbId), usb->locationPaths.front(), {}});
     }
     return at;
 }

@@ -34,11 +34,14 @@ private:
     Hub& RootHub(unsigned bus);
     Hub& HubFor(std::u16string_view location, unsigned& port);
     static String PortLocation(const Hub& hub, unsigned port);
+    unsigned HubNumber(const String& hubId);
 
     DeviceNodes* tree_;
     std::map<String, Hub> hubs_;       // by location
     std::map<String, String> placed_;  // node ID -> location
-    unsigned hubNumbers_ = 0;
+    // Every hub's number, kept when it goes: one put back is the same hub to its devices'
+    // location texts.
+    std::map<String, unsigned> hubNumbers_;  // by node ID
 };
 
 }  // namespace zt::sim
