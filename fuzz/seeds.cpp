@@ -7,7 +7,9 @@
 #include <fstream>
 
 #include "ztusb/detector/zt_usb_detector.h"
+#include "ztusb/devices/devices.h"
 #include "fuzz/fuzz_input.h"
+#include "fuzz/tree_input.h"
 #include "ztusb/world/broadcast.h"
 #include "ztusb/testkit/world.h"
 #include "ztusb/win32/windows_names.h"
@@ -96,7 +98,21 @@ void WriteQueriesAndTexts(const std::string& name, const Recorder& recorder) {
     }
 }
 
-// The inventories of a workstation holding every device the world describes.
+// The device tree of a workstation, as the device records read it: with the answers of the
+// queries that tie its disks to letters, and one volume's facts for every letter.
+void TreeSeed(const std::string& name, zt::sim::Workstation& station) {
+    Recorder recorder(station);
+    const auto previous = zt::win32::SetDeviceTree(station.DeviceTreeBackend());
+    zt::devices::DeviceTreeSource()->Attached();
+    zt::win32::SetDeviceTree(previous);
+    const zt::win32::VolumeFacts volume{u"FAT32", u"STICK", 0x1A2B3C4D, 16008523776, 15000000000};
+    Write("device_tree", name,
+          zt::fuzz::tree_input::Written(station.Tree().Nodes()) + zt::fuzz::tree_input::Written(volume) +
+              recorder.answers);
+}
+
+// The inventories and the device tree of a workstation holding every device the world
+// describes.
 void InventorySeeds(const std::string& name, const zt::testkit::World& world) {
     zt::sim::Workstation station;
     std::string registry;
@@ -115,6 +131,7 @@ void InventorySeeds(const std::string& name, const zt::testkit::World& world) {
         }
     }
     Write("serial_map", name, std::string(1, '\1') + registry);
+    TreeSeed(name, station);
     for (std::uint8_t inquiry = 0; inquiry < 3; ++inquiry) {
         Recorder recorder(station);
         zt_usb_detector::TZtUsbDetector detector;

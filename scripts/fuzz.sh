@@ -20,7 +20,7 @@ if [ "$target" = seeds ]; then
     exec build/fuzz/fuzz/fuzz_seeds fuzz/corpus tests/worlds/*.json
 fi
 
-targets=(broadcast requests wmi_texts serial_map world wql text d2xx udev_devices)
+targets=(broadcast requests wmi_texts serial_map world wql text d2xx udev_devices udev_records device_tree)
 [ "$target" = all ] || targets=("$target")
 for t in "${targets[@]}"; do
     mkdir -p build/fuzz/findings build/fuzz/corpus/"$t"
@@ -28,6 +28,7 @@ for t in "${targets[@]}"; do
     case "$t" in
         broadcast|wmi_texts|text) dict=(-dict=fuzz/dict/wmi.dict) ;;
         wql|requests) dict=(-dict=fuzz/dict/wql.dict) ;;
+        world|device_tree) dict=(-dict=fuzz/dict/"$t".dict) ;;
     esac
     echo "== $t for ${seconds}s"
     build/fuzz/fuzz/fuzz_"$t" -max_total_time="$seconds" -runs="$runs" -print_final_stats=1 "${dict[@]}" \
