@@ -6,6 +6,7 @@
 #include <fstream>
 #include <set>
 
+#include "ztusb/devices/machine_source.h"
 #include "ztusb/udev/device_names.h"
 #include "ztusb/udev/found_devices.h"
 #include "ztusb/udev/named_devices.h"
@@ -194,6 +195,23 @@ TEST_F(NamesFile, VolumesSharingAUuidKeepLettersOfTheirOwnAcrossRestarts) {
     const std::vector<String> first = letters();
     EXPECT_EQ(first, (std::vector<String>{u"D:", u"E:"}));
     EXPECT_EQ(letters(), first);
+}
+
+// A file system udev did not name, mounted all the same, is a lettered volume on Windows: the
+// device's record holds it with that letter too.
+TEST_F(NamesFile, AMountedVolumeOfAnUnknownFileSystemIsInTheRecordWithItsLetter) {
+    const zt::sim::FoundPartition unknown{.node = "/dev/sdb1", .number = 1, .size = 1000, .fileSystem = "",
+                                          .fileSystemVersion = "", .label = "", .uuid = "", .mountPoint = "/media/a",
+                                          .letter = {}, .fileSystemSize = 1000, .freeSpace = 500};
+    zt::sim::FoundUsbDevice stick = Usb("1-1", "0781", "5567", "AAA1", "Stick");
+    stick.disks.push_back(Disk("/dev/sdb", {unknown}));
+    zt::sim::NamedDevices named(file);
+    const auto mirrored = named.Apply({{"a", stick}});
+    ASSERT_EQ(mirrored.at("a")->storage.drives.at(0).volumes.at(0).letter, u"D:");
+    const zt::devices::UsbDevice record = zt::devices::MachineRecord(named.Present().at("a"));
+    ASSERT_EQ(record.volumes.size(), 1u);
+    EXPECT_EQ(record.volumes[0].letter, "D:");
+    EXPECT_EQ(record.volumes[0].mountPoint, "/media/a");
 }
 
 // Ports or disks whose device IDs would coincide: four ports on one interface (such chips

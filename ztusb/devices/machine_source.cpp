@@ -27,8 +27,10 @@ std::string HubOf(const std::string& location) {
 
 void AddVolumes(const sim::FoundDisk& disk, const std::string& caption, UsbDevice& record) {
     for (const sim::FoundPartition& partition : disk.partitions) {
-        // One not mounted (yet) shows its file system, without a letter and free space.
-        if (partition.fileSystem.empty()) continue;
+        // One not mounted (yet) shows its file system, without a letter and free space; one
+        // mounted is a volume with its letter, as on Windows, whether udev knew its file
+        // system or not.
+        if (partition.fileSystem.empty() && partition.mountPoint.empty()) continue;
         const bool mounted = !partition.mountPoint.empty();
         Volume volume;
         volume.letter = host::ToUtf8(partition.letter);
