@@ -6,7 +6,9 @@
 #include <fstream>
 #include <set>
 
+#include "ztusb/devices/devices.h"
 #include "ztusb/devices/machine_source.h"
+#include "ztusb/devices/world_in_use.h"
 #include "ztusb/udev/device_names.h"
 #include "ztusb/udev/found_devices.h"
 #include "ztusb/udev/named_devices.h"
@@ -217,7 +219,8 @@ TEST_F(NamesFile, AMountedVolumeOfAnUnknownFileSystemIsInTheRecordWithItsLetter)
 // Ports or disks whose device IDs would coincide: four ports on one interface (such chips
 // exist), FTDI interfaces past the channel letter Z, a port beside a disk on a device that
 // counts one interface (a device may say anything), two mass storage interfaces each with
-// its LUN 0, with or without a serial, on USB-attached SCSI too. Each keeps its own.
+// its LUN 0, with or without a serial, on USB-attached SCSI too. Each keeps its own, and the
+// device is one record with all its ports.
 TEST_F(NamesFile, PortsAndDisksThatWouldShareADeviceIdKeepOnesOfTheirOwn) {
     struct Case {
         const char* vendor;
@@ -255,6 +258,13 @@ TEST_F(NamesFile, PortsAndDisksThatWouldShareADeviceIdKeepOnesOfTheirOwn) {
         const auto disks = station.Cim().Query(u"SELECT PNPDeviceID FROM Win32_DiskDrive");
         ASSERT_TRUE(disks);
         EXPECT_EQ(std::set<String>(disks->begin(), disks->end()).size(), c.disks.size()) << c.vendor;
+        {
+            // Read from the device tree, the device is one record with every port.
+            const zt::devices::WorldInUse world(station);
+            const std::vector<zt::devices::UsbDevice> records = zt::devices::DeviceTreeSource()->Attached();
+            ASSERT_EQ(records.size(), 1u) << c.vendor;
+            EXPECT_EQ(records[0].ports.size(), c.ports.size()) << c.vendor;
+        }
         station.Detach(mirrored.at("chip")->storage);
         station.Detach(mirrored.at("chip")->serial);
     }

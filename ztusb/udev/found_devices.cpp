@@ -134,6 +134,8 @@ const String& InterfaceNode(const FoundUsbDevice& device, unsigned interfaceNumb
 
 // Several ports may come out with one device ID (ports sharing an interface, FTDI interfaces
 // past Z): the second and later get their place appended, so that each has one of its own.
+// Below a device that is a port itself, they are its interface's: an ID of a USB device's
+// shape would make them devices of their own in the device tree.
 String PortDeviceId(const FoundUsbDevice& device, const String& instance, const FoundTty& tty,
                     unsigned place) {
     const String hardware = Hardware(device);
@@ -142,7 +144,7 @@ String PortDeviceId(const FoundUsbDevice& device, const String& instance, const 
         return FtdiPortId(hardware, instance + apart,
                           static_cast<char16_t>(u'A' + std::min(tty.interfaceNumber, 25u)));
     }
-    if (IsComposite(device)) {
+    if (IsComposite(device) || place != 0) {
         return UsbDeviceId(hardware + u"&MI_" + Hex(tty.interfaceNumber & 0xFFu, "%02X"),
                            InterfaceInstance(device, tty.interfaceNumber) + apart);
     }
