@@ -219,7 +219,7 @@ TEST_F(NamesFile, AMountedVolumeOfAnUnknownFileSystemIsInTheRecordWithItsLetter)
 // Ports or disks whose device IDs would coincide: four ports on one interface (such chips
 // exist), FTDI interfaces past the channel letter Z, a port beside a disk on a device that
 // counts one interface (a device may say anything), two mass storage interfaces each with
-// its LUN 0, with or without a serial, on USB-attached SCSI too. Each keeps its own, and the
+// its LUN 0, with or without a serial, on USB-attached SCSI too, ports on a hub. Each keeps its own, and the
 // device is one record with all its ports.
 TEST_F(NamesFile, PortsAndDisksThatWouldShareADeviceIdKeepOnesOfTheirOwn) {
     struct Case {
@@ -229,12 +229,16 @@ TEST_F(NamesFile, PortsAndDisksThatWouldShareADeviceIdKeepOnesOfTheirOwn) {
         std::vector<unsigned> disks;
         unsigned interfaceCount;
         bool uas;
+        bool hub;
     };
-    for (const Case& c : {Case{"9710", "MCS01", {0, 0, 0, 0}, {}, 1, false}, Case{"0403", "MCS01", {26, 27, 25}, {}, 1, false},
-                          Case{"1a86", "MCS01", {0}, {0}, 1, false}, Case{"0781", "MCS01", {}, {0, 1}, 2, false},
-                          Case{"0781", "", {}, {0, 1}, 2, false}, Case{"04e8", "", {}, {0, 1}, 2, true}}) {
+    for (const Case& c : {Case{"9710", "MCS01", {0, 0, 0, 0}, {}, 1, false, false},
+                          Case{"0403", "MCS01", {26, 27, 25}, {}, 1, false, false},
+                          Case{"1a86", "MCS01", {0}, {0}, 1, false, false}, Case{"0781", "MCS01", {}, {0, 1}, 2, false, false},
+                          Case{"0781", "", {}, {0, 1}, 2, false, false}, Case{"04e8", "", {}, {0, 1}, 2, true, false},
+                          Case{"05e3", "", {0, 0}, {}, 1, false, true}}) {
         zt::sim::FoundUsbDevice chip = Usb("1-3", c.vendor, "7840", c.serial, "USB-Serial");
         chip.interfaceCount = c.interfaceCount;
+        chip.hub = c.hub;
         for (const unsigned interfaceNumber : c.ports) {
             chip.ttys.push_back({.node = "/dev/ttyUSB" + std::to_string(chip.ttys.size()),
                                  .interfaceNumber = interfaceNumber, .port = {}});

@@ -79,9 +79,10 @@ String InterfaceInstance(const FoundUsbDevice& device, unsigned interfaceNumber)
 
 bool IsFtdi(const FoundUsbDevice& device) { return device.vendorId == kFtdiVendor; }
 // A device whose serial port and disk sit on one interface, by its own count, is still two
-// functions: taken as one, the port's device ID would be the mass storage device's.
+// functions: taken as one, the port's device ID would be the mass storage device's. So is a
+// hub with a port, whose ID would be the hub's.
 bool IsComposite(const FoundUsbDevice& device) {
-    return device.interfaceCount > 1 || (!device.ttys.empty() && !device.disks.empty());
+    return device.interfaceCount > 1 || (!device.ttys.empty() && (!device.disks.empty() || device.hub));
 }
 bool IsUas(const FoundUsbDevice& device) {
     return std::any_of(device.disks.begin(), device.disks.end(), [](const FoundDisk& disk) { return disk.uas; });
