@@ -6,6 +6,7 @@
 // Input: per device a place byte (its bus, the hub it hangs from among those plugged in, its
 // port) and the device. A port taken already drops the device, as the kernel has one there.
 #include <algorithm>
+#include <filesystem>
 #include <cctype>
 #include <map>
 #include <optional>
@@ -14,7 +15,6 @@
 
 #include "fuzz/found_input.h"
 #include "fuzz/fuzz_input.h"
-#include "fuzz/names_file.h"
 #include "ztusb/devices/devices.h"
 #include "ztusb/devices/machine_source.h"
 #include "ztusb/devices/world_in_use.h"
@@ -122,7 +122,6 @@ bool Unchanged(const std::vector<UsbDevice>& before, const std::vector<UsbDevice
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const bool silenced = (zt::fuzz::SilenceDialogs(), true);
-    static const std::filesystem::path namesFile = zt::fuzz::NamesFile("udev_records");
     (void)silenced;
     zt::fuzz::FuzzInput input(data, size);
     zt::sim::NamedDevices::Changes found;
@@ -137,11 +136,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         realIds.emplace(place->location, FourHexDigits(device.vendorId) && FourHexDigits(device.productId));
         found.emplace(place->key, std::move(device));
     }
-    zt::fuzz::ForgetNames(namesFile);
     {
         zt::sim::Workstation station;
         const zt::devices::WorldInUse world(station);
-        zt::sim::NamedDevices named(namesFile);
+        zt::sim::NamedDevices named{std::filesystem::path()};  // names for this run only
         zt::sim::MachineMirror mirror(station);
         mirror.Attach(named.Apply(found));
         const std::vector<UsbDevice> linux = LinuxRecords(named);
@@ -154,6 +152,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                           "a device read again unchanged keeps its record in the device tree");
         mirror.DetachAll();
     }
-    zt::fuzz::ForgetNames(namesFile);
     return 0;
 }
