@@ -20,7 +20,8 @@ constexpr std::size_t kLongestPortData = 256;
 // Registry data as UTF-16 text up to its first NUL or its end.
 String RegistryText(const std::vector<win32::BYTE>& data) {
     String text(data.size() / sizeof(char16_t), u'\0');
-    std::memcpy(text.data(), data.data(), text.size() * sizeof(char16_t));
+    // No data is no text: an empty vector's data may be null, which memcpy may not take.
+    if (!text.empty()) std::memcpy(text.data(), data.data(), text.size() * sizeof(char16_t));
     return text.substr(0, text.find(u'\0'));
 }
 
