@@ -76,12 +76,14 @@ TEST_F(SerialPortMap, SkipsPortsWithoutANumberAndReadsUpToTheNul) {
     Port(u"\\Device\\Serial0", u"COM0");
     Port(u"\\Device\\Serial1", String(u"COM7\0junk", 9));
     Port(u"\\Device\\Serial2", u"XYZ9");  // the first three characters are dropped, whatever
+    zt::sim::SetRegistryValue(kSerialCommKey, u"\\Device\\Serial3", REG_SZ, {});  // no data at all
     const zt::testing::LogRecorder log;
     detector.GetAvailableComPorts(ports, false);
     EXPECT_EQ(Entries(ports), (std::vector<String>{u"COM7", u"XYZ9"}));
     EXPECT_EQ(log.lines, (std::vector<std::string>{
                              "registry: serial-port value \\Device\\com0com10 skipped: CNCA0 is no COM port",
                              "registry: serial-port value \\Device\\Serial0 skipped: COM0 is no COM port",
+                             "registry: serial-port value \\Device\\Serial3 skipped:  is no COM port",
                          }));
 }
 
