@@ -7,6 +7,8 @@ execute_process(COMMAND ${EMULATOR} ${PROGRAM} ${ARGS}
                 OUTPUT_VARIABLE stdout ERROR_VARIABLE stderr RESULT_VARIABLE rc)
 set(text "${${STREAM}}")
 string(REPLACE "\r\n" "\n" text "${text}")
+# What the emulator adds of its own (Wine's note of a nonzero exit) is not the program's.
+string(REGEX REPLACE "wine-run.sh: [^\n]*\n?" "" text "${text}")
 if(NOT rc STREQUAL EXPECTED_RC)
   message(FATAL_ERROR "exit code ${rc}, expected ${EXPECTED_RC}\nstdout:\n${stdout}\nstderr:\n${stderr}")
 endif()
