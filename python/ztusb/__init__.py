@@ -203,6 +203,17 @@ def _slices(timeout: Optional[float]) -> Iterator[int]:
             return
 
 
+def _waited(call, timeout: Optional[float]) -> bool:
+    """Runs a waiting call of the library slice by slice: True once it found what it waited
+    for, False at the timeout; a failure raises."""
+    for slice_ms in _slices(timeout):
+        code = call(slice_ms)
+        if code != _native.ERROR_TIMEOUT:
+            _checked(code)
+            return True
+    return False
+
+
 def _encoded(text: Optional[str]) -> Optional[bytes]:
     return None if text is None else text.encode("utf-8")
 
@@ -270,14 +281,9 @@ class Context:
         match = _native.Match(-1 if vid is None else vid, -1 if pid is None else pid, _encoded(serial),
                               _encoded(location), index)
         found = ctypes.POINTER(_native.Device)()
-        # In slices, so that Ctrl-C reaches the interpreter between them.
-        for slice_ms in _slices(timeout):
-            code = lib.ztusb_wait_for(self._open(), ctypes.byref(match), slice_ms, ctypes.byref(found))
-            if code != _native.ERROR_TIMEOUT:
-                break
-        else:
+        if not _waited(lambda ms: lib.ztusb_wait_for(self._open(), ctypes.byref(match), ms, ctypes.byref(found)),
+                       timeout):
             return None
-        _checked(code)
         try:
             return _device(found.contents)
         finally:
@@ -287,13 +293,8 @@ class Context:
         """The oldest event, waiting up to the timeout (seconds; None: without end); None when
         none came."""
         taken = ctypes.POINTER(_native.Event)()
-        for slice_ms in _slices(timeout):
-            code = lib.ztusb_next_event(self._open(), slice_ms, ctypes.byref(taken))
-            if code != _native.ERROR_TIMEOUT:
-                break
-        else:
+        if not _waited(lambda ms: lib.ztusb_next_event(self._open(), ms, ctypes.byref(taken)), timeout):
             return None
-        _checked(code)
         try:
             return Event(_KINDS.get(taken.contents.kind, "change"), _device(taken.contents.device))
         finally:
