@@ -13,13 +13,13 @@ String Number(std::int64_t n) { return zt::host::FromAnsi(std::to_string(n)); }
 String DriveId(std::int64_t n) { return u"\\\\.\\PHYSICALDRIVE" + Number(n); }
 String PartitionId(std::int64_t n) { return u"Disk #" + Number(n) + u", Partition #0"; }
 
-void AddPartition(zt::sim::CimRepository& cim, std::int64_t n) {
+void AddPartition(zt::world::CimRepository& cim, std::int64_t n) {
     cim.Add(u"Win32_DiskPartition", {{u"DeviceID", PartitionId(n)}});
     cim.Associate(u"Win32_DiskDriveToDiskPartition", DriveId(n), PartitionId(n));
 }
 
 void BM_RemoveAndAddOneInstance(benchmark::State& state) {
-    zt::sim::CimRepository cim;
+    zt::world::CimRepository cim;
     for (std::int64_t i = 0; i < state.range(0); ++i) {
         cim.Add(u"Win32_DiskDrive", {{u"DeviceID", DriveId(i)}});
         AddPartition(cim, i);

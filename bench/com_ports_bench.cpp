@@ -19,7 +19,7 @@ using zt::host::String;
 
 // The answer WMI gives for N FTDI ports.
 std::optional<std::vector<String>> FtdiPortAnswer(std::int64_t ports) {
-    zt::sim::CimRepository cim;
+    zt::world::CimRepository cim;
     for (std::int64_t i = 1; i <= ports; ++i) {
         const String serial = u"FT" + zt::host::FromAnsi(std::to_string(i));
         const String id = u"FTDIBUS\\VID_0403+PID_6001+" + serial + u"A\\0000";

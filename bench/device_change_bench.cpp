@@ -21,7 +21,7 @@ public:
         OnVolumeDetect = [](TObject*, const String&, std::int32_t) {};
         OnUsbDetect = [](TObject*, const String&, const String&, const String&, std::int32_t) {};
     }
-    void Decode(std::uint32_t event, const zt::sim::Record& record) {
+    void Decode(std::uint32_t event, const zt::world::Record& record) {
         zt::host::TMessage message{WM_DEVICECHANGE, event,
                                    reinterpret_cast<zt::win32::LPARAM>(record.data()), 0};
         WMDeviceChange(message);
@@ -31,20 +31,20 @@ public:
 const std::u16string kFtdi =
     u"\\\\?\\USB#VID_0403&PID_6001#A50285BI#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
 
-zt::sim::Record FtdiInterface() {
-    return zt::sim::DeviceInterfaceRecord(kFtdi, zt_usb_detector::GUID_DEVINTERFACE_USB_DEVICE);
+zt::world::Record FtdiInterface() {
+    return zt::world::DeviceInterfaceRecord(kFtdi, zt_usb_detector::GUID_DEVINTERFACE_USB_DEVICE);
 }
 
 void BM_DecodePort(benchmark::State& state) {
     Decoder decoder;
-    const auto record = zt::sim::PortRecord(u"COM5");
+    const auto record = zt::world::PortRecord(u"COM5");
     for (auto _ : state) decoder.Decode(DBT_DEVICEARRIVAL, record);
 }
 BENCHMARK(BM_DecodePort);
 
 void BM_DecodeVolume(benchmark::State& state) {
     Decoder decoder;
-    const auto record = zt::sim::VolumeRecord(1u << 4);
+    const auto record = zt::world::VolumeRecord(1u << 4);
     for (auto _ : state) decoder.Decode(DBT_DEVICEARRIVAL, record);
 }
 BENCHMARK(BM_DecodeVolume);
@@ -65,7 +65,7 @@ BENCHMARK(BM_DecodeDeviceInterface);
 void BM_RequestRoad(benchmark::State& state) {
     Decoder decoder;
     decoder.Decode(DBT_DEVICEARRIVAL, FtdiInterface());
-    const auto record = zt::sim::PortRecord(u"COM5");
+    const auto record = zt::world::PortRecord(u"COM5");
     for (auto _ : state) {
         decoder.Decode(DBT_DEVICEARRIVAL, record);
         zt::host::ProcessMessages();
@@ -102,8 +102,8 @@ BENCHMARK(BM_RequestRoadLogged);
 // The whole road of a port broadcast: window lookup, send, decode, raise.
 void BM_BroadcastPort(benchmark::State& state) {
     Decoder decoder;
-    const auto record = zt::sim::PortRecord(u"COM5");
-    for (auto _ : state) zt::sim::BroadcastDeviceChange(DBT_DEVICEARRIVAL, record);
+    const auto record = zt::world::PortRecord(u"COM5");
+    for (auto _ : state) zt::world::BroadcastDeviceChange(DBT_DEVICEARRIVAL, record);
 }
 BENCHMARK(BM_BroadcastPort);
 

@@ -131,9 +131,9 @@ private:
     std::size_t queued_ = 0;
 };
 
-zt::sim::MountTable NoMounts() {
-    return {[] { return std::vector<zt::sim::MountedFileSystem>(); },
-            [](const std::string&) { return std::optional<zt::sim::FileSystemSpace>(); },
+zt::udev::MountTable NoMounts() {
+    return {[] { return std::vector<zt::udev::MountedFileSystem>(); },
+            [](const std::string&) { return std::optional<zt::udev::FileSystemSpace>(); },
             {}};
 }
 
@@ -221,7 +221,7 @@ private:
     }
 
     Testbed bed_{[this] { TakeIn(); }};
-    std::optional<zt::sim::MachineWorld> world_;
+    std::optional<zt::udev::MachineWorld> world_;
     std::optional<ServedWmi> served_;
     zt_usb_detector::TZtUsbDetector detector_;
     Clock::time_point taking_;
@@ -262,7 +262,7 @@ void BM_UeventToHost_DetectorThread(benchmark::State& state) {
         explicit Machine(const Testbed& bed) : world(NoMounts(), bed.NamesFile()), served(world.Station().WmiBackend()) {
             world.Listen();
         }
-        zt::sim::MachineWorld world;
+        zt::udev::MachineWorld world;
         ServedWmi served;
     };
     using Kind = zt_usb_detector::TZtDetectorEvent::TKind;
@@ -300,7 +300,7 @@ constexpr int kAdapters = 100;
 void BM_InventoryThroughUdev(benchmark::State& state) {
     Testbed bed;
     for (int i = 1; i <= kAdapters; ++i) bed.Add(FtdiAdapter(AdapterPort(i), i));
-    zt::sim::MachineWorld world(NoMounts(), bed.NamesFile());
+    zt::udev::MachineWorld world(NoMounts(), bed.NamesFile());
     const ServedWmi served(world.Station().WmiBackend());
     zt_usb_detector::TZtUsbDetector detector;
     std::int32_t ports = 0;
@@ -316,7 +316,7 @@ BENCHMARK(BM_InventoryThroughUdev)->Unit(benchmark::kMillisecond);
 void BM_DeviceInventoryThroughUdev(benchmark::State& state) {
     Testbed bed;
     for (int i = 1; i <= kAdapters; ++i) bed.Add(FtdiAdapter(AdapterPort(i), i));
-    zt::sim::MachineWorld world(NoMounts(), bed.NamesFile());
+    zt::udev::MachineWorld world(NoMounts(), bed.NamesFile());
     const auto source = zt::devices::SetDeviceSource(zt::devices::MachineDeviceSource(world));
     std::size_t devices = 0;
     for (auto _ : state) {
@@ -332,24 +332,24 @@ BENCHMARK(BM_DeviceInventoryThroughUdev)->Unit(benchmark::kMillisecond);
 class BenchMounts {
 public:
     BenchMounts() : changes_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC), POLLIN) {}
-    zt::sim::MountTable Table() {
+    zt::udev::MountTable Table() {
         return {[this] {
                     std::uint64_t taken = 0;
                     [[maybe_unused]] const auto read_ = read(changes_.Descriptor(), &taken, sizeof taken);
                     return mounted_;
                 },
-                [](const std::string&) { return std::optional<zt::sim::FileSystemSpace>({573440, 560000}); },
+                [](const std::string&) { return std::optional<zt::udev::FileSystemSpace>({573440, 560000}); },
                 changes_};
     }
-    void Set(std::vector<zt::sim::MountedFileSystem> mounted) {
+    void Set(std::vector<zt::udev::MountedFileSystem> mounted) {
         mounted_ = std::move(mounted);
         const std::uint64_t one = 1;
         [[maybe_unused]] const auto written = write(changes_.Descriptor(), &one, sizeof one);
     }
 
 private:
-    zt::sim::MountTableWatch changes_;
-    std::vector<zt::sim::MountedFileSystem> mounted_;
+    zt::udev::MountTableWatch changes_;
+    std::vector<zt::udev::MountedFileSystem> mounted_;
 };
 
 // An ST-Link board (a port and a disk) plugged in, its volume mounted last, as the desktop
@@ -358,7 +358,7 @@ void BM_BoardLastEventToDeviceArrival(benchmark::State& state) {
     Testbed bed;
     umockdev_testbed_add_from_file(bed.Handle(), ZT_UDEV_DEVICES "/host_controller.umockdev", nullptr);
     BenchMounts mounts;
-    zt::sim::MachineWorld world(mounts.Table(), bed.NamesFile());
+    zt::udev::MachineWorld world(mounts.Table(), bed.NamesFile());
     const ServedWmi served(world.Station().WmiBackend());
     const auto tree = zt::win32::SetDeviceTree(world.Station().DeviceTreeBackend());
     const auto source = zt::devices::SetDeviceSource(zt::devices::MachineDeviceSource(world));

@@ -72,7 +72,7 @@ public:
     std::uint64_t Listen() {
         return win32::emulated::AddMessageSource({{fd_, POLLIN, -1}}, [this](const std::vector<short>&) {
             std::uint64_t count = 0;
-            if (read(fd_, &count, sizeof count) > 0) zt::sim::BroadcastDeviceChange(DBT_DEVICEARRIVAL, zt::sim::PortRecord(u"COM5"));
+            if (read(fd_, &count, sizeof count) > 0) zt::world::BroadcastDeviceChange(DBT_DEVICEARRIVAL, zt::world::PortRecord(u"COM5"));
         });
     }
     Clock::time_point Plug() const {

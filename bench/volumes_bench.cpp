@@ -44,18 +44,18 @@ void ArriveAgainAndAgain(benchmark::State& state, const zt::sim::StorageDevice& 
     detector.OnNewVolInfo = [&](zt::host::TObject*, std::vector<zt_usb_detector::TZtVolInfo>,
                                 std::int32_t count) { volumes = count; };
     const auto arrive = [](const String& name) {
-        zt::sim::BroadcastDeviceChange(
-            DBT_DEVICEARRIVAL, zt::sim::DeviceInterfaceRecord(
+        zt::world::BroadcastDeviceChange(
+            DBT_DEVICEARRIVAL, zt::world::DeviceInterfaceRecord(
                                    name, zt_usb_detector::GUID_DEVINTERFACE_USB_DEVICE));
     };
     const bool othersAfter = state.range(1) == 1;
     if (othersAfter) arrive(device.interfaceName);
     for (const String& other : others) arrive(other);
     if (!othersAfter) arrive(device.interfaceName);
-    const auto volume = zt::sim::VolumeRecord(zt::sim::UnitMask(device));
+    const auto volume = zt::world::VolumeRecord(zt::sim::UnitMask(device));
     const std::int64_t before = wmi.Queries();
     for (auto _ : state) {
-        zt::sim::BroadcastDeviceChange(DBT_DEVICEARRIVAL, volume);
+        zt::world::BroadcastDeviceChange(DBT_DEVICEARRIVAL, volume);
         zt::host::ProcessMessages();
     }
     state.counters["queries"] =

@@ -14,7 +14,7 @@ using zt::host::String;
 String Number(std::int64_t n) { return zt::host::FromAnsi(std::to_string(n)); }
 
 // Every tenth entity is a COM port, like a workstation with many other devices.
-void Populate(zt::sim::CimRepository& cim, std::int64_t entities) {
+void Populate(zt::world::CimRepository& cim, std::int64_t entities) {
     for (std::int64_t i = 0; i < entities; ++i) {
         const String id = u"USB\\VID_0403&PID_6001\\DEV" + Number(i);
         const String caption =
@@ -27,7 +27,7 @@ void Populate(zt::sim::CimRepository& cim, std::int64_t entities) {
 }
 
 void BM_SelectComPortsThroughDoWmiScript(benchmark::State& state) {
-    zt::sim::CimRepository cim;
+    zt::world::CimRepository cim;
     Populate(cim, state.range(0));
     const ServedWmi served([&cim](const String& query) { return cim.Query(query); });
     const String query =

@@ -28,7 +28,8 @@ set(ZT_PUBLIC_HEADERS
   win32/wbem_scripting.h win32/wbem_scripting_emu.h win32/windows_names.h
   wmi/ZtWmiU.h wmi/wbem_bindings.h wmi/wbem_factories.h wmi/wbem_scripting_ids.h wmi/wbem_server.h
   wmi/wbem_wrappers.h
-  world/broadcast.h world/cim_repository.h world/cim_schema.h world/device_tree.h world/recorded_world.h)
+  world/broadcast.h world/cim_repository.h world/cim_schema.h world/device_tree.h world/former_namespace.h
+  world/recorded_world.h)
 # The testing kit's umockdev testbeds, in an export of their own: only a host that asks for
 # them needs libumockdev.
 if(TARGET ztusb_umockdev)

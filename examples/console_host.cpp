@@ -32,14 +32,14 @@ void Attach(TZtUsbDetector& detector) {
     };
 }
 
-void Step(const char* title, std::uint32_t event, const zt::sim::Record& record) {
+void Step(const char* title, std::uint32_t event, const zt::world::Record& record) {
     if (*title != '\0') std::printf("%s\n", title);
-    zt::sim::BroadcastDeviceChange(event, record);
+    zt::world::BroadcastDeviceChange(event, record);
     zt::host::ProcessMessages();  // delivers the detector's own requests
 }
 
-zt::sim::Record UsbDevice(const std::u16string& name) {
-    return zt::sim::DeviceInterfaceRecord(name, GUID_DEVINTERFACE_USB_DEVICE);
+zt::world::Record UsbDevice(const std::u16string& name) {
+    return zt::world::DeviceInterfaceRecord(name, GUID_DEVINTERFACE_USB_DEVICE);
 }
 
 }  // namespace
@@ -56,13 +56,13 @@ int main() {
     const std::u16string usbasp = u"\\\\?\\USB#VID_16C0&PID_05DC#www.vlx.example#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
 
     Step("FTDI adapter plugged in:", DBT_DEVICEARRIVAL, UsbDevice(ftdi));
-    Step("", DBT_DEVICEARRIVAL, zt::sim::PortRecord(u"COM5"));
+    Step("", DBT_DEVICEARRIVAL, zt::world::PortRecord(u"COM5"));
     Step("USB stick plugged in:", DBT_DEVICEARRIVAL, UsbDevice(stick));
-    Step("", DBT_DEVICEARRIVAL, zt::sim::VolumeRecord(1u << 4));
+    Step("", DBT_DEVICEARRIVAL, zt::world::VolumeRecord(1u << 4));
     Step("USBasp programmer plugged in:", DBT_DEVICEARRIVAL, UsbDevice(usbasp));
-    Step("USB stick pulled:", DBT_DEVICEREMOVECOMPLETE, zt::sim::VolumeRecord(1u << 4));
+    Step("USB stick pulled:", DBT_DEVICEREMOVECOMPLETE, zt::world::VolumeRecord(1u << 4));
     Step("", DBT_DEVICEREMOVECOMPLETE, UsbDevice(stick));
-    Step("FTDI adapter pulled:", DBT_DEVICEREMOVECOMPLETE, zt::sim::PortRecord(u"COM5"));
+    Step("FTDI adapter pulled:", DBT_DEVICEREMOVECOMPLETE, zt::world::PortRecord(u"COM5"));
     Step("", DBT_DEVICEREMOVECOMPLETE, UsbDevice(ftdi));
     std::printf("Devices still listed: %d\n", detector.ArrivalNames().Count());
     return 0;

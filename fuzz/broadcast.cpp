@@ -17,8 +17,8 @@ constexpr std::uint16_t kEvents[] = {DBT_DEVICEARRIVAL, DBT_DEVICEREMOVECOMPLETE
 
 // The system copies a broadcast's record by the size its header declares, so a window
 // never gets fewer bytes than that: the declared size is kept only where it fits.
-zt::sim::Record Delivered(std::span<const std::uint8_t> bytes) {
-    zt::sim::Record record(bytes.begin(), bytes.end());
+zt::world::Record Delivered(std::span<const std::uint8_t> bytes) {
+    zt::world::Record record(bytes.begin(), bytes.end());
     if (record.size() < sizeof(zt::win32::DEV_BROADCAST_HDR)) record.resize(sizeof(zt::win32::DEV_BROADCAST_HDR), 0);
     std::uint32_t declared = 0;
     std::memcpy(&declared, record.data(), sizeof declared);
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)silenced;
     zt::fuzz::FuzzInput input(data, size);
     const int count = 1 + input.Take<std::uint8_t>() % 4;
-    std::vector<std::pair<std::uint32_t, zt::sim::Record>> broadcasts;
+    std::vector<std::pair<std::uint32_t, zt::world::Record>> broadcasts;
     for (int i = 0; i < count; ++i) {
         const auto selector = input.Take<std::uint16_t>();
         const std::uint32_t event = selector < 4 ? kEvents[selector] : selector;
@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     zt::fuzz::ServedAnswers served(zt::fuzz::AsText(input.Rest()));
     zt_usb_detector::TZtUsbDetector detector;
-    for (const auto& [event, record] : broadcasts) zt::sim::BroadcastDeviceChange(event, record);
+    for (const auto& [event, record] : broadcasts) zt::world::BroadcastDeviceChange(event, record);
     zt::host::ProcessMessages();
     return 0;
 }

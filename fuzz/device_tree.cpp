@@ -14,7 +14,7 @@
 
 namespace {
 
-std::shared_ptr<zt::sim::DeviceNodes> Tree(zt::fuzz::FuzzInput& input) {
+std::shared_ptr<zt::world::DeviceNodes> Tree(zt::fuzz::FuzzInput& input) {
     std::vector<zt::fuzz::tree_input::ReadNode> read;
     while (read.size() < zt::fuzz::tree_input::kMostNodes) {
         auto node = zt::fuzz::tree_input::Node(input, read.size());
@@ -22,7 +22,7 @@ std::shared_ptr<zt::sim::DeviceNodes> Tree(zt::fuzz::FuzzInput& input) {
         read.push_back(std::move(*node));
     }
     const auto volume = zt::fuzz::tree_input::Volume(input);
-    auto tree = std::make_shared<zt::sim::DeviceNodes>([volume](std::u16string_view) { return volume; });
+    auto tree = std::make_shared<zt::world::DeviceNodes>([volume](std::u16string_view) { return volume; });
     std::vector<zt::host::String> added;  // by place read; empty for a node the tree refused
     for (auto& [parent, node] : read) {
         node.parent = parent == 0 ? zt::host::String() : added[parent - 1];
@@ -37,7 +37,7 @@ std::shared_ptr<zt::sim::DeviceNodes> Tree(zt::fuzz::FuzzInput& input) {
     return tree;
 }
 
-std::vector<std::string> UsbDeviceIds(const zt::sim::DeviceNodes& tree) {
+std::vector<std::string> UsbDeviceIds(const zt::world::DeviceNodes& tree) {
     std::vector<std::string> ids;
     for (const zt::host::String& id : tree.DeviceIds(u"USB")) {
         if (zt::win32::IsUsbDeviceId(id)) ids.push_back(zt::host::ToUtf8(id));

@@ -32,8 +32,8 @@ constexpr std::array<const char*, 6> kFileSystems = {"vfat", "exfat", "ntfs", "i
 
 inline std::string Text(FuzzInput& input) { return std::string(AsText(input.TakeUntil(kTextEnd))); }
 
-inline sim::FoundPartition Partition(FuzzInput& input, const std::string& disk, unsigned number) {
-    sim::FoundPartition partition{};
+inline udev::FoundPartition Partition(FuzzInput& input, const std::string& disk, unsigned number) {
+    udev::FoundPartition partition{};
     partition.node = disk + std::to_string(number);
     partition.number = number;
     partition.size = input.Take<std::uint64_t>();
@@ -48,8 +48,8 @@ inline sim::FoundPartition Partition(FuzzInput& input, const std::string& disk, 
     return partition;
 }
 
-inline sim::FoundDisk Disk(FuzzInput& input, const std::string& node) {
-    sim::FoundDisk disk{};
+inline udev::FoundDisk Disk(FuzzInput& input, const std::string& node) {
+    udev::FoundDisk disk{};
     disk.node = node;
     disk.vendor = Text(input);
     disk.model = Text(input);
@@ -69,9 +69,9 @@ inline sim::FoundDisk Disk(FuzzInput& input, const std::string& node) {
 }  // namespace found_input
 
 // One USB device plugged in at `location` (1-4.2).
-inline sim::FoundUsbDevice FoundDevice(FuzzInput& input, const std::string& location, KernelNodes& nodes) {
+inline udev::FoundUsbDevice FoundDevice(FuzzInput& input, const std::string& location, KernelNodes& nodes) {
     using found_input::Text;
-    sim::FoundUsbDevice device{};
+    udev::FoundUsbDevice device{};
     const auto shape = input.Take<std::uint8_t>();
     device.location = location;
     device.interfaceCount = shape & 7u;

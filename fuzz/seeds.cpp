@@ -64,28 +64,28 @@ private:
     ZtWmiU::WmiBackend previous_;
 };
 
-std::vector<zt::sim::Record> Arrival(const zt::sim::SerialDevice& device) {
-    std::vector<zt::sim::Record> records;
+std::vector<zt::world::Record> Arrival(const zt::sim::SerialDevice& device) {
+    std::vector<zt::world::Record> records;
     if (!device.interfaceName.empty()) {
-        records.push_back(zt::sim::DeviceInterfaceRecord(device.interfaceName, zt::win32::GUID_DEVINTERFACE_USB_DEVICE));
+        records.push_back(zt::world::DeviceInterfaceRecord(device.interfaceName, zt::win32::GUID_DEVINTERFACE_USB_DEVICE));
     }
-    for (const zt::sim::SerialPort& port : device.ports) records.push_back(zt::sim::PortRecord(port.name));
+    for (const zt::sim::SerialPort& port : device.ports) records.push_back(zt::world::PortRecord(port.name));
     return records;
 }
 
-std::vector<zt::sim::Record> Arrival(const zt::sim::StorageDevice& device) {
-    std::vector<zt::sim::Record> records;
+std::vector<zt::world::Record> Arrival(const zt::sim::StorageDevice& device) {
+    std::vector<zt::world::Record> records;
     if (!device.interfaceName.empty()) {
-        records.push_back(zt::sim::DeviceInterfaceRecord(device.interfaceName, zt::win32::GUID_DEVINTERFACE_USB_DEVICE));
+        records.push_back(zt::world::DeviceInterfaceRecord(device.interfaceName, zt::win32::GUID_DEVINTERFACE_USB_DEVICE));
     }
-    if (zt::sim::UnitMask(device) != 0) records.push_back(zt::sim::VolumeRecord(zt::sim::UnitMask(device)));
+    if (zt::sim::UnitMask(device) != 0) records.push_back(zt::world::VolumeRecord(zt::sim::UnitMask(device)));
     return records;
 }
 
 // A board announces its USB device interface once, then its ports, then its volumes.
-std::vector<zt::sim::Record> Arrival(const zt::sim::UsbBoard& board) {
-    std::vector<zt::sim::Record> records = Arrival(board.serial);
-    if (zt::sim::UnitMask(board.storage) != 0) records.push_back(zt::sim::VolumeRecord(zt::sim::UnitMask(board.storage)));
+std::vector<zt::world::Record> Arrival(const zt::sim::UsbBoard& board) {
+    std::vector<zt::world::Record> records = Arrival(board.serial);
+    if (zt::sim::UnitMask(board.storage) != 0) records.push_back(zt::world::VolumeRecord(zt::sim::UnitMask(board.storage)));
     return records;
 }
 
@@ -152,14 +152,14 @@ void ArrivalSeeds(const std::string& name, const zt::testkit::World& world) {
         const auto records = std::visit([](const auto& d) { return Arrival(d); }, device.device);
         if (records.empty()) continue;
         std::string input(1, static_cast<char>(records.size() - 1));
-        for (const zt::sim::Record& record : records) {
+        for (const zt::world::Record& record : records) {
             input += Bytes<std::uint16_t>(0) + Bytes<std::uint16_t>(static_cast<std::uint16_t>(record.size()));
             input.append(record.begin(), record.end());
         }
         Recorder recorder(station);
         {
             zt_usb_detector::TZtUsbDetector detector;
-            for (const zt::sim::Record& record : records) zt::sim::BroadcastDeviceChange(DBT_DEVICEARRIVAL, record);
+            for (const zt::world::Record& record : records) zt::world::BroadcastDeviceChange(DBT_DEVICEARRIVAL, record);
             zt::host::ProcessMessages();
         }
         Write("broadcast", name + "-" + device.id, input + recorder.answers);

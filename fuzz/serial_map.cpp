@@ -13,7 +13,7 @@ std::vector<zt::host::String> WriteValues(zt::fuzz::FuzzInput& input) {
         const zt::host::String name = zt::fuzz::WideText(input.TakeUntil(0));
         const auto type = input.Take<std::uint32_t>();
         const auto data = input.TakeBytes(input.Take<std::uint16_t>());
-        zt::sim::SetRegistryValue(zt::sim::kSerialCommKey, name, type,
+        zt::world::SetRegistryValue(zt::world::kSerialCommKey, name, type,
                                   std::vector<zt::win32::BYTE>(data.begin(), data.end()));
         names.push_back(name);
     }
@@ -35,6 +35,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         zt::fuzz::Require(static_cast<std::size_t>(ports.Count()) <= names.size(),
                           "no more ports than values");
     }
-    zt::sim::DeleteRegistryKey(zt::sim::kSerialCommKey);
+    zt::world::DeleteRegistryKey(zt::world::kSerialCommKey);
     return 0;
 }

@@ -26,7 +26,7 @@ constexpr std::size_t kMostNodes = 64;
 
 struct ReadNode {
     std::size_t parent;  // 0: the root; n: the n-th node read
-    sim::DeviceNode node;
+    world::DeviceNode node;
 };
 
 inline std::optional<ReadNode> Node(FuzzInput& input, std::size_t read) {
@@ -61,10 +61,10 @@ inline std::optional<win32::VolumeFacts> Volume(FuzzInput& input) {
 }
 
 // The nodes in the input's form, parents before their children as the tree lists them.
-inline std::string Written(const std::vector<const sim::DeviceNode*>& nodes) {
+inline std::string Written(const std::vector<const world::DeviceNode*>& nodes) {
     std::string bytes;
     std::vector<host::String> ids;
-    for (const sim::DeviceNode* node : nodes) {
+    for (const world::DeviceNode* node : nodes) {
         std::size_t parent = 0;
         for (std::size_t i = 0; i < ids.size(); ++i) {
             if (ids[i] == node->parent) parent = i + 1;

@@ -17,11 +17,11 @@
 namespace {
 
 namespace fs = std::filesystem;
-using zt::sim::FoundUsbDevice;
+using zt::udev::FoundUsbDevice;
 
 // The names each device was given: its ports' COM names and its volumes' letters.
 std::map<std::string, std::vector<zt::host::String>> NamesGiven(
-    const std::map<std::string, zt::sim::MirroredDevice>& mirrored) {
+    const std::map<std::string, zt::udev::MirroredDevice>& mirrored) {
     std::map<std::string, std::vector<zt::host::String>> names;
     for (const auto& [key, device] : mirrored) {
         for (const auto& port : device.serial.ports) names[key].push_back(port.name);
@@ -32,7 +32,7 @@ std::map<std::string, std::vector<zt::host::String>> NamesGiven(
     return names;
 }
 
-void Inquire(zt::sim::Workstation& station, const std::map<std::string, zt::sim::MirroredDevice>& mirrored,
+void Inquire(zt::sim::Workstation& station, const std::map<std::string, zt::udev::MirroredDevice>& mirrored,
              std::size_t ports) {
     zt_usb_detector::TZtUsbDetector detector;
     for (const auto& [key, device] : mirrored) {
@@ -64,11 +64,11 @@ void RequireEmpty(zt::sim::Workstation& station) {
 }
 
 // The devices as one start of the machine names and mirrors them.
-std::map<std::string, zt::sim::MirroredDevice> Mirrored(const std::map<std::string, FoundUsbDevice>& found,
+std::map<std::string, zt::udev::MirroredDevice> Mirrored(const std::map<std::string, FoundUsbDevice>& found,
                                                         const fs::path& stateFile) {
-    zt::sim::NamedDevices named(stateFile);
-    std::map<std::string, zt::sim::MirroredDevice> mirrored;
-    for (auto& [key, device] : named.Apply(zt::sim::NamedDevices::Changes(found.begin(), found.end()))) {
+    zt::udev::NamedDevices named(stateFile);
+    std::map<std::string, zt::udev::MirroredDevice> mirrored;
+    for (auto& [key, device] : named.Apply(zt::udev::NamedDevices::Changes(found.begin(), found.end()))) {
         if (device) mirrored.emplace(key, std::move(*device));
     }
     return mirrored;

@@ -95,7 +95,7 @@ Face FaceOf(const UsbDevice& record, bool realIds) {
 }
 
 // The Linux source's records, in location order as it gives them.
-std::vector<UsbDevice> LinuxRecords(const zt::sim::NamedDevices& named) {
+std::vector<UsbDevice> LinuxRecords(const zt::udev::NamedDevices& named) {
     std::vector<UsbDevice> records;
     for (const auto& [key, device] : named.Present()) records.push_back(zt::devices::MachineRecord(device));
     std::stable_sort(records.begin(), records.end(), [](const UsbDevice& a, const UsbDevice& b) {
@@ -124,13 +124,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const bool silenced = (zt::fuzz::SilenceDialogs(), true);
     (void)silenced;
     zt::fuzz::FuzzInput input(data, size);
-    zt::sim::NamedDevices::Changes found;
+    zt::udev::NamedDevices::Changes found;
     std::map<std::string, bool> realIds;  // by location: IDs of four hex digits, as the kernel writes them
     Ports ports;
     zt::fuzz::KernelNodes nodes;
     for (unsigned i = 0; i < kMostDevices && !input.Empty(); ++i) {
         const auto place = ports.Pick(input.Take<std::uint8_t>());
-        zt::sim::FoundUsbDevice device = zt::fuzz::FoundDevice(input, place ? place->location : "", nodes);
+        zt::udev::FoundUsbDevice device = zt::fuzz::FoundDevice(input, place ? place->location : "", nodes);
         if (!place) continue;
         ports.Take(*place, device.hub);
         realIds.emplace(place->location, FourHexDigits(device.vendorId) && FourHexDigits(device.productId));
@@ -139,8 +139,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         zt::sim::Workstation station;
         const zt::devices::WorldInUse world(station);
-        zt::sim::NamedDevices named{std::filesystem::path()};  // names for this run only
-        zt::sim::MachineMirror mirror(station);
+        zt::udev::NamedDevices named{std::filesystem::path()};  // names for this run only
+        zt::udev::MachineMirror mirror(station);
         mirror.Attach(named.Apply(found));
         const std::vector<UsbDevice> linux = LinuxRecords(named);
         const std::vector<UsbDevice> windows = zt::devices::DeviceTreeSource()->Attached();

@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zt::fuzz::FuzzInput input(data, size);
     const zt::host::String value = zt::fuzz::WideText(input.TakeUntil(0));
     const zt::host::String pattern = zt::fuzz::WideText(input.Rest());
-    zt::sim::WqlLike(value, pattern);
-    const auto texts = zt::sim::RunWql(Station().Cim(), value + pattern);
+    zt::world::WqlLike(value, pattern);
+    const auto texts = zt::world::RunWql(Station().Cim(), value + pattern);
     if (texts) {
         for (const zt::host::String& text : *texts) {
             zt::fuzz::Require(text.starts_with(u"\ninstance of "), "every answer is an object text");

@@ -11,7 +11,7 @@ namespace {
 
 using zt::host::String;
 using zt::host::TMessage;
-using zt::sim::Record;
+using zt::world::Record;
 using zt::testing::DialogRecorder;
 using zt::testing::RecordEvents;
 using zt_usb_detector::TFT232RLIST;
@@ -22,7 +22,7 @@ constexpr std::uint32_t kRemoval = DBT_DEVICEREMOVECOMPLETE;
 
 class DecoderProbe : public TZtUsbDetector {
 public:
-    void Decode(std::uint32_t event, const Record& record) {
+    void Decode(std::uint32_t event, const zt::world::Record& record) {
         TMessage message{WM_DEVICECHANGE, event, reinterpret_cast<zt::win32::LPARAM>(record.data()),
                          0};
         WMDeviceChange(message);
@@ -61,9 +61,9 @@ std::vector<String> Ports(const std::vector<TFT232RLIST>& list) {
 }
 
 TEST_F(DeviceChange, PortArrivalAndRemovalRaiseTheComEvent) {
-    detector.Decode(kArrival, zt::sim::PortRecord(u"COM7"));
+    detector.Decode(kArrival, zt::world::PortRecord(u"COM7"));
     EXPECT_EQ(detector.ComPort, "COM7");
-    detector.Decode(kRemoval, zt::sim::PortRecord(u"COM12"));
+    detector.Decode(kRemoval, zt::world::PortRecord(u"COM12"));
     EXPECT_EQ(detector.ComPort, "COM12");
     EXPECT_EQ(events, (std::vector<std::string>{"com COM7 1", "com COM12 0"}));
     EXPECT_TRUE(Requests().empty()) << "no arrival names, so no request";
@@ -71,24 +71,24 @@ TEST_F(DeviceChange, PortArrivalAndRemovalRaiseTheComEvent) {
 
 TEST_F(DeviceChange, PortArrivalAsksForDetailsOnlyWhileDevicesAreListed) {
     Plug(u"\\\\?\\USB#VID_0403&PID_6001#A50285BI#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
-    detector.Decode(kArrival, zt::sim::PortRecord(u"COM7"));
-    detector.Decode(kRemoval, zt::sim::PortRecord(u"COM7"));
+    detector.Decode(kArrival, zt::world::PortRecord(u"COM7"));
+    detector.Decode(kRemoval, zt::world::PortRecord(u"COM7"));
     EXPECT_EQ(Requests(), std::vector<std::string>{"DoNewComInfo:COM7"});
 }
 
 TEST_F(DeviceChange, PortBroadcastDropsTheFt232REntryOfItsPort) {
     detector.Ft232RList = {Ft232R(u"COM3"), Ft232R(u"COM7"), Ft232R(u"COM9")};
     detector.Ft232Rcount = 3;
-    detector.Decode(kArrival, zt::sim::PortRecord(u"com7"));
+    detector.Decode(kArrival, zt::world::PortRecord(u"com7"));
     EXPECT_EQ(detector.Ft232Rcount, 3) << "the match is case-sensitive";
 
-    detector.Decode(kRemoval, zt::sim::PortRecord(u"COM7"));
+    detector.Decode(kRemoval, zt::world::PortRecord(u"COM7"));
     EXPECT_EQ(Ports(detector.Ft232RList), (std::vector<String>{u"COM3", u"COM9"}));
     EXPECT_EQ(detector.Ft232Rcount, 2);
 
     detector.Ft232RList = {Ft232R(u"COM3"), Ft232R(u"COM7"), Ft232R(u"COM9")};
     detector.Ft232Rcount = 3;
-    detector.Decode(kArrival, zt::sim::PortRecord(u"COM3"));
+    detector.Decode(kArrival, zt::world::PortRecord(u"COM3"));
     EXPECT_EQ(Ports(detector.Ft232RList), (std::vector<String>{u"COM9", u"COM7"}));
     EXPECT_EQ(detector.Ft232Rcount, 2);
 }
@@ -100,15 +100,15 @@ TEST_F(DeviceChange, PortEntryIsGoneBeforeTheComHandlerRuns) {
     detector.OnComDetect = [&](zt::host::TObject*, const String&, std::int32_t) {
         countSeen = detector.Ft232Rcount;
     };
-    detector.Decode(kArrival, zt::sim::PortRecord(u"COM5"));
+    detector.Decode(kArrival, zt::world::PortRecord(u"COM5"));
     EXPECT_EQ(countSeen, 0);
 }
 
 TEST_F(DeviceChange, VolumeReportsEveryDriveLetterOfTheMaskInOrder) {
-    detector.Decode(kArrival, zt::sim::VolumeRecord(0x10));
-    detector.Decode(kArrival, zt::sim::VolumeRecord(0x30));
-    detector.Decode(kRemoval, zt::sim::VolumeRecord((1u << 25) | 0x30));
-    detector.Decode(kArrival, zt::sim::VolumeRecord(0xFC000000u | 0x1));  // bits above Z ignored
+    detector.Decode(kArrival, zt::world::VolumeRecord(0x10));
+    detector.Decode(kArrival, zt::world::VolumeRecord(0x30));
+    detector.Decode(kRemoval, zt::world::VolumeRecord((1u << 25) | 0x30));
+    detector.Decode(kArrival, zt::world::VolumeRecord(0xFC000000u | 0x1));  // bits above Z ignored
     EXPECT_EQ(events, (std::vector<std::string>{"volume E 1", "volume E 1", "volume F 1",
                                                 "volume E 0", "volume F 0", "volume Z 0",
                                                 "volume A 1"}));
@@ -117,8 +117,8 @@ TEST_F(DeviceChange, VolumeReportsEveryDriveLetterOfTheMaskInOrder) {
 TEST_F(DeviceChange, VolumeWithoutDriveBitsReportsAndPostsNothing) {
     Plug(u"USBSTOR#VID_0781&PID_5567#4C530001#{x}");
     events.clear();
-    detector.Decode(kArrival, zt::sim::VolumeRecord(0));
-    detector.Decode(kArrival, zt::sim::VolumeRecord(0xFC000000u));
+    detector.Decode(kArrival, zt::world::VolumeRecord(0));
+    detector.Decode(kArrival, zt::world::VolumeRecord(0xFC000000u));
     EXPECT_TRUE(events.empty());
     EXPECT_TRUE(Requests().empty());
 }
@@ -126,8 +126,8 @@ TEST_F(DeviceChange, VolumeWithoutDriveBitsReportsAndPostsNothing) {
 TEST_F(DeviceChange, VolumeArrivalAsksAboutTheNewestArrivalWithAllItsLetters) {
     Plug(u"X#VID_0781&PID_5567#FIRST#{x}");
     Plug(u"X#VID_0403&PID_6001#SECOND#{x}");
-    detector.Decode(kArrival, zt::sim::VolumeRecord(0xFC000030u));  // E:, F: and bits above Z
-    detector.Decode(kRemoval, zt::sim::VolumeRecord(0x10));
+    detector.Decode(kArrival, zt::world::VolumeRecord(0xFC000030u));  // E:, F: and bits above Z
+    detector.Decode(kRemoval, zt::world::VolumeRecord(0x10));
     zt::win32::MSG request{};
     ASSERT_TRUE(zt::win32::PeekMessageW(&request, nullptr, 0, 0, PM_NOREMOVE));
     EXPECT_EQ(request.message, zt_usb_detector::WM_DETECTOR_REQUEST);
@@ -204,9 +204,9 @@ TEST_F(DeviceChange, ArrivalIsListedBeforeTheHandlerRunsAndWithoutOne) {
 TEST_F(DeviceChange, OtherEventCodesAndDeviceTypesDoNothing) {
     Plug(u"USB#VID_1&PID_2#one#{x}");
     events.clear();
-    detector.Decode(DBT_DEVICEQUERYREMOVE, zt::sim::PortRecord(u"COM1"));
+    detector.Decode(DBT_DEVICEQUERYREMOVE, zt::world::PortRecord(u"COM1"));
     detector.Decode(DBT_DEVICEQUERYREMOVE, zt::testing::UsbInterface(u"USB#VID_1&PID_2#one#{x}"));
-    Record handle = zt::sim::PortRecord(u"COM1");
+    zt::world::Record handle = zt::world::PortRecord(u"COM1");
     handle[4] = 6;  // DBT_DEVTYP_HANDLE
     detector.Decode(kArrival, handle);
     EXPECT_TRUE(events.empty());
@@ -218,14 +218,14 @@ TEST_F(DeviceChange, OtherEventCodesAndDeviceTypesDoNothing) {
 // Records whose size field says less than their type needs, or names that run to the end
 // of the record without a NUL, are read only within the record.
 TEST_F(DeviceChange, ReadsNothingBeyondTheDeclaredSize) {
-    Record port = zt::sim::PortRecord(u"COM42");
+    zt::world::Record port = zt::world::PortRecord(u"COM42");
     std::uint32_t size = 12 + 2 * 4;  // "COM4", no NUL
     std::memcpy(port.data(), &size, sizeof size);
     port.resize(size);
     detector.Decode(kArrival, port);
     EXPECT_EQ(detector.ComPort, "COM4");
 
-    Record usb = zt::testing::UsbInterface(u"USB#VID_1&PID_2#serial#{x}");
+    zt::world::Record usb = zt::testing::UsbInterface(u"USB#VID_1&PID_2#serial#{x}");
     size = 28 + 2 * 16;  // "USB#VID_1&PID_2#", no NUL
     std::memcpy(usb.data(), &size, sizeof size);
     usb.resize(size);
@@ -233,16 +233,16 @@ TEST_F(DeviceChange, ReadsNothingBeyondTheDeclaredSize) {
     EXPECT_EQ(events.back(), "usb  VID_1 PID_2 1");
 
     events.clear();
-    Record volume = zt::sim::VolumeRecord(0x10);
+    zt::world::Record volume = zt::world::VolumeRecord(0x10);
     size = 16;
     std::memcpy(volume.data(), &size, sizeof size);
     volume.resize(size);
     detector.Decode(kArrival, volume);
-    Record shortUsb(usb.begin(), usb.begin() + 27);
+    zt::world::Record shortUsb(usb.begin(), usb.begin() + 27);
     size = 27;
     std::memcpy(shortUsb.data(), &size, sizeof size);
     detector.Decode(kArrival, shortUsb);
-    Record header(8, 0);
+    zt::world::Record header(8, 0);
     size = 8;
     std::memcpy(header.data(), &size, sizeof size);
     header.resize(12);  // the bytes are there, but the record says it is shorter than a header
@@ -252,7 +252,7 @@ TEST_F(DeviceChange, ReadsNothingBeyondTheDeclaredSize) {
 
 TEST_F(DeviceChange, PortNameIsReadUpTo261Units) {
     const std::u16string longName(300, u'X');
-    detector.Decode(kArrival, zt::sim::PortRecord(longName));
+    detector.Decode(kArrival, zt::world::PortRecord(longName));
     EXPECT_EQ(detector.ComPort, std::string(261, 'X'));
 }
 

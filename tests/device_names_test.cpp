@@ -16,22 +16,22 @@
 
 namespace {
 
-zt::sim::FoundUsbDevice Usb(const std::string& location, const std::string& vendor, const std::string& product,
+zt::udev::FoundUsbDevice Usb(const std::string& location, const std::string& vendor, const std::string& product,
                             const std::string& serial, const std::string& name,
-                            std::vector<zt::sim::FoundTty> ttys = {}) {
+                            std::vector<zt::udev::FoundTty> ttys = {}) {
     return {.location = location, .vendorId = vendor, .productId = product, .serial = serial,
             .manufacturer = "Maker", .product = name, .interfaceCount = 1, .hub = false,
             .ttys = std::move(ttys), .disks = {}};
 }
 
-zt::sim::FoundDisk Disk(const std::string& node, std::vector<zt::sim::FoundPartition> partitions) {
+zt::udev::FoundDisk Disk(const std::string& node, std::vector<zt::udev::FoundPartition> partitions) {
     return {.node = node, .vendor = "SanDisk", .model = "Cruzer", .revision = "1.00", .lun = 0,
             .interfaceNumber = 0, .removable = true, .uas = false, .gpt = false, .index = 0,
             .partitions = std::move(partitions)};
 }
 
 using zt::host::String;
-using zt::sim::DeviceNames;
+using zt::udev::DeviceNames;
 
 class NamesFile : public ::testing::Test {
 protected:
@@ -48,13 +48,13 @@ protected:
 
 TEST_F(NamesFile, ComNumbersStayWithTheirDevicesAcrossRestartsAndNewOnesTakeTheLowestFree) {
     {
-        DeviceNames names(file);
+        zt::udev::DeviceNames names(file);
         EXPECT_EQ(names.ComPort("ftdi"), u"COM1");
         EXPECT_EQ(names.ComPort("ch340"), u"COM2");
         EXPECT_EQ(names.ComPort("ftdi"), u"COM1");
     }
     std::ofstream(file, std::ios::app) << "com\t4\tpico\n";
-    DeviceNames names(file);
+    zt::udev::DeviceNames names(file);
     EXPECT_EQ(names.ComPort("ch340"), u"COM2");
     EXPECT_EQ(names.ComPort("cp210x"), u"COM3");
     EXPECT_EQ(names.ComPort("another"), u"COM5");  // COM4 is the absent Pico's
@@ -62,10 +62,10 @@ TEST_F(NamesFile, ComNumbersStayWithTheirDevicesAcrossRestartsAndNewOnesTakeTheL
 
 TEST_F(NamesFile, LettersAreKeptUnlessTakenAndRunOutAfterZ) {
     {
-        DeviceNames names(file);
+        zt::udev::DeviceNames names(file);
         EXPECT_EQ(names.DriveLetters({"stick", "disk"}), (std::vector<String>{u"D:", u"E:"}));
     }
-    DeviceNames names(file);
+    zt::udev::DeviceNames names(file);
     // The disk keeps E: although it comes first now; the newcomer takes the lowest free.
     EXPECT_EQ(names.DriveLetters({"new", "disk"}), (std::vector<String>{u"D:", u"E:"}));
     EXPECT_EQ(names.DriveLetters({"stick", "new"}), (std::vector<String>{u"D:", u"E:"}));
@@ -85,13 +85,13 @@ TEST_F(NamesFile, DamagedLinesAndUnstorableKeysLeaveTheFileReadable) {
     std::ofstream(file) << "com\tx\tbad\ncom\t0\tzero\nletter\tC:\tsystem\nletter\tC\tsystem\n"
                            "nonsense\ncom\t7\tkept\nletter\tQ\tkeptvolume\n";
     {
-        DeviceNames names(file);
+        zt::udev::DeviceNames names(file);
         EXPECT_EQ(names.ComPort("kept"), u"COM7");
         EXPECT_EQ(names.ComPort("bad"), u"COM1");
         EXPECT_EQ(names.ComPort("line\nbreak"), u"COM2");
         EXPECT_EQ(names.DriveLetters({"system", "keptvolume"}), (std::vector<String>{u"D:", u"Q:"}));
     }
-    DeviceNames names(file);
+    zt::udev::DeviceNames names(file);
     EXPECT_EQ(names.ComPort("bad"), u"COM1");
     EXPECT_EQ(names.ComPort("kept"), u"COM7");
     EXPECT_EQ(names.ComPort("line\nbreak"), u"COM2");  // not kept: the lowest free again
@@ -108,7 +108,7 @@ TEST(WindowsNames, FileSystemsAndVolumeSerialsAreNamedAsWindowsShowsThem) {
                           Case{"ntfs", "", u"NTFS"}, Case{"ntfs3", "", u"NTFS"},
                           Case{"iso9660", "Joliet Extension", u"CDFS"}, Case{"ext4", "1.0", u"EXT4"},
                           Case{"a b\\c", "", u"A_B_C"}}) {
-        EXPECT_EQ(zt::sim::WindowsFileSystem(c.type, c.version), c.fileSystem) << c.type;
+        EXPECT_EQ(zt::udev::WindowsFileSystem(c.type, c.version), c.fileSystem) << c.type;
     }
     struct Serial {
         const char* uuid;
@@ -117,22 +117,22 @@ TEST(WindowsNames, FileSystemsAndVolumeSerialsAreNamedAsWindowsShowsThem) {
     for (const Serial& s : {Serial{"1a2b-3c4d", u"1A2B3C4D"}, Serial{"0123456789ABCDEF", u"89ABCDEF"},
                             Serial{"", u""}, Serial{"3f1c2a44-9d1e-4d4b-8c55-0d9b1f7d1e2a", u""},
                             Serial{"12-34", u""}}) {
-        EXPECT_EQ(zt::sim::VolumeSerial(s.uuid), s.shown) << s.uuid;
+        EXPECT_EQ(zt::udev::VolumeSerial(s.uuid), s.shown) << s.uuid;
     }
 }
 
 // Two adapters with the same serial (cheap clones share one) must not collide: Windows makes
 // an instance for the second from the port it sits in.
 TEST_F(NamesFile, DevicesWithTheSameSerialGetDistinctInstances) {
-    const zt::sim::FoundUsbDevice clone = Usb("1-1", "1a86", "7523", "0001", "USB Serial",
+    const zt::udev::FoundUsbDevice clone = Usb("1-1", "1a86", "7523", "0001", "USB Serial",
                                               {{.node = "/dev/ttyUSB0", .interfaceNumber = 0, .port = {}}});
-    zt::sim::FoundUsbDevice twin = clone;
+    zt::udev::FoundUsbDevice twin = clone;
     twin.location = "1-2";
     twin.ttys[0].node = "/dev/ttyUSB1";
-    zt::sim::NamedDevices named(file);
+    zt::udev::NamedDevices named(file);
     const auto mirrored = named.Apply({{"a", clone}, {"b", twin}});
     ASSERT_EQ(mirrored.size(), 2u);
-    const auto deviceId = [](const std::optional<zt::sim::MirroredDevice>& device) {
+    const auto deviceId = [](const std::optional<zt::udev::MirroredDevice>& device) {
         return device->serial.entities[0][3].second;
     };
     EXPECT_EQ(deviceId(mirrored.at("a")), u"USB\\VID_1A86&PID_7523\\0001");
@@ -142,7 +142,7 @@ TEST_F(NamesFile, DevicesWithTheSameSerialGetDistinctInstances) {
     EXPECT_EQ(mirrored.at("b")->serial.ports[0].name, u"COM2");
     // A third clone comes later: its key sorts first, but the serial stays the first one's,
     // also when that one is read again.
-    zt::sim::FoundUsbDevice third = twin;
+    zt::udev::FoundUsbDevice third = twin;
     third.location = "1-3";
     EXPECT_NE(deviceId(named.Apply({{"0", third}}).at("0")), deviceId(mirrored.at("a")));
     EXPECT_EQ(deviceId(named.Apply({{"a", clone}}).at("a")), deviceId(mirrored.at("a")));
@@ -155,14 +155,14 @@ TEST_F(NamesFile, DevicesWithTheSameSerialGetDistinctInstances) {
 // disk is present: a disk read again (its file system mounted) keeps its number.
 TEST_F(NamesFile, DiskNumbersStayWhilePresentAndNewcomersTakeTheLowestFree) {
     const auto stick = [](const std::string& node) {
-        zt::sim::FoundUsbDevice device = Usb("1-" + node, "0781", "5567", "S" + node, "Stick");
+        zt::udev::FoundUsbDevice device = Usb("1-" + node, "0781", "5567", "S" + node, "Stick");
         device.disks.push_back(Disk("/dev/" + node, {}));
         return device;
     };
-    const auto number = [](const zt::sim::MachineMirror::Changes& mirrored, const std::string& key) {
+    const auto number = [](const zt::udev::MachineMirror::Changes& mirrored, const std::string& key) {
         return mirrored.at(key)->storage.drives.at(0).index;
     };
-    zt::sim::NamedDevices named(file);
+    zt::udev::NamedDevices named(file);
     const auto first = named.Apply({{"a", stick("sdb")}, {"b", stick("sdc")}});
     EXPECT_EQ(number(first, "a"), 1u);
     EXPECT_EQ(number(first, "b"), 2u);
@@ -179,17 +179,17 @@ namespace {
 // A cloned stick shares its original's file-system UUID: with both present, each keeps a
 // letter of its own, the same after a restart.
 TEST_F(NamesFile, VolumesSharingAUuidKeepLettersOfTheirOwnAcrossRestarts) {
-    const zt::sim::FoundPartition volume{.node = "/dev/sdb1", .number = 1, .size = 1000, .fileSystem = "vfat",
+    const zt::udev::FoundPartition volume{.node = "/dev/sdb1", .number = 1, .size = 1000, .fileSystem = "vfat",
                                          .fileSystemVersion = "FAT32", .label = "STICK", .uuid = "1A2B-3C4D",
                                          .mountPoint = "/media/a", .letter = {}, .fileSystemSize = 1000,
                                          .freeSpace = 500};
-    zt::sim::FoundUsbDevice original = Usb("1-1", "0781", "5567", "AAA1", "Stick");
+    zt::udev::FoundUsbDevice original = Usb("1-1", "0781", "5567", "AAA1", "Stick");
     original.disks.push_back(Disk("/dev/sdb", {volume}));
-    zt::sim::FoundUsbDevice clone = original;
+    zt::udev::FoundUsbDevice clone = original;
     clone.location = "1-2";
     clone.serial = "AAA2";
     const auto letters = [&] {
-        zt::sim::NamedDevices named(file);
+        zt::udev::NamedDevices named(file);
         const auto mirrored = named.Apply({{"a", original}, {"b", clone}});
         return std::vector<String>{mirrored.at("a")->storage.drives[0].volumes[0].letter,
                                    mirrored.at("b")->storage.drives[0].volumes[0].letter};
@@ -202,12 +202,12 @@ TEST_F(NamesFile, VolumesSharingAUuidKeepLettersOfTheirOwnAcrossRestarts) {
 // A file system udev did not name, mounted all the same, is a lettered volume on Windows: the
 // device's record holds it with that letter too.
 TEST_F(NamesFile, AMountedVolumeOfAnUnknownFileSystemIsInTheRecordWithItsLetter) {
-    const zt::sim::FoundPartition unknown{.node = "/dev/sdb1", .number = 1, .size = 1000, .fileSystem = "",
+    const zt::udev::FoundPartition unknown{.node = "/dev/sdb1", .number = 1, .size = 1000, .fileSystem = "",
                                           .fileSystemVersion = "", .label = "", .uuid = "", .mountPoint = "/media/a",
                                           .letter = {}, .fileSystemSize = 1000, .freeSpace = 500};
-    zt::sim::FoundUsbDevice stick = Usb("1-1", "0781", "5567", "AAA1", "Stick");
+    zt::udev::FoundUsbDevice stick = Usb("1-1", "0781", "5567", "AAA1", "Stick");
     stick.disks.push_back(Disk("/dev/sdb", {unknown}));
-    zt::sim::NamedDevices named(file);
+    zt::udev::NamedDevices named(file);
     const auto mirrored = named.Apply({{"a", stick}});
     ASSERT_EQ(mirrored.at("a")->storage.drives.at(0).volumes.at(0).letter, u"D:");
     const zt::devices::UsbDevice record = zt::devices::MachineRecord(named.Present().at("a"));
@@ -236,7 +236,7 @@ TEST_F(NamesFile, PortsAndDisksThatWouldShareADeviceIdKeepOnesOfTheirOwn) {
                           Case{"1a86", "MCS01", {0}, {0}, 1, false, false}, Case{"0781", "MCS01", {}, {0, 1}, 2, false, false},
                           Case{"0781", "", {}, {0, 1}, 2, false, false}, Case{"04e8", "", {}, {0, 1}, 2, true, false},
                           Case{"05e3", "", {0, 0}, {}, 1, false, true}}) {
-        zt::sim::FoundUsbDevice chip = Usb("1-3", c.vendor, "7840", c.serial, "USB-Serial");
+        zt::udev::FoundUsbDevice chip = Usb("1-3", c.vendor, "7840", c.serial, "USB-Serial");
         chip.interfaceCount = c.interfaceCount;
         chip.hub = c.hub;
         for (const unsigned interfaceNumber : c.ports) {
@@ -248,7 +248,7 @@ TEST_F(NamesFile, PortsAndDisksThatWouldShareADeviceIdKeepOnesOfTheirOwn) {
             chip.disks.back().interfaceNumber = interfaceNumber;
             chip.disks.back().uas = c.uas;
         }
-        zt::sim::NamedDevices named(file);
+        zt::udev::NamedDevices named(file);
         zt::sim::Workstation station;
         const auto mirrored = named.Apply({{"chip", chip}});
         ASSERT_NO_THROW(station.Attach(mirrored.at("chip")->serial)) << c.vendor;  // throws on an ID twice

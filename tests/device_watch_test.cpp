@@ -94,7 +94,7 @@ TEST_F(DeviceEvents, ACardInsertedLaterIsAChangeOfTheReader) {
     events.clear();
     station.Unplug(zt::sim::CardReader(u"058F6366", 3, {}, 2));
     station.Attach(zt::sim::CardReader(u"058F6366", 3, {{Fat(u"H:")}}, 2), u"1-4");
-    zt::sim::BroadcastDeviceChange(DBT_DEVICEARRIVAL, zt::sim::VolumeRecord(1u << ('H' - 'A')));
+    zt::world::BroadcastDeviceChange(DBT_DEVICEARRIVAL, zt::world::VolumeRecord(1u << ('H' - 'A')));
     PumpUntil(1);
     ASSERT_EQ(events.size(), 1u);
     EXPECT_TRUE(events[0].starts_with("change 058f:6366") && events[0].ends_with("| H: lun0 FAT32 L")) << events[0];

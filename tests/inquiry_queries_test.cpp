@@ -61,14 +61,14 @@ TEST_F(RecordedQueries, NewPortQueryInsertsBothNamesAsLiterals) {
     };
     for (const Case& c : cases) {
         queries.clear();
-        zt::sim::BroadcastDeviceChange(
+        zt::world::BroadcastDeviceChange(
             DBT_DEVICEARRIVAL, UsbInterface(u"\\\\?\\USB#VID_0403&PID_6001#" + c.arrivalName + u"#{x}"));
-        zt::sim::BroadcastDeviceChange(DBT_DEVICEARRIVAL, zt::sim::PortRecord(c.port));
+        zt::world::BroadcastDeviceChange(DBT_DEVICEARRIVAL, zt::world::PortRecord(c.port));
         PumpRequests();
         EXPECT_EQ(queries, std::vector<String>{head + c.portLiteral + u"%\"  or PNPDeviceID Like \"%" +
                                                c.nameLiteral + u"%\""})
             << zt::host::ToUtf8(c.arrivalName);
-        zt::sim::BroadcastDeviceChange(
+        zt::world::BroadcastDeviceChange(
             DBT_DEVICEREMOVECOMPLETE,
             UsbInterface(u"\\\\?\\USB#VID_0403&PID_6001#" + c.arrivalName + u"#{x}"));
     }

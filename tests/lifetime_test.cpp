@@ -132,7 +132,7 @@ void Arm(Event& event, Handler handler) {
 }
 
 void BroadcastOther(std::uint32_t event) {
-    sim::BroadcastDeviceChange(event, UsbInterface(Arrived(u"OTHER")));
+    zt::world::BroadcastDeviceChange(event, UsbInterface(Arrived(u"OTHER")));
 }
 
 const HandlerCase kHandlerCases[] = {
@@ -250,7 +250,7 @@ const WmiPumpCase kWmiPumpCases[] = {
          s.Plug(Stick(u"STICK3", 3, u"G:"));
          PumpRequests();
          BroadcastOther(kArrival);
-         sim::BroadcastDeviceChange(kArrival, sim::VolumeRecord(1u << 6));
+         zt::world::BroadcastDeviceChange(kArrival, zt::world::VolumeRecord(1u << 6));
      },
      [](TZtUsbDetector&) { PumpRequests(); }},
 };
@@ -346,19 +346,19 @@ struct MessageBoxCase {
 
 const MessageBoxCase kMessageBoxCases[] = {
     {"decoder, interface name without pieces", "Debug error #1", u"",
-     [](TZtUsbDetector&) { sim::BroadcastDeviceChange(kArrival, UsbInterface(u"NOPIECES")); }},
+     [](TZtUsbDetector&) { zt::world::BroadcastDeviceChange(kArrival, UsbInterface(u"NOPIECES")); }},
     {"new-port inquiry", "#err0041 GetNewComInfo Exception", PortWithoutDeviceIdPath(),
      [](TZtUsbDetector&) {
          BroadcastOther(kArrival);
          BroadcastOther(kArrival);
-         sim::BroadcastDeviceChange(kArrival, sim::PortRecord(u"COM5"));
+         zt::world::BroadcastDeviceChange(kArrival, zt::world::PortRecord(u"COM5"));
          PumpRequests();
      }},
     // A drive whose device ID holds no instance leaves its volume without a USB serial.
     {"new-volume inquiry", "Debug ERR #177", Drive(u"NOPATH"),
      [](TZtUsbDetector&) {
-         sim::BroadcastDeviceChange(kArrival, UsbInterface(Arrived(u"")));
-         sim::BroadcastDeviceChange(kArrival, sim::VolumeRecord(0x10));
+         zt::world::BroadcastDeviceChange(kArrival, UsbInterface(Arrived(u"")));
+         zt::world::BroadcastDeviceChange(kArrival, zt::world::VolumeRecord(0x10));
          PumpRequests();
      }},
     {"volume inventory", "Debug ERR #177", Drive(u"NOPATH"),
@@ -386,21 +386,21 @@ TEST(DetectorsSideBySide, TwoOnOneThreadKeepTheirOwnListsAndRequests) {
     DialogRecorder dialogs;
     WmiServed nothing(FixedObjects({}));
     TZtUsbDetector first;
-    sim::BroadcastDeviceChange(kArrival, UsbInterface(Arrived(u"EARLY")));
+    zt::world::BroadcastDeviceChange(kArrival, UsbInterface(Arrived(u"EARLY")));
     {
         TZtUsbDetector second;
-        sim::BroadcastDeviceChange(kArrival, UsbInterface(Arrived(u"LATE")));
+        zt::world::BroadcastDeviceChange(kArrival, UsbInterface(Arrived(u"LATE")));
         EXPECT_EQ(zt::testing::Entries(first.ArrivalNames()),
                   (std::vector<String>{u"EARLY", u"LATE"}));
         EXPECT_EQ(zt::testing::Entries(second.ArrivalNames()), std::vector<String>{u"LATE"});
         // Once LATE has left, only the first still knows a USB device to ask about.
-        sim::BroadcastDeviceChange(kRemoval, UsbInterface(Arrived(u"LATE")));
+        zt::world::BroadcastDeviceChange(kRemoval, UsbInterface(Arrived(u"LATE")));
         EXPECT_TRUE(second.ArrivalNames().Count() == 0);
-        sim::BroadcastDeviceChange(kArrival, sim::VolumeRecord(0x10));
+        zt::world::BroadcastDeviceChange(kArrival, zt::world::VolumeRecord(0x10));
         EXPECT_EQ(PumpRequests(), std::vector<std::string>{"DoNewVolInfo:EARLY"});
-        sim::BroadcastDeviceChange(kArrival, UsbInterface(Arrived(u"LATE")));
+        zt::world::BroadcastDeviceChange(kArrival, UsbInterface(Arrived(u"LATE")));
     }
-    sim::BroadcastDeviceChange(kRemoval, UsbInterface(Arrived(u"EARLY")));
+    zt::world::BroadcastDeviceChange(kRemoval, UsbInterface(Arrived(u"EARLY")));
     EXPECT_EQ(zt::testing::Entries(first.ArrivalNames()), std::vector<String>{u"LATE"});
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -432,8 +432,8 @@ TEST(DetectorsSideBySide, DetectorsOnTwoThreadsHearOnlyTheirOwnThreadsBroadcasts
             TZtUsbDetector detector;
             zt::testing::RecordEvents(detector, heard.events);
             ArriveAndPump(bothMade);
-            sim::BroadcastDeviceChange(kArrival, UsbInterface(Arrived(instance)));
-            sim::BroadcastDeviceChange(kArrival, sim::PortRecord(instance));
+            zt::world::BroadcastDeviceChange(kArrival, UsbInterface(Arrived(instance)));
+            zt::world::BroadcastDeviceChange(kArrival, zt::world::PortRecord(instance));
             ArriveAndPump(bothBroadcast);
             heard.names = zt::testing::Entries(detector.ArrivalNames());
             ArriveAndPump(bothRead);

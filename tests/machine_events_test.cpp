@@ -29,7 +29,7 @@ constexpr char kStickDisk[] = "1-6/1-6:1.0/host6/target6:0:0/6:0:0:0/block/sdb";
 // Events lost to a full socket: those waiting are gone, and the monitor says so once.
 udev_device* LoseTheWaitingEvents(udev_monitor* monitor) {
     while (udev_device* event = udev_monitor_receive_device(monitor)) udev_device_unref(event);
-    zt::sim::ReplaceMonitorReceive(udev_monitor_receive_device);
+    zt::udev::ReplaceMonitorReceive(udev_monitor_receive_device);
     errno = ENOBUFS;
     return nullptr;
 }
@@ -57,7 +57,7 @@ protected:
     // A CH340 is there from the start, so that the machine has USB at all.
     void Start() {
         machine.Load("ch340");
-        world = std::make_unique<zt::sim::MachineWorld>(machine.Mounts(), machine.NamesFile());
+        world = std::make_unique<zt::udev::MachineWorld>(machine.Mounts(), machine.NamesFile());
         served = std::make_unique<WmiServed>(world->Station().WmiBackend());
         world->Listen();
         zt::host::ProcessMessages();
@@ -98,7 +98,7 @@ protected:
 
     DialogRecorder dialogs;
     UdevMachine machine;
-    std::unique_ptr<zt::sim::MachineWorld> world;
+    std::unique_ptr<zt::udev::MachineWorld> world;
     std::unique_ptr<WmiServed> served;
     zt_usb_detector::TZtUsbDetector detector;
     std::vector<std::string> log;
@@ -236,14 +236,14 @@ TEST_F(MachineEvents, AChangeIsReadFromTheDeviceItNamesAlone) {
 TEST_F(MachineEvents, AfterLostEventsTheHostHearsTheNetChanges) {
     machine.Load("ft2232");
     Start();
-    zt::sim::ReplaceMonitorReceive(LoseTheWaitingEvents);
+    zt::udev::ReplaceMonitorReceive(LoseTheWaitingEvents);
     machine.Load("ft232r");
     PullWithOneEvent("1-3");
     machine.Load("composite_cdc");
     PullWithOneEvent("1-5");
     PumpUntil(6);
     // The loss was reported, and udev's own call is back.
-    EXPECT_EQ(zt::sim::ReplaceMonitorReceive(udev_monitor_receive_device), udev_monitor_receive_device);
+    EXPECT_EQ(zt::udev::ReplaceMonitorReceive(udev_monitor_receive_device), udev_monitor_receive_device);
     EXPECT_EQ(log, (std::vector<std::string>{"com COM1 0", "com COM2 0", "usb FT4ZQ1B7 VID_0403 PID_6010 0",
                                              "usb A50285BI VID_0403 PID_6001 1", "com COM4 1",
                                              "info COM4 A50285BI FT232R"}));
@@ -285,7 +285,7 @@ std::map<std::string, std::string> InventorySerials(zt_usb_detector::TZtUsbDetec
     return serials;
 }
 
-std::vector<std::string> Records(const zt::sim::MachineWorld& world) {
+std::vector<std::string> Records(const zt::udev::MachineWorld& world) {
     std::vector<std::string> lines;
     for (const auto& device : zt::devices::MachineDeviceSource(world)->Attached()) {
         lines.push_back(zt::testing::DeviceLine(device));
@@ -315,7 +315,7 @@ TEST(MachineDevices, EachTestbedIsTheSameRecordsAndNamesBeforeAndAfterItsArrival
         {
             UdevMachine machine;
             machine.Load(testbed.name);
-            zt::sim::MachineWorld world(machine.Mounts(), machine.NamesFile());
+            zt::udev::MachineWorld world(machine.Mounts(), machine.NamesFile());
             WmiServed served(world.Station().WmiBackend());
             const auto tree = zt::win32::SetDeviceTree(world.Station().DeviceTreeBackend());
             zt_usb_detector::TZtUsbDetector detector;
@@ -325,7 +325,7 @@ TEST(MachineDevices, EachTestbedIsTheSameRecordsAndNamesBeforeAndAfterItsArrival
         }
         UdevMachine machine;
         machine.Load("host_controller");
-        zt::sim::MachineWorld world(machine.Mounts(), machine.NamesFile());
+        zt::udev::MachineWorld world(machine.Mounts(), machine.NamesFile());
         WmiServed served(world.Station().WmiBackend());
         const auto tree = zt::win32::SetDeviceTree(world.Station().DeviceTreeBackend());
         zt_usb_detector::TZtUsbDetector detector;
@@ -356,7 +356,7 @@ namespace {
 TEST(MachineDevices, ABoardArrivesOnceWithItsPortAndItsMountedVolume) {
     UdevMachine machine;
     machine.Load("host_controller");
-    zt::sim::MachineWorld world(machine.Mounts(), machine.NamesFile());
+    zt::udev::MachineWorld world(machine.Mounts(), machine.NamesFile());
     WmiServed served(world.Station().WmiBackend());
     const auto tree = zt::win32::SetDeviceTree(world.Station().DeviceTreeBackend());
     const auto source = zt::devices::SetDeviceSource(zt::devices::MachineDeviceSource(world));

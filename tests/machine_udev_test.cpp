@@ -47,13 +47,13 @@ std::vector<std::string> Volumes(TZtUsbDetector& detector) {
 class MachineThroughUdev : public ::testing::Test {
 protected:
     void Start() {
-        world = std::make_unique<zt::sim::MachineWorld>(machine.Mounts(), machine.NamesFile());
+        world = std::make_unique<zt::udev::MachineWorld>(machine.Mounts(), machine.NamesFile());
         served = std::make_unique<WmiServed>(world->Station().WmiBackend());
     }
 
     DialogRecorder dialogs;
     UdevMachine machine;
-    std::unique_ptr<zt::sim::MachineWorld> world;
+    std::unique_ptr<zt::udev::MachineWorld> world;
     std::unique_ptr<WmiServed> served;
     TZtUsbDetector detector;
 };

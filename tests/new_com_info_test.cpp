@@ -35,9 +35,9 @@ protected:
     // Announces USB device interfaces by instance, then the port, and lets requests run.
     void Arrive(const std::vector<String>& instances, const String& port) {
         for (const String& instance : instances) {
-            zt::sim::BroadcastDeviceChange(kArrival, UsbInterface(Interface(instance)));
+            zt::world::BroadcastDeviceChange(kArrival, UsbInterface(Interface(instance)));
         }
-        zt::sim::BroadcastDeviceChange(kArrival, zt::sim::PortRecord(port));
+        zt::world::BroadcastDeviceChange(kArrival, zt::world::PortRecord(port));
     }
 
     DialogRecorder dialogs;
@@ -110,7 +110,7 @@ TEST_F(NewComInfo, AListThatShrankDuringThePumpEndsTheInquiryQuietly) {
     const auto remover = zt::host::AllocateHWnd([](zt::host::TMessage& message) {
         if (message.Msg != WM_APP) return;
         for (const char16_t* instance : {u"FIRST", u"SECOND"}) {
-            zt::sim::BroadcastDeviceChange(kRemoval, UsbInterface(Interface(instance)));
+            zt::world::BroadcastDeviceChange(kRemoval, UsbInterface(Interface(instance)));
         }
     });
     Arrive({u"FIRST", u"SECOND"}, u"COM5");

@@ -17,8 +17,8 @@ constexpr std::uint32_t kArrival = DBT_DEVICEARRIVAL;
 
 class NewVolumeInfo : public zt::testing::VolumeFixture {
 protected:
-    void Broadcast(std::uint32_t event, const zt::sim::Record& record) {
-        zt::sim::BroadcastDeviceChange(event, record);
+    void Broadcast(std::uint32_t event, const zt::world::Record& record) {
+        zt::world::BroadcastDeviceChange(event, record);
     }
     void Announce(const zt::sim::StorageDevice& device) {
         Broadcast(kArrival, UsbInterface(device.interfaceName));
@@ -75,8 +75,8 @@ TEST_F(NewVolumeInfo, TheSecondStickGetsItsOwnDetailsWhateverTheOrderOfArrivals)
         events.clear();
         Announce(aFirst ? stickA : stickB);
         Announce(aFirst ? stickB : stickA);
-        Broadcast(kArrival, zt::sim::VolumeRecord(zt::sim::UnitMask(stickB)));
-        Broadcast(kArrival, zt::sim::VolumeRecord(zt::sim::UnitMask(stickA)));
+        Broadcast(kArrival, zt::world::VolumeRecord(zt::sim::UnitMask(stickB)));
+        Broadcast(kArrival, zt::world::VolumeRecord(zt::sim::UnitMask(stickA)));
         PumpRequests();
         EXPECT_EQ(Infos(), (std::vector<std::string>{detailsOfB, detailsOfA}));
     }
@@ -90,7 +90,7 @@ TEST_F(NewVolumeInfo, OtherDevicesListedBeforeOrAfterTheStickNeitherHideItNorCos
     for (const int before : {0, 16}) {
         for (const int after : {0, 1, 16}) {
             SCOPED_TRACE(std::to_string(before) + " before, " + std::to_string(after) + " after");
-            std::vector<zt::sim::Record> listed;
+            std::vector<zt::world::Record> listed;
             for (int i = 0; i < before + after; ++i) {
                 if (i == before) listed.push_back(UsbInterface(stick.interfaceName));
                 listed.push_back(UsbInterface(u"\\\\?\\USB#VID_05E3&PID_0610#HUB" +
@@ -100,7 +100,7 @@ TEST_F(NewVolumeInfo, OtherDevicesListedBeforeOrAfterTheStickNeitherHideItNorCos
             for (const auto& record : listed) Broadcast(kArrival, record);
             queries.clear();
             events.clear();
-            Broadcast(kArrival, zt::sim::VolumeRecord(zt::sim::UnitMask(stick)));
+            Broadcast(kArrival, zt::world::VolumeRecord(zt::sim::UnitMask(stick)));
             PumpRequests();
             EXPECT_EQ(Infos(), std::vector<std::string>{"info 1 of 1 " + Info("E:|FAT32|STICK", "4C530001230417117364")});
             queryCounts[{before, after}] = queries.size();
@@ -152,10 +152,10 @@ TEST_F(NewVolumeInfo, ACardReaderReportsTheSlotWhoseMediumArrived) {
 TEST_F(NewVolumeInfo, ALetterOfNoRemovableDriveRaisesNothing) {
     station.Attach(zt::sim::UsbStick(kSerialA, 1, {Fat32(u"E:", u"STICK")}));
     Broadcast(kArrival, UsbInterface(u"\\\\?\\USB#VID_0781&PID_5567#4C530001230417117364#{x}"));
-    Broadcast(kArrival, zt::sim::VolumeRecord(1u << 10));  // K:, which the stick does not hold
+    Broadcast(kArrival, zt::world::VolumeRecord(1u << 10));  // K:, which the stick does not hold
     PumpRequests();
     Broadcast(kArrival, UsbInterface(u"\\\\?\\USB#VID_0403&PID_6001#A50285BI#{x}"));
-    Broadcast(kArrival, zt::sim::VolumeRecord(1u << 10));
+    Broadcast(kArrival, zt::world::VolumeRecord(1u << 10));
     PumpRequests();
     EXPECT_TRUE(Infos().empty());
     EXPECT_TRUE(dialogs.messages.empty());
@@ -167,7 +167,7 @@ TEST_F(NewVolumeInfo, AnEmptyNameFindsTheDriveByItsLetter) {
     station.Attach(zt::sim::UsbStick(u"AAA111", 1, {Fat32(u"E:", u"FIRST")}));
     station.Attach(zt::sim::UsbStick(u"BBB222", 2, {Fat32(u"F:", u"SECOND")}));
     Broadcast(kArrival, UsbInterface(u"USB#VID_1&PID_2"));
-    Broadcast(kArrival, zt::sim::VolumeRecord(1u << 4));
+    Broadcast(kArrival, zt::world::VolumeRecord(1u << 4));
     EXPECT_EQ(PumpRequests(), std::vector<std::string>{"DoNewVolInfo:"});
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(Infos(), std::vector<std::string>{"info 1 of 1 " + Info("E:|FAT32|FIRST", "AAA111")});
@@ -252,7 +252,7 @@ TEST_F(NewVolumeInfo, EveryAnnouncedVolumeGetsItsRecordWhateverItsDriveIdHolds) 
                 queries.clear();
                 events.clear();
                 newRecords.clear();
-                Broadcast(kArrival, zt::sim::VolumeRecord(c.unitMask != 0 ? c.unitMask : zt::sim::UnitMask(c.arriving)));
+                Broadcast(kArrival, zt::world::VolumeRecord(c.unitMask != 0 ? c.unitMask : zt::sim::UnitMask(c.arriving)));
                 PumpRequests();
                 EXPECT_EQ(Infos(), c.infos);
                 queryCounts.push_back(queries.size());
@@ -274,7 +274,7 @@ TEST_F(NewVolumeInfo, ANetworkShareMappedMeanwhileGivesNoRecord) {
     station.Cim().Add(u"Win32_LogicalDisk", {{u"DeviceID", u"Z:"}, {u"DriveType", u"4"},
                                              {u"FileSystem", u"NTFS"}, {u"ProviderName", u"\\\\nas\\share"}});
     Broadcast(kArrival, UsbInterface(u"\\\\?\\USB#VID_0781&PID_5567#4C530001230417117364#{x}"));
-    Broadcast(kArrival, zt::sim::VolumeRecord(1u << 25));
+    Broadcast(kArrival, zt::world::VolumeRecord(1u << 25));
     PumpRequests();
     EXPECT_TRUE(Infos().empty());
     EXPECT_TRUE(dialogs.messages.empty());
@@ -286,7 +286,7 @@ TEST_F(NewVolumeInfo, AFailingHandlerIsReportedOnce) {
         throw std::runtime_error("host bug");
     };
     Broadcast(kArrival, UsbInterface(u"USB#VID_0781&PID_5567#AAA111#{x}"));
-    Broadcast(kArrival, zt::sim::VolumeRecord(1u << 4));
+    Broadcast(kArrival, zt::world::VolumeRecord(1u << 4));
     PumpRequests();
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Debug Err #166"});
 }

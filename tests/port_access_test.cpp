@@ -13,7 +13,7 @@
 namespace {
 
 using zt::host::String;
-using zt::sim::kSerialCommKey;
+using zt::world::kSerialCommKey;
 
 struct Row {
     String text;
@@ -46,12 +46,12 @@ const Row kRows[] = {
 };
 
 TEST(PortAccess, PathsAndIdNumbersOfEveryRow) {
-    const bool emulated = zt::sim::RegistryIsSimulated();
+    const bool emulated = zt::world::RegistryIsSimulated();
     if (emulated) {
         for (const Row& row : kRows) {
             if (!row.mapValueName.empty()) {
-                zt::sim::SetRegistryValue(kSerialCommKey, row.mapValueName, REG_SZ,
-                                          zt::sim::RegistryText(row.text));
+                zt::world::SetRegistryValue(zt::world::kSerialCommKey, row.mapValueName, REG_SZ,
+                                          zt::world::RegistryText(row.text));
             }
         }
     }
@@ -60,7 +60,7 @@ TEST(PortAccess, PathsAndIdNumbersOfEveryRow) {
         EXPECT_EQ(zt_usb_detector::PortPath(row.text), emulated ? row.emulatedPath : row.windowsPath) << text;
         EXPECT_EQ(zt_usb_detector::UsbIdNumber(row.text), row.id) << text;
     }
-    if (emulated) zt::sim::DeleteRegistryKey(kSerialCommKey);
+    if (emulated) zt::world::DeleteRegistryKey(zt::world::kSerialCommKey);
 }
 
 }  // namespace

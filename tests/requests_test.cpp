@@ -50,9 +50,9 @@ TEST_F(Requests, AreDeliveredAfterTheBroadcastInHandAndInPostingOrder) {
         }
     };
     Broadcast(kArrival, UsbInterface(u"USB#VID_0403&PID_6001#FT1#{x}"));
-    Broadcast(kArrival, zt::sim::PortRecord(u"COM5"));
-    Broadcast(kArrival, zt::sim::VolumeRecord(0x10));
-    Broadcast(kArrival, zt::sim::PortRecord(u"COM6"));
+    Broadcast(kArrival, zt::world::PortRecord(u"COM5"));
+    Broadcast(kArrival, zt::world::VolumeRecord(0x10));
+    Broadcast(kArrival, zt::world::PortRecord(u"COM6"));
     EXPECT_FALSE(queuedDuringEvent);
     EXPECT_EQ(PumpRequests(), (std::vector<std::string>{"DoNewComInfo:COM5", "DoNewVolInfo:FT1",
                                                         "DoNewComInfo:COM6"}));
@@ -71,7 +71,7 @@ TEST_F(Requests, QueuedRequestsAreFreedWithTheComponent) {
     {
         TZtUsbDetector second;
         Broadcast(kArrival, UsbInterface(u"USB#VID_0781&PID_5567#STICK#{x}"));
-        Broadcast(kArrival, zt::sim::VolumeRecord(0x10));
+        Broadcast(kArrival, zt::world::VolumeRecord(0x10));
     }
     // Both detectors posted; the second one's requests went with its window.
     EXPECT_EQ(PumpRequests(), std::vector<std::string>{"DoNewVolInfo:STICK"});
@@ -93,8 +93,8 @@ TEST_F(Requests, RequestsDeliveredDuringAnInquiryRunAfterIt) {
     });
     Broadcast(kArrival, UsbInterface(u"\\\\?\\USB#VID_0403&PID_6001#FIRST#{x}"));
     Broadcast(kArrival, UsbInterface(u"\\\\?\\USB#VID_0403&PID_6001#SECOND#{x}"));
-    Broadcast(kArrival, zt::sim::PortRecord(u"COM5"));
-    Broadcast(kArrival, zt::sim::PortRecord(u"COM6"));
+    Broadcast(kArrival, zt::world::PortRecord(u"COM5"));
+    Broadcast(kArrival, zt::world::PortRecord(u"COM6"));
     PumpRequests();
     std::vector<std::string> ports;
     for (const String& query : queries) ports.push_back(zt::host::Contains(query, u"COM5") ? "COM5" : "COM6");
@@ -132,7 +132,7 @@ TEST_F(Requests, RequestsDeliveredDuringAnInventoryRunAfterIt) {
             return std::optional(std::vector<String>{});
         });
         Broadcast(kArrival, UsbInterface(u"USB#VID_0403&PID_6001#FT1#{x}"));
-        Broadcast(kArrival, zt::sim::PortRecord(u"COM5"));
+        Broadcast(kArrival, zt::world::PortRecord(u"COM5"));
         row.call(detector);
         EXPECT_EQ(order, (std::vector<std::string>{"inventory asks", "inventory answered", "request asks"}))
             << row.inventory;

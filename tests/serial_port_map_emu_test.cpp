@@ -12,7 +12,7 @@ namespace {
 
 using zt::host::String;
 using zt::host::TStringList;
-using zt::sim::kSerialCommKey;
+using zt::world::kSerialCommKey;
 using zt::testing::DialogRecorder;
 using zt::testing::Entries;
 using zt_usb_detector::TZtUsbDetector;
@@ -25,10 +25,10 @@ std::vector<zt::win32::BYTE> Utf16(const String& text) {
 
 class SerialPortMap : public ::testing::Test {
 protected:
-    ~SerialPortMap() override { zt::sim::DeleteRegistryKey(kSerialCommKey); }
+    ~SerialPortMap() override { zt::world::DeleteRegistryKey(zt::world::kSerialCommKey); }
 
     void Port(const String& valueName, const String& data) {
-        zt::sim::SetRegistryValue(kSerialCommKey, valueName, REG_SZ, Utf16(data + String(1, u'\0')));
+        zt::world::SetRegistryValue(zt::world::kSerialCommKey, valueName, REG_SZ, Utf16(data + String(1, u'\0')));
     }
 
     std::vector<std::intptr_t> Numbers() const {
@@ -76,7 +76,7 @@ TEST_F(SerialPortMap, SkipsPortsWithoutANumberAndReadsUpToTheNul) {
     Port(u"\\Device\\Serial0", u"COM0");
     Port(u"\\Device\\Serial1", String(u"COM7\0junk", 9));
     Port(u"\\Device\\Serial2", u"XYZ9");  // the first three characters are dropped, whatever
-    zt::sim::SetRegistryValue(kSerialCommKey, u"\\Device\\Serial3", REG_SZ, {});  // no data at all
+    zt::world::SetRegistryValue(zt::world::kSerialCommKey, u"\\Device\\Serial3", REG_SZ, {});  // no data at all
     const zt::testing::LogRecorder log;
     detector.GetAvailableComPorts(ports, false);
     EXPECT_EQ(Entries(ports), (std::vector<String>{u"COM7", u"XYZ9"}));
@@ -171,8 +171,8 @@ std::vector<String> Enumerated() {
 TEST_F(SerialPortMap, ValuesKeepTheirOrderThroughChangesAndRemovals) {
     for (const char16_t* name : {u"\\Device\\A", u"\\Device\\B", u"\\Device\\C", u"\\Device\\D"}) Port(name, u"1");
     Port(u"\\DEVICE\\c", u"2");
-    EXPECT_TRUE(zt::sim::DeleteRegistryValue(kSerialCommKey, u"\\device\\b"));
-    EXPECT_FALSE(zt::sim::DeleteRegistryValue(kSerialCommKey, u"\\Device\\B"));
+    EXPECT_TRUE(zt::world::DeleteRegistryValue(zt::world::kSerialCommKey, u"\\device\\b"));
+    EXPECT_FALSE(zt::world::DeleteRegistryValue(zt::world::kSerialCommKey, u"\\Device\\B"));
     EXPECT_EQ(Enumerated(), (std::vector<String>{u"\\Device\\A=1", u"\\Device\\C=2", u"\\Device\\D=1"}));
     Port(u"\\Device\\B", u"3");
     Port(u"\\Device\\d", u"4");

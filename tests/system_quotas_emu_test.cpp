@@ -61,7 +61,7 @@ TEST(SystemQuotas, ARequestThatCannotBePostedRunsAfterTheBroadcast) {
     while (posted <= 10000 && zt::win32::PostThreadMessageW(zt::win32::GetCurrentThreadId(), WM_APP, 0, 0)) ++posted;
     ASSERT_EQ(zt::win32::GetLastError(), static_cast<zt::win32::DWORD>(ERROR_NOT_ENOUGH_QUOTA));
     LogRecorder log(zt::host::LogLevel::Warning);
-    zt::testing::Broadcast(DBT_DEVICEARRIVAL, zt::sim::PortRecord(u"COM5"));
+    zt::testing::Broadcast(DBT_DEVICEARRIVAL, zt::world::PortRecord(u"COM5"));
     ASSERT_EQ(queries.size(), 1u) << "the request was lost";
     EXPECT_TRUE(zt::host::Contains(queries[0], u"COM5"));
     ASSERT_EQ(log.In("request").size(), 1u);

@@ -109,12 +109,12 @@ inline std::vector<win32::HWND> BoundWindows() {
     return windows;
 }
 
-inline void Broadcast(std::uint32_t event, const sim::Record& record) {
-    sim::BroadcastDeviceChange(event, record);
+inline void Broadcast(std::uint32_t event, const world::Record& record) {
+    world::BroadcastDeviceChange(event, record);
 }
 
-inline sim::Record UsbInterface(const std::u16string& name) {
-    return sim::DeviceInterfaceRecord(name, zt_usb_detector::GUID_DEVINTERFACE_USB_DEVICE);
+inline world::Record UsbInterface(const std::u16string& name) {
+    return world::DeviceInterfaceRecord(name, zt_usb_detector::GUID_DEVINTERFACE_USB_DEVICE);
 }
 
 }  // namespace zt::testing

@@ -55,16 +55,16 @@ public:
         Changed();
     }
 
-    sim::MountTable Mounts() {
+    udev::MountTable Mounts() {
         return {[this] {
                     // Read, the table has no change left to tell.
                     Take(changes_.Descriptor());
                     Take(changes_.Twin());
-                    std::vector<sim::MountedFileSystem> mounted;
+                    std::vector<udev::MountedFileSystem> mounted;
                     for (const auto& [node, mount] : mounts_) mounted.push_back({node, mount.first});
                     return mounted;
                 },
-                [this](const std::string& mountPoint) -> std::optional<sim::FileSystemSpace> {
+                [this](const std::string& mountPoint) -> std::optional<udev::FileSystemSpace> {
                     for (const auto& [node, mount] : mounts_) {
                         if (mount.first == mountPoint) return mount.second;
                     }
@@ -94,10 +94,10 @@ private:
     }
 
     testkit::UmockdevBed bed_;
-    sim::MountTableWatch changes_;
+    udev::MountTableWatch changes_;
     std::filesystem::path namesFile_;
     bool controller_ = false;
-    std::map<std::string, std::pair<std::string, sim::FileSystemSpace>> mounts_;
+    std::map<std::string, std::pair<std::string, udev::FileSystemSpace>> mounts_;
 };
 
 }  // namespace zt::testing

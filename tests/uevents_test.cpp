@@ -6,8 +6,8 @@
 
 namespace {
 
-using zt::sim::DevicePart;
-using zt::sim::Uevent;
+using zt::udev::DevicePart;
+using zt::udev::Uevent;
 
 constexpr char kBus[] = "/sys/devices/pci0000:00/0000:00:14.0/usb1";
 
@@ -27,7 +27,7 @@ TEST(Uevents, APathBelongsToTheDeepestUsbDeviceAboveIt) {
                            Row{"/sys/devices/pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0/block/sda", ""},
                            Row{"/sys/devices/virtual/tty/tty1", ""},
                            Row{"/sys/devices/pci0000:00/0000:00:02.0/i2c-0/0-0050", ""}}) {
-        EXPECT_EQ(zt::sim::UsbDeviceOf(row.path), row.usbDevice) << row.path;
+        EXPECT_EQ(zt::udev::UsbDeviceOf(row.path), row.usbDevice) << row.path;
     }
 }
 
@@ -35,7 +35,7 @@ TEST(Uevents, ABatchReadsEachUsbDeviceOnceAndAChangeAloneOnlyWhereNothingIsReadW
     const std::string hub = std::string(kBus) + "/1-4";
     const std::string stick = std::string(kBus) + "/1-6";
     const std::string disk = stick + "/1-6:1.0/host6/target6:0:0/6:0:0:0/block/sdb";
-    const auto rereads = zt::sim::RereadsFor({{"add", hub, "usb", "usb_device"},
+    const auto rereads = zt::udev::RereadsFor({{"add", hub, "usb", "usb_device"},
                                               {"add", hub + "/1-4.2", "usb", "usb_device"},
                                               {"add", hub + "/1-4.2/1-4.2:1.0/ttyUSB3/tty/ttyUSB3", "tty", ""},
                                               {"change", hub + "/1-4.3", "usb", "usb_device"},
@@ -46,7 +46,7 @@ TEST(Uevents, ABatchReadsEachUsbDeviceOnceAndAChangeAloneOnlyWhereNothingIsReadW
                                               {"remove", "/sys/devices/virtual/tty/tty1", "tty", ""}});
     EXPECT_EQ(rereads.trees, (std::set<std::string>{hub}));
     ASSERT_EQ(rereads.parts.size(), 3u);
-    const DevicePart parts[] = {DevicePart::Partition, DevicePart::Disk, DevicePart::UsbAttributes};
+    const zt::udev::DevicePart parts[] = {zt::udev::DevicePart::Partition, zt::udev::DevicePart::Disk, zt::udev::DevicePart::UsbAttributes};
     const std::string paths[] = {disk + "/sdb1", disk, stick};
     for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(rereads.parts[i].usbDevice, stick);
@@ -60,13 +60,13 @@ TEST(Uevents, ABatchReadsEachUsbDeviceOnceAndAChangeAloneOnlyWhereNothingIsReadW
 TEST(Uevents, ADeviceRemovedIsGoneUnlessItCameBack) {
     const std::string adapter = std::string(kBus) + "/1-2";
     const std::string board = std::string(kBus) + "/1-7";
-    const auto rereads = zt::sim::RereadsFor({{"remove", adapter + "/1-2:1.0/ttyUSB0/tty/ttyUSB0", "tty", ""},
+    const auto rereads = zt::udev::RereadsFor({{"remove", adapter + "/1-2:1.0/ttyUSB0/tty/ttyUSB0", "tty", ""},
                                               {"remove", adapter, "usb", "usb_device"},
                                               {"remove", board, "usb", "usb_device"},
                                               {"add", board, "usb", "usb_device"}});
     EXPECT_EQ(rereads.gone, (std::set<std::string>{adapter}));
-    EXPECT_TRUE(zt::sim::Covered(adapter + "/1-2:1.0", rereads.gone));
-    EXPECT_FALSE(zt::sim::Covered(adapter + "1", rereads.gone));
+    EXPECT_TRUE(zt::udev::Covered(adapter + "/1-2:1.0", rereads.gone));
+    EXPECT_FALSE(zt::udev::Covered(adapter + "1", rereads.gone));
 }
 
 }  // namespace

@@ -48,8 +48,8 @@ TEST(DetectorWindow, BroadcastsReachTheDecoderOfEveryDetector) {
     RecordEvents(first, firstEvents);
     RecordEvents(second, secondEvents);
     Broadcast(kArrival, UsbInterface(u"USB#VID_0403&PID_6001#FT1#{x}"));
-    Broadcast(kArrival, zt::sim::PortRecord(u"COM5"));
-    Broadcast(DBT_DEVICEREMOVECOMPLETE, zt::sim::VolumeRecord(0x8));
+    Broadcast(kArrival, zt::world::PortRecord(u"COM5"));
+    Broadcast(DBT_DEVICEREMOVECOMPLETE, zt::world::VolumeRecord(0x8));
     const std::vector<std::string> expected = {"usb FT1 VID_0403 PID_6001 1", "com COM5 1",
                                                "volume D 0"};
     EXPECT_EQ(firstEvents, expected);
@@ -64,13 +64,13 @@ TEST(DetectorWindow, DeviceInterfacesGoOnlyToSubscribedWindows) {
     });
     ASSERT_NE(plain, nullptr);
     Broadcast(kArrival, UsbInterface(u"USB#VID_1&PID_2#one#{x}"));
-    Broadcast(kArrival, zt::sim::PortRecord(u"COM1"));
+    Broadcast(kArrival, zt::world::PortRecord(u"COM1"));
     zt::win32::GUID other = zt_usb_detector::GUID_DEVINTERFACE_USB_DEVICE;
     other.Data1 ^= 1;
     TZtUsbDetector detector;
     std::vector<std::string> events;
     RecordEvents(detector, events);
-    Broadcast(kArrival, zt::sim::DeviceInterfaceRecord(u"HID#VID_1&PID_2#one#{x}", other));
+    Broadcast(kArrival, zt::world::DeviceInterfaceRecord(u"HID#VID_1&PID_2#one#{x}", other));
     EXPECT_EQ(seen, std::vector<win32::UINT>{kArrival});  // the port only
     EXPECT_TRUE(events.empty());
     zt::host::FreeObjectInstance(plain);
@@ -84,8 +84,8 @@ TEST(DetectorWindow, DecoderFailuresGoToTheHostAndTheNextMessageIsHandled) {
     detector.OnComDetect = [&](zt::host::TObject*, const String&, std::int32_t) {
         if (++calls == 1) throw std::runtime_error("handler failed");
     };
-    Broadcast(kArrival, zt::sim::PortRecord(u"COM1"));
-    Broadcast(kArrival, zt::sim::PortRecord(u"COM2"));
+    Broadcast(kArrival, zt::world::PortRecord(u"COM1"));
+    Broadcast(kArrival, zt::world::PortRecord(u"COM2"));
     EXPECT_EQ(calls, 2);
     ASSERT_EQ(dialogs.failures.size(), 1u);
     EXPECT_THROW(std::rethrow_exception(dialogs.failures[0]), std::runtime_error);
@@ -168,11 +168,11 @@ TEST(DetectorWindow, AnOwnerFreesItsDetectorAndItsWindow) {
 }
 
 TEST(Broadcast, RejectsRecordsShorterThanTheirHeaderOrDeclaredSize) {
-    EXPECT_THROW(zt::sim::BroadcastDeviceChange(kArrival, std::vector<std::uint8_t>(8, 0)),
+    EXPECT_THROW(zt::world::BroadcastDeviceChange(kArrival, std::vector<std::uint8_t>(8, 0)),
                  std::invalid_argument);
-    zt::sim::Record record = zt::sim::PortRecord(u"COM1");
+    zt::world::Record record = zt::world::PortRecord(u"COM1");
     record.pop_back();
-    EXPECT_THROW(zt::sim::BroadcastDeviceChange(kArrival, record), std::invalid_argument);
+    EXPECT_THROW(zt::world::BroadcastDeviceChange(kArrival, record), std::invalid_argument);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 namespace {
 
 using zt::host::String;
-using zt::sim::CimRepository;
+using zt::world::CimRepository;
 
 const String kFtdiId = u"FTDIBUS\\VID_0403+PID_6001+A50285BIA\\0000";
 const String kStickId = u"USBSTOR\\DISK&VEN_SANDISK&PROD_CRUZER_BLADE&REV_1.00\\4C530001230417117364&0";
@@ -82,7 +82,7 @@ protected:
         return keys;
     }
 
-    CimRepository cim;
+    zt::world::CimRepository cim;
 };
 
 TEST_F(SimulatedWmi, PortObjectTextsAreWrittenAsWindowsWritesThem) {
@@ -252,7 +252,7 @@ TEST_F(SimulatedWmi, PropertiesTheSchemaDoesNotKnowAreKeptInNameOrder) {
 // Many devices come and go in a long session: the instances and links that stay keep their
 // order and their associations however many others were removed before them.
 TEST(CimRepository, RemovalsKeepTheRestIntact) {
-    CimRepository cim;
+    zt::world::CimRepository cim;
     const auto drive = [](int n) { return u"\\\\.\\PHYSICALDRIVE" + zt::host::FromAnsi(std::to_string(n)); };
     const auto partition = [](int n) { return u"Disk #" + zt::host::FromAnsi(std::to_string(n)) + u", Partition #0"; };
     for (int n = 0; n < 10; ++n) {
@@ -279,7 +279,7 @@ TEST(CimRepository, RemovalsKeepTheRestIntact) {
         std::size_t partitions;
     };
     for (const Walk walk : {Walk{0, 0}, Walk{1, 1}, Walk{2, 1}, Walk{4, 1}, Walk{7, 1}, Walk{8, 0}}) {
-        const String wql = u"ASSOCIATORS OF {Win32_DiskDrive.DeviceID=" + zt::sim::WrittenString(drive(walk.drive)) +
+        const String wql = u"ASSOCIATORS OF {Win32_DiskDrive.DeviceID=" + zt::world::WrittenString(drive(walk.drive)) +
                            u"} WHERE AssocClass = Win32_DiskDriveToDiskPartition";
         EXPECT_EQ(cim.Query(wql).value().size(), walk.partitions) << walk.drive;
     }
@@ -314,7 +314,7 @@ TEST(WqlLike, FollowsWmiPatternRules) {
         {u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaab", u"%a%a%a%a%a%c", false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(zt::sim::WqlLike(c.value, c.pattern), c.matches)
+        EXPECT_EQ(zt::world::WqlLike(c.value, c.pattern), c.matches)
             << zt::host::ToUtf8(c.value) << " LIKE " << zt::host::ToUtf8(c.pattern);
     }
 }

@@ -26,6 +26,6 @@ int main() {
     station.Plug(zt::sim::FtdiAdapter(u"FT12AB34", u"COM5"));
     zt::host::ProcessMessages();
     // The udev component links; where its state would go is all this host asks of it.
-    const bool machine = !zt::sim::DefaultDeviceNamesFile().empty();
+    const bool machine = !zt::udev::DefaultDeviceNamesFile().empty();
     return heard && machine ? 0 : 1;
 }

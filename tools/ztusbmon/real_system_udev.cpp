@@ -9,7 +9,7 @@
 namespace ztusbmon {
 
 struct RealSystem {
-    zt::sim::MachineWorld machine;
+    zt::udev::MachineWorld machine;
 };
 
 void RealSystemDeleter::operator()(RealSystem* system) const {

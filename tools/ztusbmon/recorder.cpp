@@ -108,11 +108,11 @@ Json ListValue(std::u16string_view text) {
 
 // The value as WMI gives it, in the type the schema knows the property by: a 64-bit number
 // is a text even where object text writes it bare.
-Json PropertyValue(const zt::sim::CimClass* cimClass, std::u16string_view name, std::u16string_view text) {
+Json PropertyValue(const zt::world::CimClass* cimClass, std::u16string_view name, std::u16string_view text) {
     Json value = !text.empty() && text.front() == u'{' && text.back() == u'}' ? ListValue(text) : ScalarValue(text);
-    const zt::sim::CimProperty* known = cimClass == nullptr ? nullptr : cimClass->Find(name);
+    const zt::world::CimProperty* known = cimClass == nullptr ? nullptr : cimClass->Find(name);
     if (known == nullptr || value.is_array()) return value;
-    const bool asText = known->type == zt::sim::CimType::Text || known->type == zt::sim::CimType::UInt64;
+    const bool asText = known->type == zt::world::CimType::Text || known->type == zt::world::CimType::UInt64;
     if (asText && !value.is_string()) return value.is_boolean() ? (value.get<bool>() ? "TRUE" : "FALSE") : value.dump();
     return value;
 }
@@ -127,12 +127,12 @@ std::vector<Instance> Query(const String& wql) {
     zt::host::TStringList lines;
     ZtWmiU::DoWmiScript(wql, lines);
     std::vector<Instance> instances;
-    const zt::sim::CimClass* cimClass = nullptr;
+    const zt::world::CimClass* cimClass = nullptr;
     for (int i = 0; i < lines.Count(); ++i) {
         const String& line = lines[i];
         if (wmi_text::StartsObject(line)) {
             const String className = zt::host::Trim(std::u16string_view(line).substr(line.find(u"of ") + 3));
-            cimClass = zt::sim::FindCimClass(className);
+            cimClass = zt::world::FindCimClass(className);
             instances.push_back({ToUtf8(className)});
             continue;
         }
@@ -196,7 +196,7 @@ void RecordPorts(Collection& collection) {
 
 std::vector<Instance> Associators(const Instance& instance, const char16_t* association) {
     return Query(u"ASSOCIATORS OF {" + zt::host::FromUtf8(instance.className) + u".DeviceID=" +
-                 zt::sim::WrittenString(zt::host::FromUtf8(KeyOf(instance))) + u"} WHERE AssocClass = " + association);
+                 zt::world::WrittenString(zt::host::FromUtf8(KeyOf(instance))) + u"} WHERE AssocClass = " + association);
 }
 
 void RecordDisks(Collection& collection) {

@@ -8,7 +8,7 @@
 namespace zt::devices {
 
 std::shared_ptr<const DeviceSource> DefaultDeviceSource() {
-    if (auto* machine = sim::DefaultMachine()) return MachineDeviceSource(*machine);
+    if (auto* machine = udev::DefaultMachine()) return MachineDeviceSource(*machine);
     return DeviceTreeSource();
 }
 

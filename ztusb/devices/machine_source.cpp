@@ -17,7 +17,7 @@ std::string Trimmed(const std::string& text) {
     return first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-bool IsFtdi(const sim::FoundUsbDevice& device) { return device.vendorId == "0403"; }
+bool IsFtdi(const udev::FoundUsbDevice& device) { return device.vendorId == "0403"; }
 
 // 1-4.2 hangs from the hub at 1-4; 1-4 from the bus's root hub.
 std::string HubOf(const std::string& location) {
@@ -25,8 +25,8 @@ std::string HubOf(const std::string& location) {
     return dot == std::string::npos ? std::string() : location.substr(0, dot);
 }
 
-void AddVolumes(const sim::FoundDisk& disk, const std::string& caption, UsbDevice& record) {
-    for (const sim::FoundPartition& partition : disk.partitions) {
+void AddVolumes(const udev::FoundDisk& disk, const std::string& caption, UsbDevice& record) {
+    for (const udev::FoundPartition& partition : disk.partitions) {
         // One not mounted (yet) shows its file system, without a letter and free space; one
         // mounted is a volume with its letter, as on Windows, whether udev knew its file
         // system or not.
@@ -35,11 +35,11 @@ void AddVolumes(const sim::FoundDisk& disk, const std::string& caption, UsbDevic
         Volume volume;
         volume.letter = host::ToUtf8(partition.letter);
         volume.mountPoint = partition.mountPoint;
-        volume.fileSystem = host::ToUtf8(sim::WindowsFileSystem(partition.fileSystem, partition.fileSystemVersion));
+        volume.fileSystem = host::ToUtf8(udev::WindowsFileSystem(partition.fileSystem, partition.fileSystemVersion));
         volume.size = static_cast<std::int64_t>(mounted ? partition.fileSystemSize : partition.size);
         volume.freeSpace = static_cast<std::int64_t>(mounted ? partition.freeSpace : 0);
         volume.label = partition.label;
-        volume.serial = host::ToUtf8(sim::VolumeSerial(partition.uuid));
+        volume.serial = host::ToUtf8(udev::VolumeSerial(partition.uuid));
         volume.lun = disk.lun;
         volume.driveCaption = caption;
         record.volumes.push_back(std::move(volume));
@@ -48,7 +48,7 @@ void AddVolumes(const sim::FoundDisk& disk, const std::string& caption, UsbDevic
 
 class MachineSource final : public DeviceSource {
 public:
-    explicit MachineSource(const sim::MachineWorld& machine) : machine_(machine) {}
+    explicit MachineSource(const udev::MachineWorld& machine) : machine_(machine) {}
 
     std::vector<UsbDevice> Attached() const override {
         std::vector<UsbDevice> records;
@@ -59,13 +59,13 @@ public:
     }
 
 private:
-    const sim::MachineWorld& machine_;
+    const udev::MachineWorld& machine_;
 };
 
 }  // namespace
 
-UsbDevice MachineRecord(const sim::NamedDevices::Named& named) {
-    const sim::FoundUsbDevice& found = named.found;
+UsbDevice MachineRecord(const udev::NamedDevices::Named& named) {
+    const udev::FoundUsbDevice& found = named.found;
     UsbDevice record;
     record.vendorId = HexId(found.vendorId);
     record.productId = HexId(found.productId);
@@ -77,13 +77,13 @@ UsbDevice MachineRecord(const sim::NamedDevices::Named& named) {
     record.name = host::ToUtf8(win32::UsbIdentity(named.instance));
     record.isHub = found.hub;
     record.usbasp = record.vendorId == 0x16C0 && record.productId == 0x05DC;
-    for (const sim::FoundTty& tty : found.ttys) {
+    for (const udev::FoundTty& tty : found.ttys) {
         ComPort port{host::ToUtf8(tty.port), tty.node, static_cast<std::uint8_t>(tty.interfaceNumber), std::nullopt};
         // FTDI channels show no letter on Linux: the interface is the channel.
         if (IsFtdi(found) && tty.interfaceNumber < 26) port.channel = static_cast<char>('A' + tty.interfaceNumber);
         record.ports.push_back(std::move(port));
     }
-    for (const sim::FoundDisk& disk : found.disks) {
+    for (const udev::FoundDisk& disk : found.disks) {
         const std::string caption = Trimmed(Trimmed(disk.vendor) + " " + Trimmed(disk.model));
         record.disks.push_back({disk.node, disk.lun, caption});
         AddVolumes(disk, caption, record);
@@ -91,7 +91,7 @@ UsbDevice MachineRecord(const sim::NamedDevices::Named& named) {
     return record;
 }
 
-std::shared_ptr<const DeviceSource> MachineDeviceSource(const sim::MachineWorld& machine) {
+std::shared_ptr<const DeviceSource> MachineDeviceSource(const udev::MachineWorld& machine) {
     return std::make_shared<const MachineSource>(machine);
 }
 

@@ -12,9 +12,9 @@
 namespace zt::devices {
 
 // Reads the machine world as it is at each call; it must outlive the source's use.
-ZT_UDEV_API std::shared_ptr<const DeviceSource> MachineDeviceSource(const sim::MachineWorld& machine);
+ZT_UDEV_API std::shared_ptr<const DeviceSource> MachineDeviceSource(const udev::MachineWorld& machine);
 
 // One found device as a record.
-ZT_UDEV_API UsbDevice MachineRecord(const sim::NamedDevices::Named& device);
+ZT_UDEV_API UsbDevice MachineRecord(const udev::NamedDevices::Named& device);
 
 }  // namespace zt::devices

@@ -17,18 +17,18 @@ bool HasPort(const SerialDevice& device, const String& name) {
 
 void AnnounceInterface(std::uint32_t event, const String& interfaceName) {
     if (interfaceName.empty()) return;
-    BroadcastDeviceChange(event, DeviceInterfaceRecord(interfaceName, win32::GUID_DEVINTERFACE_USB_DEVICE));
+    world::BroadcastDeviceChange(event, world::DeviceInterfaceRecord(interfaceName, win32::GUID_DEVINTERFACE_USB_DEVICE));
 }
 
 void AnnouncePorts(std::uint32_t event, const SerialDevice& device, const SerialDevice& except) {
     for (const SerialPort& port : device.ports) {
-        if (!HasPort(except, port.name)) BroadcastDeviceChange(event, PortRecord(port.name));
+        if (!HasPort(except, port.name)) world::BroadcastDeviceChange(event, world::PortRecord(port.name));
     }
 }
 
 void AnnounceVolumes(std::uint32_t event, const StorageDevice& device, const StorageDevice& except) {
     const std::uint32_t mask = UnitMask(device) & ~UnitMask(except);
-    if (mask != 0) BroadcastDeviceChange(event, VolumeRecord(mask));
+    if (mask != 0) world::BroadcastDeviceChange(event, world::VolumeRecord(mask));
 }
 
 }  // namespace zt::sim

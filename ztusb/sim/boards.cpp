@@ -104,7 +104,7 @@ UsbBoard Board(BoardKind kind, const String& serial, const std::vector<String>& 
     const auto usbEntity = UsbEntity(u"USB Composite Device", UsbDeviceId(model.hardware, serial),
                                      u"(Standard USB Host Controller)", u"usbccgp");
     UsbBoard board;
-    board.serial = {.interfaceName = UsbDeviceInterfaceName(model.hardware, serial),
+    board.serial = {.interfaceName = world::UsbDeviceInterfaceName(model.hardware, serial),
                     .ports = {},
                     .entities = {usbEntity},
                     .nodes = {UsbNode(usbEntity, model.product)}};

@@ -9,20 +9,20 @@ namespace {
 
 using win32::DevNodeText;
 
-const String* Property(const CimRepository::Values& entity, std::u16string_view name) {
+const String* Property(const world::CimRepository::Values& entity, std::u16string_view name) {
     for (const auto& [property, value] : entity) {
         if (property == name) return &value;
     }
     return nullptr;
 }
 
-String PropertyText(const CimRepository::Values& entity, std::u16string_view name) {
+String PropertyText(const world::CimRepository::Values& entity, std::u16string_view name) {
     const String* value = Property(entity, name);
     return value == nullptr ? String() : *value;
 }
 
-DeviceNode NodeOf(const CimRepository::Values& entity, const String& parent) {
-    DeviceNode node{host::UpperCase(PropertyText(entity, u"DeviceID")), parent, {}, {}};
+world::DeviceNode NodeOf(const world::CimRepository::Values& entity, const String& parent) {
+    world::DeviceNode node{host::UpperCase(PropertyText(entity, u"DeviceID")), parent, {}, {}};
     for (const auto& [property, text] : {std::pair{u"Manufacturer", DevNodeText::Manufacturer},
                                          std::pair{u"Service", DevNodeText::Service}}) {
         if (const String* value = Property(entity, property)) node.SetText(text, *value);
@@ -36,20 +36,20 @@ DeviceNode NodeOf(const CimRepository::Values& entity, const String& parent) {
 
 }  // namespace
 
-DeviceNode UsbNode(const CimRepository::Values& entity, const String& product) {
-    DeviceNode node = NodeOf(entity, {});
+world::DeviceNode UsbNode(const world::CimRepository::Values& entity, const String& product) {
+    world::DeviceNode node = NodeOf(entity, {});
     node.SetText(DevNodeText::BusReportedDesc, product);
     return node;
 }
 
-DeviceNode ChildNode(const CimRepository::Values& entity, const String& parent, const String& portName) {
-    DeviceNode node = NodeOf(entity, parent);
+world::DeviceNode ChildNode(const world::CimRepository::Values& entity, const String& parent, const String& portName) {
+    world::DeviceNode node = NodeOf(entity, parent);
     if (!portName.empty()) node.SetText(DevNodeText::PortName, portName);
     return node;
 }
 
-DeviceNode UsbPortNode(const CimRepository::Values& entity, const String& product, const String& portName) {
-    DeviceNode node = UsbNode(entity, product);
+world::DeviceNode UsbPortNode(const world::CimRepository::Values& entity, const String& product, const String& portName) {
+    world::DeviceNode node = UsbNode(entity, product);
     node.SetText(DevNodeText::PortName, portName);
     return node;
 }

@@ -8,15 +8,17 @@
 
 namespace zt::sim {
 
+using host::String;
+
 // A USB device's own node, placed on a port when it is plugged in; `product` is what the
 // device calls itself.
-ZT_SIM_API DeviceNode UsbNode(const CimRepository::Values& entity, const String& product);
+ZT_SIM_API world::DeviceNode UsbNode(const world::CimRepository::Values& entity, const String& product);
 // The node of an entity below its parent: an interface, an FTDI channel's port, a disk. A
 // port's node holds its name; a port's or a disk's its caption as friendly name.
-ZT_SIM_API DeviceNode ChildNode(const CimRepository::Values& entity, const String& parent,
+ZT_SIM_API world::DeviceNode ChildNode(const world::CimRepository::Values& entity, const String& parent,
                                 const String& portName = {});
 // A USB adapter whose port is the USB device itself.
-ZT_SIM_API DeviceNode UsbPortNode(const CimRepository::Values& entity, const String& product,
+ZT_SIM_API world::DeviceNode UsbPortNode(const world::CimRepository::Values& entity, const String& product,
                                   const String& portName);
 
 // The prefix Windows makes up for what hangs below a device (6&224DEA1D&0), from its ID, and

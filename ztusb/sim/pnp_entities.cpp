@@ -11,7 +11,7 @@ constexpr DeviceClass kPorts = {u"{4d36e978-e325-11ce-bfc1-08002be10318}", u"Por
 constexpr DeviceClass kUsb = {u"{36fc9e60-c465-11cf-8056-444553540000}", u"USB"};
 constexpr DeviceClass kScsiAdapter = {u"{4d36e97b-e325-11ce-bfc1-08002be10318}", u"SCSIAdapter"};
 
-CimRepository::Values Entity(const DeviceClass& deviceClass, const String& caption,
+world::CimRepository::Values Entity(const DeviceClass& deviceClass, const String& caption,
                              const String& description, const String& deviceId,
                              const String& manufacturer, const String& service) {
     return {{u"Caption", caption},          {u"ClassGuid", deviceClass.guid},
@@ -26,19 +26,19 @@ String PortNumberText(const String& port) { return port.size() > 3 ? port.substr
 
 }  // namespace
 
-CimRepository::Values PortEntity(const String& description, const String& port,
+world::CimRepository::Values PortEntity(const String& description, const String& port,
                                  const String& deviceId, const String& manufacturer,
                                  const String& service) {
     return Entity(kPorts, description + u" (" + port + u")", description, deviceId, manufacturer,
                   service);
 }
 
-CimRepository::Values UsbEntity(const String& description, const String& deviceId,
+world::CimRepository::Values UsbEntity(const String& description, const String& deviceId,
                                 const String& manufacturer, const String& service) {
     return Entity(kUsb, description, description, deviceId, manufacturer, service);
 }
 
-CimRepository::Values UaspEntity(const String& deviceId) {
+world::CimRepository::Values UaspEntity(const String& deviceId) {
     constexpr char16_t kCaption[] = u"USB Attached SCSI (UAS) Mass Storage Device";
     return Entity(kScsiAdapter, kCaption, kCaption, deviceId, u"Microsoft", u"UASPStor");
 }

@@ -12,16 +12,16 @@
 namespace zt::sim {
 
 // A port's entity: caption "<description> (COM5)", class Ports.
-ZT_SIM_API CimRepository::Values PortEntity(const String& description, const String& port,
+ZT_SIM_API world::CimRepository::Values PortEntity(const String& description, const String& port,
                                             const String& deviceId, const String& manufacturer,
                                             const String& service);
 // A USB device's entity, class USB.
-ZT_SIM_API CimRepository::Values UsbEntity(const String& description, const String& deviceId,
+ZT_SIM_API world::CimRepository::Values UsbEntity(const String& description, const String& deviceId,
                                            const String& manufacturer, const String& service);
 
 // The USB device of a drive on USB-attached SCSI (UASP): a storage controller, service
 // UASPStor.
-ZT_SIM_API CimRepository::Values UaspEntity(const String& deviceId);
+ZT_SIM_API world::CimRepository::Values UaspEntity(const String& deviceId);
 
 // The number in an instance Windows made up (5&2d6e3b1&0&2), from what tells the device
 // apart: the same on every run and in every build.

@@ -33,7 +33,7 @@ const UsbSerialModel& ModelOf(UsbSerialChip chip) {
 }
 
 // A composite device's parent entity, which Windows' generic parent driver serves.
-CimRepository::Values CompositeEntity(const String& deviceId) {
+world::CimRepository::Values CompositeEntity(const String& deviceId) {
     return UsbEntity(u"USB Composite Device", deviceId, u"(Standard USB Host Controller)", u"usbccgp");
 }
 
@@ -57,8 +57,8 @@ SerialDevice FtdiAdapter(const String& serial, const String& port) {
     const String hardware = u"VID_0403&PID_6001";
     const auto portEntity = PortEntity(u"USB Serial Port", port, FtdiPortId(hardware, serial, u'A'), u"FTDI", u"FTSER2K");
     const auto usbEntity = UsbEntity(u"USB Serial Converter", UsbDeviceId(hardware, serial), u"FTDI", u"FTDIBUS");
-    const DeviceNode usb = UsbNode(usbEntity, u"FT232R USB UART");
-    return {.interfaceName = UsbDeviceInterfaceName(hardware, serial),
+    const world::DeviceNode usb = UsbNode(usbEntity, u"FT232R USB UART");
+    return {.interfaceName = world::UsbDeviceInterfaceName(hardware, serial),
             .ports = {NumberedPort(port, u"\\Device\\VCP")},
             .entities = {portEntity, usbEntity},
             .nodes = {usb, ChildNode(portEntity, usb.id, port)}};
@@ -71,7 +71,7 @@ SerialDevice FtdiMultiChannel(const String& serial, const std::vector<String>& p
     const String hardware = ports.size() == 2 ? u"VID_0403&PID_6010" : u"VID_0403&PID_6011";
     const String instance = usbInstance.empty() ? serial : usbInstance;
     const auto usbEntity = CompositeEntity(UsbDeviceId(hardware, instance));
-    SerialDevice device{.interfaceName = UsbDeviceInterfaceName(hardware, instance),
+    SerialDevice device{.interfaceName = world::UsbDeviceInterfaceName(hardware, instance),
                         .ports = {},
                         .entities = {usbEntity},
                         .nodes = {UsbNode(usbEntity, ports.size() == 2 ? u"FT2232H" : u"FT4232H")}};
@@ -97,7 +97,7 @@ SerialDevice UsbSerialAdapter(UsbSerialChip chip, const String& instance, const 
     const UsbSerialModel& model = ModelOf(chip);
     const auto entity = PortEntity(model.description, port, UsbDeviceId(model.hardware, instance),
                                    model.manufacturer, model.service);
-    return {.interfaceName = UsbDeviceInterfaceName(model.hardware, instance),
+    return {.interfaceName = world::UsbDeviceInterfaceName(model.hardware, instance),
             .ports = {NumberedPort(port, model.registryPrefix)},
             .entities = {entity},
             .nodes = {UsbPortNode(entity, model.product, port)}};
@@ -112,8 +112,8 @@ SerialDevice CompositeCdcDevice(const String& serial, const String& instance, co
     const auto usbEntity = CompositeEntity(UsbDeviceId(hardware, serial));
     const auto portEntity = PortEntity(u"USB Serial Device", port, UsbDeviceId(hardware + u"&MI_00", instance),
                                        u"Microsoft", u"usbser");
-    const DeviceNode usb = UsbNode(usbEntity, u"Pico");
-    return {.interfaceName = UsbDeviceInterfaceName(hardware, serial),
+    const world::DeviceNode usb = UsbNode(usbEntity, u"Pico");
+    return {.interfaceName = world::UsbDeviceInterfaceName(hardware, serial),
             .ports = {NumberedPort(port, u"\\Device\\USBSER00")},
             .entities = {usbEntity, portEntity},
             .nodes = {usb, ChildNode(portEntity, usb.id, port)}};
@@ -122,7 +122,7 @@ SerialDevice CompositeCdcDevice(const String& serial, const String& instance, co
 SerialDevice DualUartBridge(const String& serial, const String& enhancedPort, const String& standardPort) {
     const String hardware = u"VID_10C4&PID_EA70";
     const auto usbEntity = CompositeEntity(UsbDeviceId(hardware, serial));
-    SerialDevice device{.interfaceName = UsbDeviceInterfaceName(hardware, serial),
+    SerialDevice device{.interfaceName = world::UsbDeviceInterfaceName(hardware, serial),
                         .ports = {},
                         .entities = {usbEntity},
                         .nodes = {UsbNode(usbEntity, u"CP2105 Dual USB to UART Bridge Controller")}};
@@ -138,7 +138,7 @@ SerialDevice LteModem(const String& serial, const std::vector<String>& ports) {
     if (ports.size() != 4) throw std::invalid_argument("the LTE modem has four serial ports");
     const String hardware = u"VID_1199&PID_9091";
     const auto usbEntity = CompositeEntity(UsbDeviceId(hardware, serial));
-    SerialDevice device{.interfaceName = UsbDeviceInterfaceName(hardware, serial),
+    SerialDevice device{.interfaceName = world::UsbDeviceInterfaceName(hardware, serial),
                         .ports = {},
                         .entities = {usbEntity},
                         .nodes = {UsbNode(usbEntity, u"Sierra Wireless EM7565 Qualcomm Snapdragon X16 LTE-A")}};
@@ -168,7 +168,7 @@ SerialDevice UsbHub(const String& instance) {
     const String hardware = u"VID_05E3&PID_0610";
     const auto entity = UsbEntity(u"Generic USB Hub", UsbDeviceId(hardware, instance), u"(Standard USB HUBs)",
                                   u"USBHUB3");
-    return {.interfaceName = UsbDeviceInterfaceName(hardware, instance),
+    return {.interfaceName = world::UsbDeviceInterfaceName(hardware, instance),
             .ports = {},
             .entities = {entity},
             .nodes = {UsbNode(entity, u"USB2.1 Hub")}};
@@ -200,7 +200,7 @@ SerialDevice SerialOverLanPort(const String& port) {
 
 SerialDevice UsbDevice(const String& hardware, const String& instance, const String& description) {
     const auto entity = UsbEntity(description, UsbDeviceId(hardware, instance), u"(Standard system devices)", u"HidUsb");
-    return {.interfaceName = UsbDeviceInterfaceName(hardware, instance),
+    return {.interfaceName = world::UsbDeviceInterfaceName(hardware, instance),
             .ports = {},
             .entities = {entity},
             .nodes = {UsbNode(entity, description)}};
@@ -209,7 +209,7 @@ SerialDevice UsbDevice(const String& hardware, const String& instance, const Str
 SerialDevice UsbaspProgrammer(const String& serial) {
     const String hardware = u"VID_16C0&PID_05DC";
     const auto entity = UsbEntity(u"USBasp", UsbDeviceId(hardware, serial), u"libusb-win32", u"libusb0");
-    return {.interfaceName = UsbDeviceInterfaceName(hardware, serial),
+    return {.interfaceName = world::UsbDeviceInterfaceName(hardware, serial),
             .ports = {},
             .entities = {entity},
             .nodes = {UsbNode(entity, u"USBasp")}};

@@ -11,6 +11,8 @@
 
 namespace zt::sim {
 
+using host::String;
+
 struct SerialPort {
     String name;               // COM5
     String registryValueName;  // its value in the serial-port map
@@ -19,10 +21,10 @@ struct SerialPort {
 struct SerialDevice {
     String interfaceName;           // its USB device interface; empty for a device without one
     std::vector<SerialPort> ports;  // in the order their arrivals are broadcast
-    std::vector<CimRepository::Values> entities;  // its Win32_PnPEntity instances
+    std::vector<world::CimRepository::Values> entities;  // its Win32_PnPEntity instances
     // Its device nodes, parents first; the USB device's own, without a parent, goes where
     // the device is plugged in. None for a device off USB.
-    std::vector<DeviceNode> nodes = {};
+    std::vector<world::DeviceNode> nodes = {};
 };
 
 // FTDI FT232R: FTDIBUS\VID_0403+PID_6001+<serial>A\0000 and its USB parent.

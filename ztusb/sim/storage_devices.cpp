@@ -39,16 +39,16 @@ StorageDevice MassStorage(const String& hardware, const String& usbInstance, con
                           std::vector<DiskDrive> drives) {
     const auto entity = UsbEntity(u"USB Mass Storage Device", UsbDeviceId(hardware, usbInstance),
                                   u"Compatible USB storage device", u"USBSTOR");
-    const DeviceNode usb = UsbNode(entity, product);
+    const world::DeviceNode usb = UsbNode(entity, product);
     for (DiskDrive& drive : drives) drive.holder = usb.id;
-    return {.interfaceName = UsbDeviceInterfaceName(hardware, usbInstance),
+    return {.interfaceName = world::UsbDeviceInterfaceName(hardware, usbInstance),
             .drives = std::move(drives),
             .entities = {entity},
             .nodes = {usb}};
 }
 
 // Geometry as Windows reports it: whole cylinders of 255 heads and 63 sectors.
-void AddGeometry(const DiskDrive& drive, CimRepository::Values& values) {
+void AddGeometry(const DiskDrive& drive, world::CimRepository::Values& values) {
     std::uint64_t bytes = kFirstPartitionOffset;
     for (const Volume& volume : drive.volumes) bytes += volume.size;
     const std::uint64_t cylinderBytes = kHeads * kSectorsPerTrack * kSectorBytes;
@@ -165,7 +165,7 @@ StorageDevice UaspDisk(const String& serial, bool msft30, std::uint32_t firstInd
                   static_cast<unsigned>(MadeUpInstanceNumber(host::ToUtf8(usbInstance))));
     const String instance = u"7&" + host::FromAnsi(number) + u"&0";
     const auto entity = UaspEntity(UsbDeviceId(bridge.hardware, usbInstance));
-    StorageDevice device{.interfaceName = UsbDeviceInterfaceName(bridge.hardware, usbInstance),
+    StorageDevice device{.interfaceName = world::UsbDeviceInterfaceName(bridge.hardware, usbInstance),
                          .drives = {},
                          .entities = {entity},
                          .nodes = {UsbNode(entity, msft30 ? u"USB3.0" : u"Portable SSD T5")}};
@@ -208,9 +208,9 @@ String PartitionId(const DiskDrive& drive, std::size_t partition) {
     return u"Disk #" + Number(drive.index) + u", Partition #" + Number(partition);
 }
 
-CimRepository::Values DiskDriveObject(const DiskDrive& drive) {
+world::CimRepository::Values DiskDriveObject(const DiskDrive& drive) {
     const bool usb = drive.pnpDeviceId.starts_with(u"USBSTOR\\");
-    CimRepository::Values values = {{u"Caption", drive.caption},
+    world::CimRepository::Values values = {{u"Caption", drive.caption},
                                     {u"ConfigManagerErrorCode", u"0"},
                                     {u"ConfigManagerUserConfig", u"FALSE"},
                                     {u"CreationClassName", u"Win32_DiskDrive"},
@@ -237,11 +237,11 @@ CimRepository::Values DiskDriveObject(const DiskDrive& drive) {
     return values;
 }
 
-CimRepository::Values PartitionObject(const DiskDrive& drive, std::size_t partition) {
+world::CimRepository::Values PartitionObject(const DiskDrive& drive, std::size_t partition) {
     const Volume& volume = drive.volumes[partition];
     const String id = PartitionId(drive, partition);
     const std::uint64_t offset = PartitionOffset(drive, partition);
-    CimRepository::Values values = {{u"BlockSize", Number(kSectorBytes)},
+    world::CimRepository::Values values = {{u"BlockSize", Number(kSectorBytes)},
                                     {u"Bootable", u"FALSE"},
                                     {u"BootPartition", u"FALSE"},
                                     {u"Caption", id},
@@ -264,10 +264,10 @@ CimRepository::Values PartitionObject(const DiskDrive& drive, std::size_t partit
     return values;
 }
 
-CimRepository::Values LogicalDiskObject(const DiskDrive& drive, const Volume& volume) {
+world::CimRepository::Values LogicalDiskObject(const DiskDrive& drive, const Volume& volume) {
     const bool removable = IsRemovable(drive);
     const bool ntfs = volume.fileSystem == u"NTFS";
-    CimRepository::Values values = {
+    world::CimRepository::Values values = {
         {u"Access", u"0"},
         {u"Caption", volume.letter},
         {u"Compressed", u"FALSE"},
@@ -291,7 +291,7 @@ CimRepository::Values LogicalDiskObject(const DiskDrive& drive, const Volume& vo
     return values;
 }
 
-CimRepository::Values DiskEntity(const DiskDrive& drive) {
+world::CimRepository::Values DiskEntity(const DiskDrive& drive) {
     return {{u"Caption", drive.caption},
             {u"ClassGuid", u"{4d36e967-e325-11ce-bfc1-08002be10318}"},
             {u"Description", u"Disk drive"},

@@ -11,6 +11,8 @@
 
 namespace zt::sim {
 
+using host::String;
+
 // One partition; a lettered one holds a volume. A partition without a letter (EFI system,
 // recovery) is on the disk but has no logical disk.
 struct Volume {
@@ -44,8 +46,8 @@ struct DiskDrive {
 struct StorageDevice {
     String interfaceName;  // its USB device interface; empty for a built-in drive
     std::vector<DiskDrive> drives;
-    std::vector<CimRepository::Values> entities = {};  // Win32_PnPEntity: its USB device
-    std::vector<DeviceNode> nodes = {};  // its USB device's, placed where it is plugged in
+    std::vector<world::CimRepository::Values> entities = {};  // Win32_PnPEntity: its USB device
+    std::vector<world::DeviceNode> nodes = {};  // its USB device's, placed where it is plugged in
 };
 
 // A USB stick: USBSTOR\DISK&VEN_SANDISK&PROD_CRUZER_BLADE&REV_1.00\<serial>&0.
@@ -89,10 +91,10 @@ ZT_SIM_API std::uint32_t UnitMask(const StorageDevice& device);
 // The instances a drive adds to the repository, and their keys.
 ZT_SIM_API String DiskDeviceId(const DiskDrive& drive);
 ZT_SIM_API String PartitionId(const DiskDrive& drive, std::size_t partition);
-ZT_SIM_API CimRepository::Values DiskDriveObject(const DiskDrive& drive);
-ZT_SIM_API CimRepository::Values PartitionObject(const DiskDrive& drive, std::size_t partition);
-ZT_SIM_API CimRepository::Values LogicalDiskObject(const DiskDrive& drive, const Volume& volume);
+ZT_SIM_API world::CimRepository::Values DiskDriveObject(const DiskDrive& drive);
+ZT_SIM_API world::CimRepository::Values PartitionObject(const DiskDrive& drive, std::size_t partition);
+ZT_SIM_API world::CimRepository::Values LogicalDiskObject(const DiskDrive& drive, const Volume& volume);
 // The drive as a PnP device: the entity and node of its disk.
-ZT_SIM_API CimRepository::Values DiskEntity(const DiskDrive& drive);
+ZT_SIM_API world::CimRepository::Values DiskEntity(const DiskDrive& drive);
 
 }  // namespace zt::sim

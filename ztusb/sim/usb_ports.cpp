@@ -76,11 +76,11 @@ UsbPorts::Hub& UsbPorts::RootHub(unsigned bus) {
     if (bus > 1) RootHub(bus - 1);
     // Each bus its own xHCI controller on the PCI bus.
     const String function = Format("%02X", bus - 1);
-    DeviceNode controller{u"PCI\\VEN_8086&DEV_A36D&SUBSYS_85F01043&REV_10\\3&11583659&0&A" + function, {}, {},
+    world::DeviceNode controller{u"PCI\\VEN_8086&DEV_A36D&SUBSYS_85F01043&REV_10\\3&11583659&0&A" + function, {}, {},
                           {u"PCIROOT(0)#PCI(14" + function + u")"}};
     controller.SetText(DevNodeText::Service, u"USBXHCI");
     controller.SetText(DevNodeText::LocationInfo, Format("PCI bus 0, device 20, function %u", bus - 1));
-    DeviceNode root{u"USB\\ROOT_HUB30\\4&" + Format("%X", MadeUpInstanceNumber("root hub " + std::to_string(bus))) +
+    world::DeviceNode root{u"USB\\ROOT_HUB30\\4&" + Format("%X", MadeUpInstanceNumber("root hub " + std::to_string(bus))) +
                         u"&0&0",
                     controller.id, {}, {controller.locationPaths.front() + u"#USBROOT(0)"}};
     root.SetText(DevNodeText::Service, kHubService);
@@ -117,9 +117,9 @@ String UsbPorts::PortLocation(const Hub& hub, unsigned port) {
     return hub.location + (root ? u"-" : u".") + Decimal(port);
 }
 
-String UsbPorts::Place(std::vector<DeviceNode>& nodes, std::u16string_view location) {
-    DeviceNode* usb = nullptr;
-    for (DeviceNode& node : nodes) {
+String UsbPorts::Place(std::vector<world::DeviceNode>& nodes, std::u16string_view location) {
+    world::DeviceNode* usb = nullptr;
+    for (world::DeviceNode& node : nodes) {
         if (node.parent.empty()) usb = &node;
     }
     if (usb == nullptr) return {};
@@ -136,7 +136,7 @@ String UsbPorts::Place(std::vector<DeviceNode>& nodes, std::u16string_view locat
                                              ? host::ToUtf8(at + usbId)
                                              : host::ToUtf8(usbId));
     std::map<String, String> paths = {{usbId, usb->locationPaths.front()}};
-    for (DeviceNode& node : nodes) {
+    for (world::DeviceNode& node : nodes) {
         node.SetText(DevNodeText::ContainerId, container);
         const String id = host::UpperCase(node.id);
         const auto parentPath = paths.find(host::UpperCase(node.parent));

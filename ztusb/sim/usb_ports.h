@@ -10,15 +10,17 @@
 
 namespace zt::sim {
 
+using host::String;
+
 class UsbPorts {
 public:
-    explicit UsbPorts(DeviceNodes& tree) : tree_(&tree) {}
+    explicit UsbPorts(world::DeviceNodes& tree) : tree_(&tree) {}
 
     // Places the device's nodes (parents first; the USB device's own is the one without a
     // parent) at a location such as 1-4.2, or the lowest free port of bus 1's root hub when
     // none is given, and returns the location. Throws std::invalid_argument for a location
     // that is not one, whose hub is not plugged in, or whose port is taken.
-    String Place(std::vector<DeviceNode>& nodes, std::u16string_view location);
+    String Place(std::vector<world::DeviceNode>& nodes, std::u16string_view location);
     // The USB device of that node leaves its port. Throws std::invalid_argument for a hub
     // that still has devices plugged into it.
     void Free(std::u16string_view usbNodeId);
@@ -36,7 +38,7 @@ private:
     static String PortLocation(const Hub& hub, unsigned port);
     unsigned HubNumber(const String& hubId);
 
-    DeviceNodes* tree_;
+    world::DeviceNodes* tree_;
     std::map<String, Hub> hubs_;       // by location
     std::map<String, String> placed_;  // node ID -> location
     // Every hub's number, kept when it goes: one put back is the same hub to its devices'

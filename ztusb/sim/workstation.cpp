@@ -11,7 +11,7 @@
 namespace zt::sim {
 namespace {
 
-const String& KeyOf(const CimRepository::Values& entity) {
+const String& KeyOf(const world::CimRepository::Values& entity) {
     for (const auto& [name, value] : entity) {
         if (name == u"DeviceID") return value;
     }
@@ -25,8 +25,8 @@ const String& InterfaceOf(const UsbBoard& device) {
 
 // The nodes of the device's own, parents first: its USB device and what hangs below it, then
 // its disks.
-std::vector<DeviceNode> NodesOf(const UsbBoard& device) {
-    std::vector<DeviceNode> nodes = device.serial.nodes;
+std::vector<world::DeviceNode> NodesOf(const UsbBoard& device) {
+    std::vector<world::DeviceNode> nodes = device.serial.nodes;
     nodes.insert(nodes.end(), device.storage.nodes.begin(), device.storage.nodes.end());
     for (const DiskDrive& drive : device.storage.drives) {
         if (!drive.holder.empty()) nodes.push_back(ChildNode(DiskEntity(drive), drive.holder));
@@ -35,7 +35,7 @@ std::vector<DeviceNode> NodesOf(const UsbBoard& device) {
 }
 
 // The node that stands for the whole device in the tree: the first, its USB device's.
-const DeviceNode* TopNode(const UsbBoard& device) {
+const world::DeviceNode* TopNode(const UsbBoard& device) {
     if (!device.serial.nodes.empty()) return &device.serial.nodes.front();
     if (!device.storage.nodes.empty()) return &device.storage.nodes.front();
     return nullptr;
@@ -46,9 +46,9 @@ std::uint64_t Number(std::optional<std::u16string_view> text) {
 }
 
 // What the volume calls say of a lettered volume: its logical disk's facts.
-std::optional<win32::VolumeFacts> VolumeAt(const CimRepository& cim, std::u16string_view root) {
-    const CimClass& logicalDisk = *FindCimClass(u"Win32_LogicalDisk");
-    const CimObject* disk = cim.Find(logicalDisk, root.substr(0, 2));
+std::optional<win32::VolumeFacts> VolumeAt(const world::CimRepository& cim, std::u16string_view root) {
+    const world::CimClass& logicalDisk = *world::FindCimClass(u"Win32_LogicalDisk");
+    const world::CimObject* disk = cim.Find(logicalDisk, root.substr(0, 2));
     if (disk == nullptr || root.size() < 2) return std::nullopt;
     const auto text = [&](const char16_t* name) { return disk->Value(*logicalDisk.Find(name)); };
     const auto serial = text(u"VolumeSerialNumber");
@@ -62,9 +62,9 @@ std::optional<win32::VolumeFacts> VolumeAt(const CimRepository& cim, std::u16str
 }  // namespace
 
 Workstation::Workstation()
-    : cim_(std::make_shared<CimRepository>()),
+    : cim_(std::make_shared<world::CimRepository>()),
       serialPorts_(std::make_shared<std::vector<win32::RegistryValue>>()),
-      tree_(std::make_shared<DeviceNodes>([cim = cim_](std::u16string_view root) { return VolumeAt(*cim, root); })),
+      tree_(std::make_shared<world::DeviceNodes>([cim = cim_](std::u16string_view root) { return VolumeAt(*cim, root); })),
       ports_(std::make_unique<UsbPorts>(*tree_)) {}
 
 Workstation::~Workstation() = default;
@@ -80,7 +80,7 @@ std::shared_ptr<const win32::DeviceTree> Workstation::DeviceTreeBackend() const 
 win32::RegistryBackend Workstation::RegistryBackend() const {
     return [ports = serialPorts_](std::u16string_view keyPath) {
         win32::RegistryRead read;
-        if (!host::SameText(keyPath, kSerialCommKey) || ports->empty()) {
+        if (!host::SameText(keyPath, world::kSerialCommKey) || ports->empty()) {
             read.status = ERROR_FILE_NOT_FOUND;
         } else {
             read.values = *ports;
@@ -91,19 +91,19 @@ win32::RegistryBackend Workstation::RegistryBackend() const {
 
 // Kept for the registry backend, and where the registry is emulated written into it too.
 void Workstation::SetSerialPort(win32::RegistryValue value) {
-    if (RegistryIsSimulated()) SetRegistryValue(kSerialCommKey, value.name, value.type, value.data);
+    if (world::RegistryIsSimulated()) world::SetRegistryValue(world::kSerialCommKey, value.name, value.type, value.data);
     std::erase_if(*serialPorts_, [&](const win32::RegistryValue& held) { return host::SameText(held.name, value.name); });
     serialPorts_->push_back(std::move(value));
 }
 
 void Workstation::DeleteSerialPort(const String& name) {
-    if (RegistryIsSimulated()) DeleteRegistryValue(kSerialCommKey, name);
+    if (world::RegistryIsSimulated()) world::DeleteRegistryValue(world::kSerialCommKey, name);
     std::erase_if(*serialPorts_, [&](const win32::RegistryValue& value) { return host::SameText(value.name, name); });
 }
 
 
 void Workstation::Attach(const UsbBoard& device, std::u16string_view location) {
-    std::vector<DeviceNode> nodes = NodesOf(device);
+    std::vector<world::DeviceNode> nodes = NodesOf(device);
     const String placed = ports_->Place(nodes, location);
     try {
         for (const auto& entity : device.serial.entities) cim_->Add(u"Win32_PnPEntity", entity);
@@ -121,16 +121,16 @@ void Workstation::Attach(const UsbBoard& device, std::u16string_view location) {
                 cim_->Associate(u"Win32_LogicalDiskToPartition", partition, volume.letter);
             }
         }
-        for (DeviceNode& node : nodes) tree_->Add(std::move(node));
+        for (world::DeviceNode& node : nodes) tree_->Add(std::move(node));
     } catch (...) {
         if (!placed.empty()) ports_->Free(TopNode(device)->id);
         throw;
     }
-    for (const SerialPort& port : device.serial.ports) SetSerialPort({port.registryValueName, REG_SZ, RegistryText(port.name)});
+    for (const SerialPort& port : device.serial.ports) SetSerialPort({port.registryValueName, REG_SZ, world::RegistryText(port.name)});
 }
 
 void Workstation::Detach(const UsbBoard& device) {
-    if (const DeviceNode* top = TopNode(device)) {
+    if (const world::DeviceNode* top = TopNode(device)) {
         ports_->Free(top->id);
         tree_->Remove(top->id);
     }
@@ -171,27 +171,27 @@ void Workstation::Unplug(const StorageDevice& device) { Unplug(UsbBoard{{}, devi
 void Workstation::Detach(const SerialDevice& device) { Detach(UsbBoard{device, {}}); }
 void Workstation::Detach(const StorageDevice& device) { Detach(UsbBoard{{}, device}); }
 
-void Workstation::Attach(const RecordedArrivals& arrivals) {
-    for (const RecordedInstance& instance : arrivals.instances) {
+void Workstation::Attach(const world::RecordedArrivals& arrivals) {
+    for (const world::RecordedInstance& instance : arrivals.instances) {
         cim_->Add(instance.className, instance.values, instance.written);
     }
-    for (const RecordedLink& link : arrivals.links) {
+    for (const world::RecordedLink& link : arrivals.links) {
         cim_->Associate(link.association, link.antecedentKey, link.dependentKey);
     }
-    for (const DeviceNode& node : arrivals.nodes) tree_->Add(node);
-    for (const RecordedRegistryValue& value : arrivals.serialPorts) SetSerialPort({value.name, value.type, value.data});
+    for (const world::DeviceNode& node : arrivals.nodes) tree_->Add(node);
+    for (const world::RecordedRegistryValue& value : arrivals.serialPorts) SetSerialPort({value.name, value.type, value.data});
 }
 
-void Workstation::Detach(const RecordedDepartures& departures) {
-    for (const RecordedInstanceKey& instance : departures.instances) cim_->Remove(instance.className, instance.key);
+void Workstation::Detach(const world::RecordedDepartures& departures) {
+    for (const world::RecordedInstanceKey& instance : departures.instances) cim_->Remove(instance.className, instance.key);
     for (const String& node : departures.nodes) tree_->Remove(node);
     for (const String& name : departures.serialPorts) DeleteSerialPort(name);
 }
 
-void Workstation::Replay(const RecordedBroadcast& broadcast) {
+void Workstation::Replay(const world::RecordedBroadcast& broadcast) {
     Detach(broadcast.went);
     Attach(broadcast.came);
-    BroadcastDeviceChange(broadcast.event, broadcast.record);
+    world::BroadcastDeviceChange(broadcast.event, broadcast.record);
 }
 
 }  // namespace zt::sim

@@ -26,8 +26,8 @@ public:
     Workstation(Workstation&&) noexcept;
     Workstation& operator=(Workstation&&) noexcept;
 
-    CimRepository& Cim() { return *cim_; }
-    const DeviceNodes& Tree() const { return *tree_; }
+    world::CimRepository& Cim() { return *cim_; }
+    const world::DeviceNodes& Tree() const { return *tree_; }
 
     // Answers WQL from this workstation, which it shares; install it with
     // ZtWmiU::SetWmiBackend.
@@ -65,18 +65,18 @@ public:
     // A recorded machine: what it held, then each broadcast after what came and went with it
     // (the caller waits the time between). Throws std::invalid_argument as Add and
     // Associate do.
-    void Attach(const RecordedArrivals& arrivals);
-    void Replay(const RecordedBroadcast& broadcast);
+    void Attach(const world::RecordedArrivals& arrivals);
+    void Replay(const world::RecordedBroadcast& broadcast);
 
 private:
-    void Detach(const RecordedDepartures& departures);
+    void Detach(const world::RecordedDepartures& departures);
 
     void SetSerialPort(win32::RegistryValue value);
     void DeleteSerialPort(const String& name);
 
-    std::shared_ptr<CimRepository> cim_;
+    std::shared_ptr<world::CimRepository> cim_;
     std::shared_ptr<std::vector<win32::RegistryValue>> serialPorts_;
-    std::shared_ptr<DeviceNodes> tree_;
+    std::shared_ptr<world::DeviceNodes> tree_;
     std::unique_ptr<UsbPorts> ports_;
 };
 

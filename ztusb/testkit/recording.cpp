@@ -10,8 +10,8 @@ namespace zt::testkit {
 namespace {
 
 using zt::host::String;
-using zt::sim::CimProperty;
-using zt::sim::CimType;
+using zt::world::CimProperty;
+using zt::world::CimType;
 
 std::string Item(const std::string& list, std::size_t index) { return list + "/" + std::to_string(index); }
 
@@ -34,7 +34,7 @@ std::vector<zt::win32::BYTE> HexBytes(const Reader& reader, const std::string& a
     return bytes;
 }
 
-zt::sim::RecordedRegistryValue ReadRegistryValue(const Reader& reader, const std::string& at) {
+zt::world::RecordedRegistryValue ReadRegistryValue(const Reader& reader, const std::string& at) {
     const String name = reader.Text(at + "/name", "\"\\\\Device\\\\VCP0\"");
     const std::string typeName = zt::host::ToUtf8(reader.Text(at + "/type", "\"REG_SZ\""));
     const auto type = std::find_if(std::begin(kRegistryTypes), std::end(kRegistryTypes),
@@ -42,14 +42,14 @@ zt::sim::RecordedRegistryValue ReadRegistryValue(const Reader& reader, const std
     if (type == std::end(kRegistryTypes)) {
         reader.Fail(at + "/type", "\"type\": REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD or REG_MULTI_SZ");
     }
-    if (type->text) return {name, type->type, zt::sim::RegistryText(reader.Text(at + "/data", "\"COM3\""))};
+    if (type->text) return {name, type->type, zt::world::RegistryText(reader.Text(at + "/data", "\"COM3\""))};
     return {name, type->type, HexBytes(reader, at + "/hex")};
 }
 
 bool IsScalar(const Json& value) { return value.is_string() || value.is_number_integer() || value.is_boolean(); }
 
 String ScalarText(const Json& value) {
-    if (value.is_string()) return zt::sim::WrittenString(zt::host::FromUtf8(value.get<std::string>()));
+    if (value.is_string()) return zt::world::WrittenString(zt::host::FromUtf8(value.get<std::string>()));
     if (value.is_boolean()) return value.get<bool>() ? u"TRUE" : u"FALSE";
     return zt::host::FromUtf8(value.dump());
 }
@@ -59,18 +59,18 @@ bool IsDigits(const std::string& text) {
 }
 
 // A known property's value as the repository takes it; the type must be the one WMI gives.
-String KnownValue(const Reader& reader, const std::string& at, const CimProperty& property, const Json& value) {
+String KnownValue(const Reader& reader, const std::string& at, const world::CimProperty& property, const Json& value) {
     const std::string name = std::string(1, '"').append(Reader::Name(at)).append("\": ");
     switch (property.type) {
-        case CimType::Text:
+        case world::CimType::Text:
             if (!value.is_string()) reader.Fail(at, name + "a text");
             return zt::host::FromUtf8(value.get<std::string>());
-        case CimType::UInt64:  // WMI gives 64-bit numbers as texts
+        case world::CimType::UInt64:  // WMI gives 64-bit numbers as texts
             if (!value.is_string() || !IsDigits(value.get<std::string>())) {
                 reader.Fail(at, name + "a number written as a text, such as \"16008523776\"");
             }
             return zt::host::FromUtf8(value.get<std::string>());
-        case CimType::Boolean:
+        case world::CimType::Boolean:
             if (!value.is_boolean()) reader.Fail(at, name + "true or false");
             return value.get<bool>() ? u"TRUE" : u"FALSE";
         default:
@@ -85,27 +85,27 @@ bool IsPropertyName(const std::string& name) {
     });
 }
 
-const zt::sim::CimClass& InstanceClass(const Reader& reader, const std::string& at) {
-    const zt::sim::CimClass* cimClass = zt::sim::FindCimClass(reader.Text(at, "\"Win32_PnPEntity\""));
+const zt::world::CimClass& InstanceClass(const Reader& reader, const std::string& at) {
+    const zt::world::CimClass* cimClass = zt::world::FindCimClass(reader.Text(at, "\"Win32_PnPEntity\""));
     if (cimClass == nullptr || cimClass->IsAssociation()) {
         reader.Fail(at, "\"class\": Win32_PnPEntity, Win32_DiskDrive, Win32_DiskPartition or Win32_LogicalDisk");
     }
     return *cimClass;
 }
 
-const zt::sim::CimClass& AssociationClass(const Reader& reader, const std::string& at) {
-    const zt::sim::CimClass* cimClass = zt::sim::FindCimClass(reader.Text(at, "\"Win32_LogicalDiskToPartition\""));
+const zt::world::CimClass& AssociationClass(const Reader& reader, const std::string& at) {
+    const zt::world::CimClass* cimClass = zt::world::FindCimClass(reader.Text(at, "\"Win32_LogicalDiskToPartition\""));
     if (cimClass == nullptr || !cimClass->IsAssociation()) {
         reader.Fail(at, "\"class\": Win32_DiskDriveToDiskPartition or Win32_LogicalDiskToPartition");
     }
     return *cimClass;
 }
 
-zt::sim::RecordedInstance ReadInstance(const Reader& reader, const std::string& at) {
-    const zt::sim::CimClass& cimClass = InstanceClass(reader, at + "/class");
+zt::world::RecordedInstance ReadInstance(const Reader& reader, const std::string& at) {
+    const zt::world::CimClass& cimClass = InstanceClass(reader, at + "/class");
     const std::string list = at + "/properties";
     if (!reader.Has(list) || !reader.At(list).is_object()) reader.Fail(list, "\"properties\": an object");
-    zt::sim::RecordedInstance instance{cimClass.name, {}, {}};
+    zt::world::RecordedInstance instance{cimClass.name, {}, {}};
     for (const auto& [name, value] : reader.AnyMembers(list).items()) {
         const std::string path = Reader::Member(list, name);
         if (value.is_null()) continue;  // WMI leaves null properties out
@@ -124,13 +124,13 @@ zt::sim::RecordedInstance ReadInstance(const Reader& reader, const std::string& 
     return instance;
 }
 
-zt::sim::RecordedLink ReadLink(const Reader& reader, const std::string& at) {
+zt::world::RecordedLink ReadLink(const Reader& reader, const std::string& at) {
     return {AssociationClass(reader, at + "/class").name, reader.Text(at + "/antecedent", "\"Disk #1, Partition #0\""),
             reader.Text(at + "/dependent", "\"E:\"")};
 }
 
-zt::sim::DeviceNode ReadNode(const Reader& reader, const std::string& at) {
-    zt::sim::DeviceNode node{reader.Text(at + "/id", "\"USB\\\\VID_0403&PID_6001\\\\A50285BI\""),
+zt::world::DeviceNode ReadNode(const Reader& reader, const std::string& at) {
+    zt::world::DeviceNode node{reader.Text(at + "/id", "\"USB\\\\VID_0403&PID_6001\\\\A50285BI\""),
                              reader.Has(at + "/parent") ? reader.Text(at + "/parent", "\"USB\\\\ROOT_HUB30\\\\...\"") : u"",
                              {},
                              {}};
@@ -159,7 +159,7 @@ class Checker {
 public:
     explicit Checker(const Reader& reader) : reader_(reader) {}
 
-    void Arrive(const std::string& at, const zt::sim::RecordedArrivals& arrivals) {
+    void Arrive(const std::string& at, const zt::world::RecordedArrivals& arrivals) {
         for (std::size_t i = 0; i < arrivals.instances.size(); ++i) {
             const auto& instance = arrivals.instances[i];
             Check(Item(at + "/instances", i), "an instance whose key no present one has",
@@ -176,7 +176,7 @@ public:
         }
     }
 
-    void Depart(const std::string& at, const zt::sim::RecordedDepartures& departures) {
+    void Depart(const std::string& at, const zt::world::RecordedDepartures& departures) {
         for (std::size_t i = 0; i < departures.instances.size(); ++i) {
             const auto& instance = departures.instances[i];
             if (!cim_.Remove(instance.className, instance.key)) {
@@ -199,22 +199,22 @@ private:
     }
 
     const Reader& reader_;
-    zt::sim::CimRepository cim_;
-    zt::sim::DeviceNodes tree_;
+    zt::world::CimRepository cim_;
+    zt::world::DeviceNodes tree_;
 };
 
-zt::sim::RecordedArrivals ReadArrivals(const Reader& reader, const std::string& at) {
-    return {ReadList<zt::sim::RecordedRegistryValue>(reader, at + "/serial_ports", ReadRegistryValue),
-            ReadList<zt::sim::RecordedInstance>(reader, at + "/instances", ReadInstance),
-            ReadList<zt::sim::RecordedLink>(reader, at + "/associations", ReadLink),
-            ReadList<zt::sim::DeviceNode>(reader, at + "/device_tree", ReadNode)};
+zt::world::RecordedArrivals ReadArrivals(const Reader& reader, const std::string& at) {
+    return {ReadList<zt::world::RecordedRegistryValue>(reader, at + "/serial_ports", ReadRegistryValue),
+            ReadList<zt::world::RecordedInstance>(reader, at + "/instances", ReadInstance),
+            ReadList<zt::world::RecordedLink>(reader, at + "/associations", ReadLink),
+            ReadList<zt::world::DeviceNode>(reader, at + "/device_tree", ReadNode)};
 }
 
-zt::sim::RecordedDepartures ReadDepartures(const Reader& reader, const std::string& at) {
+zt::world::RecordedDepartures ReadDepartures(const Reader& reader, const std::string& at) {
     return {ReadList<String>(reader, at + "/serial_ports",
                              [](const Reader& r, const std::string& item) { return r.Text(item, "\"\\\\Device\\\\VCP0\""); }),
-            ReadList<zt::sim::RecordedInstanceKey>(reader, at + "/instances", [](const Reader& r, const std::string& item) {
-                return zt::sim::RecordedInstanceKey{InstanceClass(r, item + "/class").name, r.Text(item + "/key", "\"E:\"")};
+            ReadList<zt::world::RecordedInstanceKey>(reader, at + "/instances", [](const Reader& r, const std::string& item) {
+                return zt::world::RecordedInstanceKey{InstanceClass(r, item + "/class").name, r.Text(item + "/key", "\"E:\"")};
             }),
             ReadList<String>(reader, at + "/device_tree",
                              [](const Reader& r, const std::string& item) { return r.Text(item, "\"USB\\\\...\""); })};
@@ -259,22 +259,22 @@ zt::win32::GUID ReadGuid(const Reader& reader, const std::string& at) {
     return guid;
 }
 
-zt::sim::Record ReadRecord(const Reader& reader, const std::string& at) {
-    if (reader.Has(at + "/port")) return zt::sim::PortRecord(reader.Text(at + "/port", "\"COM5\""));
+zt::world::Record ReadRecord(const Reader& reader, const std::string& at) {
+    if (reader.Has(at + "/port")) return zt::world::PortRecord(reader.Text(at + "/port", "\"COM5\""));
     if (reader.Has(at + "/volume")) {
         const std::uint64_t mask = reader.Number(at + "/volume");
         if (mask == 0 || mask >= (1u << 26)) reader.Fail(at + "/volume", "\"volume\": a unit mask, one bit per letter A to Z");
-        return zt::sim::VolumeRecord(static_cast<std::uint32_t>(mask));
+        return zt::world::VolumeRecord(static_cast<std::uint32_t>(mask));
     }
     if (reader.Has(at + "/device_interface")) {
-        return zt::sim::DeviceInterfaceRecord(reader.Text(at + "/device_interface", "\"\\\\\\\\?\\\\USB#...\""),
+        return zt::world::DeviceInterfaceRecord(reader.Text(at + "/device_interface", "\"\\\\\\\\?\\\\USB#...\""),
                                               ReadGuid(reader, at + "/class_guid"));
     }
     reader.Fail(at, "\"record\": {\"port\": name}, {\"volume\": unit mask} or "
                     "{\"device_interface\": name, \"class_guid\": GUID}");
 }
 
-zt::sim::RecordedBroadcast ReadBroadcast(const Reader& reader, const std::string& at) {
+zt::world::RecordedBroadcast ReadBroadcast(const Reader& reader, const std::string& at) {
     const std::uint64_t afterMs = reader.Has(at + "/after_ms") ? reader.Number(at + "/after_ms") : 0;
     if (afterMs > 60000) reader.Fail(at + "/after_ms", "\"after_ms\": at most 60000");
     return {static_cast<std::uint32_t>(afterMs), ReadEvent(reader, at + "/event"), ReadRecord(reader, at + "/record"),
@@ -290,10 +290,10 @@ String ObjectTextValue(const Json& value) {
     return text + u"}";
 }
 
-zt::sim::RecordedWorld ReadRecording(const Reader& reader) {
+zt::world::RecordedWorld ReadRecording(const Reader& reader) {
     if (reader.Has("/machine")) reader.Text("/machine", "\"DESKTOP-7Q2M4KD\"");  // the machine's name, for people
     Checker checker(reader);
-    zt::sim::RecordedWorld world{ReadArrivals(reader, ""), {}};
+    zt::world::RecordedWorld world{ReadArrivals(reader, ""), {}};
     checker.Arrive("", world.present);
     const Json& broadcasts = reader.Array("/broadcasts", false);
     for (std::size_t i = 0; i < broadcasts.size(); ++i) {

@@ -81,7 +81,7 @@ inline constexpr RegistryType kRegistryTypes[] = {
 // Reads the recorded parts of the document and checks them as the machine would hold them:
 // known properties of their type, unique keys, links between present instances, departures
 // of what is present.
-ZT_API zt::sim::RecordedWorld ReadRecording(const Reader& reader);
+ZT_API zt::world::RecordedWorld ReadRecording(const Reader& reader);
 
 // A property's value as WMI gives it, written as object text writes it.
 ZT_API zt::host::String ObjectTextValue(const Json& value);

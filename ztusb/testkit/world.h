@@ -58,7 +58,7 @@ struct WorldStep {
 
 struct World {
     std::vector<WorldDevice> devices;
-    zt::sim::RecordedWorld recorded;  // the recorded form: a machine as it was read
+    zt::world::RecordedWorld recorded;  // the recorded form: a machine as it was read
     std::vector<WorldStep> script;
     std::string fileName;
 };

@@ -4,9 +4,9 @@
 
 #include "ztusb/udev/machine.h"
 
-namespace zt::sim {
+namespace zt::udev {
 
 // Made on first use (see win32/default_world_emu.h); null while a host's world is in use.
 MachineWorld* DefaultMachine();
 
-}  // namespace zt::sim
+}  // namespace zt::udev

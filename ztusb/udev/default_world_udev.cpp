@@ -32,7 +32,7 @@ public:
         if (std::this_thread::get_id() != owner_) return Checked();
         machine_.Listen();
     }
-    sim::MachineWorld& Machine() { return machine_; }
+    udev::MachineWorld& Machine() { return machine_; }
     bool Owned() const { return std::this_thread::get_id() == owner_; }
 
 private:
@@ -46,7 +46,7 @@ private:
 
     std::thread::id owner_;
     std::atomic<bool> warned_{false};
-    sim::MachineWorld machine_;
+    udev::MachineWorld machine_;
 };
 
 namespace {
@@ -84,11 +84,11 @@ void StandDownMachinesWorld() {
 
 }  // namespace zt::win32::emulated
 
-namespace zt::sim {
+namespace zt::udev {
 
 MachineWorld* DefaultMachine() {
     auto* world = static_cast<win32::emulated::ThisMachine*>(win32::emulated::TheDefaultWorld());
     return world == nullptr ? nullptr : &world->Machine();
 }
 
-}  // namespace zt::sim
+}  // namespace zt::udev

@@ -10,7 +10,7 @@
 
 #include "ztusb/host/log_line.h"
 
-namespace zt::sim {
+namespace zt::udev {
 namespace {
 
 constexpr char kFirstLetter = 'D';  // A and B for floppies, C for the system
@@ -123,4 +123,4 @@ std::filesystem::path DefaultDeviceNamesFile() {
     return base / "ztusbdetector" / "device-names";
 }
 
-}  // namespace zt::sim
+}  // namespace zt::udev

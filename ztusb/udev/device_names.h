@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "ztusb/export.h"
+#include "ztusb/world/former_namespace.h"
 #include "ztusb/host/text.h"
 
-namespace zt::sim {
+namespace zt::udev {
 
 using host::String;
 
@@ -45,4 +46,4 @@ private:
 // $XDG_STATE_HOME/ztusbdetector/device-names, or ~/.local/state/ztusbdetector/device-names.
 ZT_UDEV_API std::filesystem::path DefaultDeviceNamesFile();
 
-}  // namespace zt::sim
+}  // namespace zt::udev

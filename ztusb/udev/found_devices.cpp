@@ -8,7 +8,7 @@
 #include "ztusb/sim/device_nodes.h"
 #include "ztusb/sim/pnp_entities.h"
 
-namespace zt::sim {
+namespace zt::udev {
 namespace {
 
 constexpr std::size_t kMaxInstance = 126;  // Windows' device IDs hold 200 characters in all
@@ -74,7 +74,7 @@ String PortOfLocation(const std::string& location) {
 
 String InterfaceInstance(const FoundUsbDevice& device, unsigned interfaceNumber) {
     const std::string seed = device.location + ":" + std::to_string(interfaceNumber);
-    return u"7&" + Hex(MadeUpInstanceNumber(seed), "%x") + u"&0&" + Hex(interfaceNumber & 0xFFFFu, "%04X");
+    return u"7&" + Hex(sim::MadeUpInstanceNumber(seed), "%x") + u"&0&" + Hex(interfaceNumber & 0xFFFFu, "%04X");
 }
 
 bool IsFtdi(const FoundUsbDevice& device) { return device.vendorId == kFtdiVendor; }
@@ -91,30 +91,30 @@ bool IsUas(const FoundUsbDevice& device) {
 // The USB device's own entity and node; a single-interface serial adapter has none apart
 // from its port's, which is the USB device.
 void AddUsbDevice(const FoundUsbDevice& device, const String& instance, MirroredDevice& mirrored) {
-    const String id = UsbDeviceId(Hardware(device), instance);
+    const String id = sim::UsbDeviceId(Hardware(device), instance);
     const String manufacturer = DisplayText(device.manufacturer, u"(Standard USB Host Controller)");
-    CimRepository::Values entity;
+    world::CimRepository::Values entity;
     if (device.hub) {
-        entity = UsbEntity(u"Generic USB Hub", id, u"(Standard USB HUBs)", u"USBHUB3");
+        entity = sim::UsbEntity(u"Generic USB Hub", id, u"(Standard USB HUBs)", u"USBHUB3");
     } else if (IsComposite(device)) {
-        entity = UsbEntity(u"USB Composite Device", id, u"(Standard USB Host Controller)", u"usbccgp");
+        entity = sim::UsbEntity(u"USB Composite Device", id, u"(Standard USB Host Controller)", u"usbccgp");
     } else if (IsFtdi(device)) {
-        entity = UsbEntity(u"USB Serial Converter", id, manufacturer, u"FTDIBUS");
+        entity = sim::UsbEntity(u"USB Serial Converter", id, manufacturer, u"FTDIBUS");
     } else if (IsUas(device)) {
-        entity = UaspEntity(id);
+        entity = sim::UaspEntity(id);
     } else if (!device.disks.empty()) {
-        entity = UsbEntity(u"USB Mass Storage Device", id, u"Compatible USB storage device", u"USBSTOR");
+        entity = sim::UsbEntity(u"USB Mass Storage Device", id, u"Compatible USB storage device", u"USBSTOR");
     } else if (device.ttys.empty()) {
-        entity = UsbEntity(DisplayText(device.product, u"USB Device"), id, manufacturer, u"WinUSB");
+        entity = sim::UsbEntity(DisplayText(device.product, u"USB Device"), id, manufacturer, u"WinUSB");
     } else {
         return;
     }
     mirrored.serial.entities.push_back(entity);
-    mirrored.serial.nodes.push_back(UsbNode(entity, DisplayText(device.product, u"")));
+    mirrored.serial.nodes.push_back(sim::UsbNode(entity, DisplayText(device.product, u"")));
 }
 
 String InterfaceId(const FoundUsbDevice& device, unsigned interfaceNumber) {
-    return UsbDeviceId(Hardware(device) + u"&MI_" + Hex(interfaceNumber & 0xFFu, "%02X"),
+    return sim::UsbDeviceId(Hardware(device) + u"&MI_" + Hex(interfaceNumber & 0xFFu, "%02X"),
                        InterfaceInstance(device, interfaceNumber));
 }
 
@@ -123,13 +123,13 @@ String InterfaceId(const FoundUsbDevice& device, unsigned interfaceNumber) {
 const String& InterfaceNode(const FoundUsbDevice& device, unsigned interfaceNumber, const String& description,
                             const String& service, MirroredDevice& mirrored) {
     const String id = InterfaceId(device, interfaceNumber);
-    for (const DeviceNode& node : mirrored.serial.nodes) {
+    for (const world::DeviceNode& node : mirrored.serial.nodes) {
         if (node.id == id) return node.id;
     }
-    const auto entity = UsbEntity(description, id, DisplayText(device.manufacturer, u"(Standard USB Host Controller)"),
+    const auto entity = sim::UsbEntity(description, id, DisplayText(device.manufacturer, u"(Standard USB Host Controller)"),
                                   service);
     mirrored.serial.entities.push_back(entity);
-    mirrored.serial.nodes.push_back(ChildNode(entity, mirrored.serial.nodes.front().id));
+    mirrored.serial.nodes.push_back(sim::ChildNode(entity, mirrored.serial.nodes.front().id));
     return mirrored.serial.nodes.back().id;
 }
 
@@ -142,14 +142,14 @@ String PortDeviceId(const FoundUsbDevice& device, const String& instance, const 
     const String hardware = Hardware(device);
     const String apart = place == 0 ? String() : u"&" + Hex(place, "%u");
     if (IsFtdi(device)) {
-        return FtdiPortId(hardware, instance + apart,
+        return sim::FtdiPortId(hardware, instance + apart,
                           static_cast<char16_t>(u'A' + std::min(tty.interfaceNumber, 25u)));
     }
     if (IsComposite(device) || place != 0) {
-        return UsbDeviceId(hardware + u"&MI_" + Hex(tty.interfaceNumber & 0xFFu, "%02X"),
+        return sim::UsbDeviceId(hardware + u"&MI_" + Hex(tty.interfaceNumber & 0xFFu, "%02X"),
                            InterfaceInstance(device, tty.interfaceNumber) + apart);
     }
-    return UsbDeviceId(hardware, instance + apart);
+    return sim::UsbDeviceId(hardware, instance + apart);
 }
 
 // Each port's entity and node: below the USB device (an FTDI chip's), below its channel's
@@ -160,7 +160,7 @@ void AddPorts(const FoundUsbDevice& device, const String& instance, MirroredDevi
     for (const FoundTty& tty : device.ttys) {
         const String firstId = PortDeviceId(device, instance, tty, 0);
         const unsigned place = portsWithId[firstId]++;
-        const auto entity = PortEntity(DisplayText(device.product, u"USB Serial Device"), tty.port,
+        const auto entity = sim::PortEntity(DisplayText(device.product, u"USB Serial Device"), tty.port,
                                        place == 0 ? firstId : PortDeviceId(device, instance, tty, place),
                                        DisplayText(device.manufacturer, u"(Standard port types)"),
                                        IsFtdi(device) ? u"FTSER2K" : u"usbser");
@@ -168,19 +168,19 @@ void AddPorts(const FoundUsbDevice& device, const String& instance, MirroredDevi
         mirrored.serial.entities.push_back(entity);
         auto& nodes = mirrored.serial.nodes;
         if (nodes.empty()) {
-            nodes.push_back(UsbPortNode(entity, DisplayText(device.product, u""), tty.port));
+            nodes.push_back(sim::UsbPortNode(entity, DisplayText(device.product, u""), tty.port));
         } else if (IsFtdi(device) && IsComposite(device)) {
             const String channel(1, static_cast<char16_t>(u'A' + std::min(tty.interfaceNumber, 25u)));
             const String parent = InterfaceNode(device, tty.interfaceNumber, u"USB Serial Converter " + channel,
                                                 u"FTDIBUS", mirrored);
-            nodes.push_back(ChildNode(entity, parent, tty.port));
+            nodes.push_back(sim::ChildNode(entity, parent, tty.port));
         } else {
-            nodes.push_back(ChildNode(entity, nodes.front().id, tty.port));
+            nodes.push_back(sim::ChildNode(entity, nodes.front().id, tty.port));
         }
     }
 }
 
-Volume MirrorVolume(const FoundPartition& partition) {
+sim::Volume MirrorVolume(const FoundPartition& partition) {
     const bool mounted = !partition.letter.empty();
     return {partition.letter,
             WindowsFileSystem(partition.fileSystem, partition.fileSystemVersion),
@@ -205,10 +205,10 @@ String DiskCaption(const FoundDisk& disk, const char16_t* ending) {
 String Apart(unsigned place) { return place == 0 ? String() : u"&" + Hex(place, "%u"); }
 
 // USBSTOR\DISK&VEN_<8>&PROD_<16>&REV_<4>\<instance>&<LUN>, as the SCSI inquiry gives them.
-DiskDrive UsbstorDrive(const FoundUsbDevice& device, const String& instance, const FoundDisk& disk,
+sim::DiskDrive UsbstorDrive(const FoundUsbDevice& device, const String& instance, const FoundDisk& disk,
                        const String& serialNumber, unsigned place) {
     const String diskInstance = serialNumber.empty()
-                                    ? u"7&" + Hex(MadeUpInstanceNumber(device.location + "/disk"), "%X")
+                                    ? u"7&" + Hex(sim::MadeUpInstanceNumber(device.location + "/disk"), "%X")
                                     : host::UpperCase(instance);
     return {DiskCaption(disk, u" USB Device"),
             disk.removable ? u"Removable Media" : u"External hard disk media",
@@ -218,27 +218,27 @@ DiskDrive UsbstorDrive(const FoundUsbDevice& device, const String& instance, con
             disk.index,
             disk.lun,
             true,
-            PartitionStyle::Mbr,
+            sim::PartitionStyle::Mbr,
             {}};
 }
 
 // On USB-attached SCSI: SCSI\DISK&VEN_<8>&PROD_<16>\<instance Windows made>&<LUN>.
-DiskDrive UaspDrive(const FoundUsbDevice& device, const FoundDisk& disk, const String& serialNumber,
+sim::DiskDrive UaspDrive(const FoundUsbDevice& device, const FoundDisk& disk, const String& serialNumber,
                     unsigned place) {
-    return UaspDiskDrive(DiskCaption(disk, u" SCSI Disk Device"), DiskPart(disk, false),
-                         u"7&" + Hex(MadeUpInstanceNumber(device.location + "/scsi"), "%X") + u"&0" + Apart(place),
+    return sim::UaspDiskDrive(DiskCaption(disk, u" SCSI Disk Device"), DiskPart(disk, false),
+                         u"7&" + Hex(sim::MadeUpInstanceNumber(device.location + "/scsi"), "%X") + u"&0" + Apart(place),
                          serialNumber, disk.index, disk.lun, {});
 }
 
-DiskDrive MirrorDisk(const FoundUsbDevice& device, const String& instance, const FoundDisk& disk, unsigned place,
+sim::DiskDrive MirrorDisk(const FoundUsbDevice& device, const String& instance, const FoundDisk& disk, unsigned place,
                      MirroredDevice& mirrored) {
     const String serialNumber = UsableSerial(device.serial) ? host::FromAnsi(device.serial) : String();
-    DiskDrive drive = disk.uas ? UaspDrive(device, disk, serialNumber, place)
+    sim::DiskDrive drive = disk.uas ? UaspDrive(device, disk, serialNumber, place)
                                : UsbstorDrive(device, instance, disk, serialNumber, place);
     drive.holder = IsComposite(device) ? InterfaceNode(device, disk.interfaceNumber, u"USB Mass Storage Device",
                                                        u"USBSTOR", mirrored)
                                        : mirrored.serial.nodes.front().id;
-    drive.style = disk.gpt ? PartitionStyle::Gpt : PartitionStyle::Mbr;
+    drive.style = disk.gpt ? sim::PartitionStyle::Gpt : sim::PartitionStyle::Mbr;
     for (const FoundPartition& partition : disk.partitions) drive.volumes.push_back(MirrorVolume(partition));
     return drive;
 }
@@ -246,7 +246,7 @@ DiskDrive MirrorDisk(const FoundUsbDevice& device, const String& instance, const
 void AddDisks(const FoundUsbDevice& device, const String& instance, MirroredDevice& mirrored) {
     std::map<String, unsigned> drivesWithId;
     for (const FoundDisk& disk : device.disks) {
-        DiskDrive drive = MirrorDisk(device, instance, disk, 0, mirrored);
+        sim::DiskDrive drive = MirrorDisk(device, instance, disk, 0, mirrored);
         const unsigned place = drivesWithId[drive.pnpDeviceId]++;
         if (place != 0) drive = MirrorDisk(device, instance, disk, place, mirrored);
         mirrored.storage.drives.push_back(std::move(drive));
@@ -260,14 +260,14 @@ String UsbInstance(const FoundUsbDevice& device) {
 }
 
 String MadeUpInstance(const FoundUsbDevice& device) {
-    return u"5&" + Hex(MadeUpInstanceNumber(device.location), "%x") + u"&0&" +
+    return u"5&" + Hex(sim::MadeUpInstanceNumber(device.location), "%x") + u"&0&" +
            PortOfLocation(device.location);
 }
 
 MirroredDevice MirrorDevice(const FoundUsbDevice& device, const String& instance) {
     MirroredDevice mirrored;
     mirrored.location = host::FromUtf8(device.location);
-    mirrored.serial.interfaceName = UsbDeviceInterfaceName(Hardware(device), instance);
+    mirrored.serial.interfaceName = world::UsbDeviceInterfaceName(Hardware(device), instance);
     AddUsbDevice(device, instance, mirrored);
     AddPorts(device, instance, mirrored);
     AddDisks(device, instance, mirrored);
@@ -301,4 +301,4 @@ String VolumeSerial(const std::string& uuid) {
     return digits.size() == 8 ? host::UpperCase(host::FromAnsi(digits)) : String();
 }
 
-}  // namespace zt::sim
+}  // namespace zt::udev

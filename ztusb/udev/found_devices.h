@@ -10,7 +10,7 @@
 #include "ztusb/udev/device_names.h"
 #include "ztusb/sim/boards.h"
 
-namespace zt::sim {
+namespace zt::udev {
 
 struct FoundTty {
     std::string node;             // /dev/ttyUSB0
@@ -56,7 +56,7 @@ struct FoundUsbDevice {
 };
 
 // A USB device and what it holds, the way Windows would show it, and where it is plugged in.
-struct MirroredDevice : UsbBoard {
+struct MirroredDevice : sim::UsbBoard {
     String location;
 };
 
@@ -77,4 +77,4 @@ String WindowsFileSystem(const std::string& type, const std::string& version);
 // The volume serial Windows shows: 1A2B-3C4D -> 1A2B3C4D; NTFS' 64-bit one by its low half.
 String VolumeSerial(const std::string& uuid);
 
-}  // namespace zt::sim
+}  // namespace zt::udev

@@ -13,7 +13,7 @@
 #include "ztusb/udev/named_devices.h"
 #include "ztusb/sim/workstation.h"
 
-namespace zt::sim {
+namespace zt::udev {
 
 class ZT_UDEV_API MachineWorld {
 public:
@@ -27,7 +27,7 @@ public:
     // until a USB bus appears, which a world that listens looks for every two seconds and
     // Refresh looks for at once.
     bool Available() const;
-    Workstation& Station() { return station_; }
+    sim::Workstation& Station() { return station_; }
     // The USB devices found, as udev and sysfs tell of them, with the names they were given,
     // by sysfs path; kept in step with the world.
     const std::map<std::string, NamedDevices::Named>& Present() const;
@@ -51,9 +51,9 @@ private:
     bool Open();
     void Opened();
 
-    Workstation station_;
+    sim::Workstation station_;
     std::unique_ptr<Udev> udev_;
     std::unique_ptr<Waiting> waiting_;  // what opening takes, until it succeeds
 };
 
-}  // namespace zt::sim
+}  // namespace zt::udev

@@ -8,7 +8,7 @@
 #include "ztusb/win32/broadcast_records.h"
 #include "ztusb/win32/windows_names.h"
 
-namespace zt::sim {
+namespace zt::udev {
 namespace {
 
 const MirroredDevice kNoDevice{};
@@ -77,9 +77,9 @@ void MachineMirror::Update(Changes changes) {
         const auto& [key, old] = *leaving;
         const MirroredDevice& now = Find(present_, key);
         const bool gone = now.serial.interfaceName != old.serial.interfaceName;
-        AnnounceVolumes(DBT_DEVICEREMOVECOMPLETE, old.storage, (gone ? kNoDevice : now).storage);
-        AnnouncePorts(DBT_DEVICEREMOVECOMPLETE, old.serial, (gone ? kNoDevice : now).serial);
-        if (gone) AnnounceInterface(DBT_DEVICEREMOVECOMPLETE, old.serial.interfaceName);
+        sim::AnnounceVolumes(DBT_DEVICEREMOVECOMPLETE, old.storage, (gone ? kNoDevice : now).storage);
+        sim::AnnouncePorts(DBT_DEVICEREMOVECOMPLETE, old.serial, (gone ? kNoDevice : now).serial);
+        if (gone) sim::AnnounceInterface(DBT_DEVICEREMOVECOMPLETE, old.serial.interfaceName);
     }
     for (const std::string& key : keys) {
         const auto present = present_.find(key);
@@ -87,10 +87,10 @@ void MachineMirror::Update(Changes changes) {
         const MirroredDevice& now = present->second;
         const MirroredDevice& old = Find(before, key);
         const bool came = now.serial.interfaceName != old.serial.interfaceName;
-        if (came) AnnounceInterface(DBT_DEVICEARRIVAL, now.serial.interfaceName);
-        AnnouncePorts(DBT_DEVICEARRIVAL, now.serial, (came ? kNoDevice : old).serial);
-        AnnounceVolumes(DBT_DEVICEARRIVAL, now.storage, (came ? kNoDevice : old).storage);
+        if (came) sim::AnnounceInterface(DBT_DEVICEARRIVAL, now.serial.interfaceName);
+        sim::AnnouncePorts(DBT_DEVICEARRIVAL, now.serial, (came ? kNoDevice : old).serial);
+        sim::AnnounceVolumes(DBT_DEVICEARRIVAL, now.storage, (came ? kNoDevice : old).storage);
     }
 }
 
-}  // namespace zt::sim
+}  // namespace zt::udev

@@ -10,11 +10,11 @@
 #include "ztusb/udev/found_devices.h"
 #include "ztusb/sim/workstation.h"
 
-namespace zt::sim {
+namespace zt::udev {
 
 class MachineMirror {
 public:
-    explicit MachineMirror(Workstation& station) : station_(station) {}
+    explicit MachineMirror(sim::Workstation& station) : station_(station) {}
 
     // Devices by a key that names each while it is present (its sysfs path).
     using Devices = std::map<std::string, MirroredDevice>;
@@ -34,8 +34,8 @@ private:
     void Remove(const MirroredDevice& device);
     void Add(const MirroredDevice& device);
 
-    Workstation& station_;
+    sim::Workstation& station_;
     Devices present_;
 };
 
-}  // namespace zt::sim
+}  // namespace zt::udev

@@ -1,7 +1,7 @@
 // A platform without udev: this machine's devices cannot be read, and the world stays empty.
 #include "ztusb/udev/machine.h"
 
-namespace zt::sim {
+namespace zt::udev {
 
 struct MachineWorld::Udev {};
 struct MachineWorld::Waiting {};
@@ -18,4 +18,4 @@ const std::map<std::string, NamedDevices::Named>& MachineWorld::Present() const 
 void MachineWorld::Refresh() {}
 void MachineWorld::Listen() {}
 
-}  // namespace zt::sim
+}  // namespace zt::udev

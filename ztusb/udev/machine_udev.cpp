@@ -14,7 +14,7 @@
 #include "ztusb/udev/udev_scan.h"
 #include "ztusb/win32/message_sources_emu.h"
 
-namespace zt::sim {
+namespace zt::udev {
 namespace {
 
 // udev answers from sysfs; a container has none of its USB part.
@@ -29,7 +29,7 @@ bool HasUsbSysfs() {
 // change of the mount table only the mounts. Events lost to a full socket, or a reading that
 // failed, have the whole machine read again.
 struct MachineWorld::Udev {
-    Udev(Workstation& station, MountTable mountTable, std::filesystem::path namesFile)
+    Udev(sim::Workstation& station, MountTable mountTable, std::filesystem::path namesFile)
         : context(udev_new()), mounts(std::move(mountTable)), named(std::move(namesFile)), mirror(station) {}
     // The world's registry outlives it: take its ports out.
     ~Udev() {
@@ -145,7 +145,7 @@ struct MachineWorld::Udev {
         const FoundUsbDevice* present = named.Find(part.usbDevice);
         if (present == nullptr) return false;
         auto& device = changes.try_emplace(part.usbDevice, *present).first->second;
-        return device && zt::sim::RereadPart(context, part.path, part.part, *device);
+        return device && zt::udev::RereadPart(context, part.path, part.part, *device);
     }
 
     void ApplyMountsTo(NamedDevices::Changes& changes) const {
@@ -163,7 +163,7 @@ struct MachineWorld::Udev {
         }
     }
 
-    udev* context;
+    ::udev* context;
     MountTable mounts;
     MountPoints points;
     NamedDevices named;
@@ -254,4 +254,4 @@ void MachineWorld::Listen() {
     });
 }
 
-}  // namespace zt::sim
+}  // namespace zt::udev

@@ -5,7 +5,7 @@
 struct udev_device;
 struct udev_monitor;
 
-namespace zt::sim {
+namespace zt::udev {
 
 using MonitorReceive = udev_device* (*)(udev_monitor* monitor);
 
@@ -16,4 +16,4 @@ udev_device* ReceiveFromMonitor(udev_monitor* monitor);
 // Puts `receive` in the place of the call in use; returns that one.
 MonitorReceive ReplaceMonitorReceive(MonitorReceive receive);
 
-}  // namespace zt::sim
+}  // namespace zt::udev

@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-namespace zt::sim {
+namespace zt::udev {
 namespace {
 
 std::atomic<MonitorReceive> receiveInUse{udev_monitor_receive_device};
@@ -15,4 +15,4 @@ udev_device* ReceiveFromMonitor(udev_monitor* monitor) { return receiveInUse.loa
 
 MonitorReceive ReplaceMonitorReceive(MonitorReceive receive) { return receiveInUse.exchange(receive); }
 
-}  // namespace zt::sim
+}  // namespace zt::udev

@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "ztusb/export.h"
+#include "ztusb/world/former_namespace.h"
 
-namespace zt::sim {
+namespace zt::udev {
 
 struct MountedFileSystem {
     std::string device;  // /dev/sdb1
@@ -57,4 +58,4 @@ ZT_UDEV_API MountTable SystemMountTable();
 // escapes (\040 for a blank) undone.
 ZT_UDEV_API std::vector<MountedFileSystem> ParseMounts(const std::string& text);
 
-}  // namespace zt::sim
+}  // namespace zt::udev

@@ -9,7 +9,7 @@
 
 #include "ztusb/udev/mount_table.h"
 
-namespace zt::sim {
+namespace zt::udev {
 namespace {
 
 std::string Unescaped(const std::string& field) {
@@ -83,4 +83,4 @@ MountTable SystemMountTable() {
     return {SystemMounts, SystemSpace, MountTableWatch(watched(), POLLPRI, watched())};
 }
 
-}  // namespace zt::sim
+}  // namespace zt::udev

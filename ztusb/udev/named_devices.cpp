@@ -1,6 +1,6 @@
 #include "ztusb/udev/named_devices.h"
 
-namespace zt::sim {
+namespace zt::udev {
 namespace {
 
 constexpr std::uint32_t kFirstDisk = 1;  // disk 0 is the system's
@@ -123,4 +123,4 @@ void NamedDevices::NameVolumes(const Volumes& mounted) {
     }
 }
 
-}  // namespace zt::sim
+}  // namespace zt::udev

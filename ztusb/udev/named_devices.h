@@ -16,7 +16,7 @@
 #include "ztusb/udev/found_devices.h"
 #include "ztusb/udev/machine_mirror.h"
 
-namespace zt::sim {
+namespace zt::udev {
 
 class NamedDevices {
 public:
@@ -58,4 +58,4 @@ private:
     std::set<std::string> nameKeys_;
 };
 
-}  // namespace zt::sim
+}  // namespace zt::udev

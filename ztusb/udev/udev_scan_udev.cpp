@@ -7,7 +7,7 @@
 #include <cstring>
 #include <memory>
 
-namespace zt::sim {
+namespace zt::udev {
 namespace {
 
 using Device = std::unique_ptr<udev_device, decltype(&udev_device_unref)>;
@@ -39,7 +39,7 @@ std::uint64_t Sectors(udev_device* device) {
 // Calls `visit` with each device of the subsystem (and type, when given), under `parent`
 // when given.
 template <typename Visit>
-void ForEach(udev* context, const char* subsystem, const char* type, udev_device* parent, Visit visit) {
+void ForEach(::udev* context, const char* subsystem, const char* type, udev_device* parent, Visit visit) {
     Enumeration enumeration(udev_enumerate_new(context), udev_enumerate_unref);
     if (!enumeration) return;
     udev_enumerate_add_match_subsystem(enumeration.get(), subsystem);
@@ -89,7 +89,7 @@ FoundPartition Partition(udev_device* partition) {
             .freeSpace = 0};
 }
 
-FoundDisk Disk(udev* context, udev_device* disk) {
+FoundDisk Disk(::udev* context, udev_device* disk) {
     udev_device* scsi = udev_device_get_parent_with_subsystem_devtype(disk, "scsi", "scsi_device");
     udev_device* usbInterface = udev_device_get_parent_with_subsystem_devtype(disk, "usb", "usb_interface");
     const std::string scsiName = scsi == nullptr ? std::string() : Text(udev_device_get_sysname(scsi));
@@ -119,7 +119,7 @@ FoundDisk Disk(udev* context, udev_device* disk) {
 // The USB devices at and below `top` (all of them without one), then their ttys and disks.
 class Scan {
 public:
-    Scan(udev* context, udev_device* top) : context_(context), top_(top) {}
+    Scan(::udev* context, udev_device* top) : context_(context), top_(top) {}
 
     std::map<std::string, FoundUsbDevice> Run() {
         ForEach(context_, "usb", "usb_device", top_, [&](udev_device* usb) {
@@ -152,7 +152,7 @@ private:
         if (FoundUsbDevice* owner = Owner(disk)) owner->disks.push_back(Disk(context_, disk));
     }
 
-    udev* context_;
+    ::udev* context_;
     udev_device* top_;
     std::map<std::string, FoundUsbDevice> found_;
 };
@@ -169,15 +169,15 @@ bool ReplaceByNode(std::vector<Item>& items, Item read, Node node) {
 
 }  // namespace
 
-std::map<std::string, FoundUsbDevice> ScanUsbDevices(udev* context) { return Scan(context, nullptr).Run(); }
+std::map<std::string, FoundUsbDevice> ScanUsbDevices(::udev* context) { return Scan(context, nullptr).Run(); }
 
-std::map<std::string, FoundUsbDevice> ScanUsbDevicesAt(udev* context, const std::string& path) {
+std::map<std::string, FoundUsbDevice> ScanUsbDevicesAt(::udev* context, const std::string& path) {
     Device top(udev_device_new_from_syspath(context, path.c_str()), udev_device_unref);
     if (!top) return {};
     return Scan(context, top.get()).Run();
 }
 
-bool RereadPart(udev* context, const std::string& path, DevicePart part, FoundUsbDevice& device) {
+bool RereadPart(::udev* context, const std::string& path, DevicePart part, FoundUsbDevice& device) {
     Device read(udev_device_new_from_syspath(context, path.c_str()), udev_device_unref);
     if (!read) return false;
     switch (part) {
@@ -236,4 +236,4 @@ bool ApplyMounts(FoundUsbDevice& device, const MountPoints& points, const MountT
     return changed;
 }
 
-}  // namespace zt::sim
+}  // namespace zt::udev

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-namespace zt::sim {
+namespace zt::udev {
 namespace {
 
 bool Digits(std::string_view text) {
@@ -83,4 +83,4 @@ Rereads RereadsFor(const std::vector<Uevent>& events) {
     return rereads;
 }
 
-}  // namespace zt::sim
+}  // namespace zt::udev

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace zt::sim {
+namespace zt::udev {
 
 struct Uevent {
     std::string action;     // add, remove, change, bind, ...
@@ -43,4 +43,4 @@ bool Covered(const std::string& path, const std::set<std::string>& trees);
 // The USB device a sysfs path lies in, the path itself for a USB device's; empty outside USB.
 std::string UsbDeviceOf(const std::string& path);
 
-}  // namespace zt::sim
+}  // namespace zt::udev

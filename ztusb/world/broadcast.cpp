@@ -6,7 +6,7 @@
 #include "ztusb/win32/broadcast_decoder.h"
 #include "ztusb/win32/windows_names.h"
 
-namespace zt::sim {
+namespace zt::world {
 namespace {
 
 namespace rec = zt::win32;
@@ -81,4 +81,4 @@ void BroadcastDeviceChange(std::uint32_t event, std::span<const std::uint8_t> re
     }
 }
 
-}  // namespace zt::sim
+}  // namespace zt::world

@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "ztusb/export.h"
+#include "ztusb/world/former_namespace.h"
 #include "ztusb/win32/api.h"
 
-namespace zt::sim {
+namespace zt::world {
 
 using Record = std::vector<std::uint8_t>;
 
@@ -27,4 +28,4 @@ ZT_SIM_API std::u16string UsbDeviceInterfaceName(std::u16string_view hardware, s
 // for a record that cannot hold its header or is shorter than the size it declares.
 ZT_SIM_API void BroadcastDeviceChange(std::uint32_t event, std::span<const std::uint8_t> record);
 
-}  // namespace zt::sim
+}  // namespace zt::world

@@ -6,7 +6,7 @@
 #include "ztusb/world/object_text.h"
 #include "ztusb/world/wql.h"
 
-namespace zt::sim {
+namespace zt::world {
 namespace {
 
 std::invalid_argument Invalid(const std::string& what, std::u16string_view name) {
@@ -234,4 +234,4 @@ std::optional<std::vector<String>> CimRepository::Query(std::u16string_view wql)
     return RunWql(*this, wql);
 }
 
-}  // namespace zt::sim
+}  // namespace zt::world

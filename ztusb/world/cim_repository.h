@@ -12,7 +12,7 @@
 #include "ztusb/export.h"
 #include "ztusb/world/cim_schema.h"
 
-namespace zt::sim {
+namespace zt::world {
 
 // A property the schema does not know, kept as object text writes its value ("3",
 // "\"text\"", "{\"a\", \"b\"}") so that it is written back unchanged.
@@ -124,4 +124,4 @@ private:
     std::unordered_map<String, std::vector<std::size_t>> linksByEnd_;
 };
 
-}  // namespace zt::sim
+}  // namespace zt::world

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-namespace zt::sim {
+namespace zt::world {
 namespace {
 
 using enum CimType;
@@ -101,4 +101,4 @@ const CimClass* FindCimClass(std::u16string_view name) {
     return found == kClasses.end() ? nullptr : &*found;
 }
 
-}  // namespace zt::sim
+}  // namespace zt::world

@@ -5,9 +5,10 @@
 #include <span>
 
 #include "ztusb/export.h"
+#include "ztusb/world/former_namespace.h"
 #include "ztusb/host/text.h"
 
-namespace zt::sim {
+namespace zt::world {
 
 using host::String;
 
@@ -38,4 +39,4 @@ struct ZT_SIM_API CimClass {
 // The class of that name, ignoring case, or null.
 ZT_SIM_API const CimClass* FindCimClass(std::u16string_view name);
 
-}  // namespace zt::sim
+}  // namespace zt::world

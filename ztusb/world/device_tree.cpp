@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-namespace zt::sim {
+namespace zt::world {
 namespace {
 
 constexpr win32::DevNode kRoot = 0;
@@ -160,4 +160,4 @@ std::optional<win32::VolumeFacts> DeviceNodes::Volume(std::u16string_view root) 
     return volumes_ ? volumes_(root) : std::nullopt;
 }
 
-}  // namespace zt::sim
+}  // namespace zt::world

@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "ztusb/export.h"
+#include "ztusb/world/former_namespace.h"
 #include "ztusb/host/text.h"
 #include "ztusb/win32/device_tree.h"
 
-namespace zt::sim {
+namespace zt::world {
 
 using host::String;
 
@@ -70,4 +71,4 @@ private:
     VolumeLookup volumes_;
 };
 
-}  // namespace zt::sim
+}  // namespace zt::world

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace zt::sim {
+namespace zt::world {
 namespace {
 
 void AppendQuoted(String& text, std::u16string_view value) {
@@ -74,4 +74,4 @@ String RenderObjectText(const CimObject& object, const std::vector<bool>& select
     return text;
 }
 
-}  // namespace zt::sim
+}  // namespace zt::world

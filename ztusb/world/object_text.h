@@ -6,7 +6,7 @@
 #include "ztusb/export.h"
 #include "ztusb/world/cim_repository.h"
 
-namespace zt::sim {
+namespace zt::world {
 
 // The selected properties (one flag per property of the class) plus the class's keys, and
 // with everything selected the properties the schema does not know; null values are left out.
@@ -15,4 +15,4 @@ ZT_SIM_API String RenderObjectText(const CimObject& object, const std::vector<bo
 // A string value as object text writes it: quoted, with \ and " escaped.
 ZT_SIM_API String WrittenString(std::u16string_view value);
 
-}  // namespace zt::sim
+}  // namespace zt::world

@@ -9,7 +9,7 @@
 #include "ztusb/world/cim_repository.h"
 #include "ztusb/world/device_tree.h"
 
-namespace zt::sim {
+namespace zt::world {
 
 struct RecordedInstance {
     String className;
@@ -62,4 +62,4 @@ struct RecordedWorld {
     std::vector<RecordedBroadcast> broadcasts;
 };
 
-}  // namespace zt::sim
+}  // namespace zt::world

@@ -2,7 +2,7 @@
 
 #include "ztusb/world/registry.h"
 
-namespace zt::sim {
+namespace zt::world {
 
 std::vector<win32::BYTE> RegistryText(std::u16string_view text) {
     std::vector<win32::BYTE> bytes((text.size() + 1) * sizeof(char16_t), 0);
@@ -10,4 +10,4 @@ std::vector<win32::BYTE> RegistryText(std::u16string_view text) {
     return bytes;
 }
 
-}  // namespace zt::sim
+}  // namespace zt::world

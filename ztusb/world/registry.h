@@ -8,7 +8,7 @@
 #include "ztusb/export.h"
 #include "ztusb/win32/api.h"
 
-namespace zt::sim {
+namespace zt::world {
 
 constexpr std::u16string_view kSerialCommKey = u"HARDWARE\\DEVICEMAP\\SERIALCOMM";
 
@@ -24,4 +24,4 @@ ZT_SIM_API bool DeleteRegistryKey(std::u16string_view keyPath);
 // Whether the world's registry writes reach the registry the package reads.
 ZT_SIM_API bool RegistryIsSimulated();
 
-}  // namespace zt::sim
+}  // namespace zt::world

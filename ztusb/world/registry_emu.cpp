@@ -2,7 +2,7 @@
 
 #include "ztusb/win32/registry_emu.h"
 
-namespace zt::sim {
+namespace zt::world {
 
 void SetRegistryValue(std::u16string_view keyPath, std::u16string_view valueName,
                       win32::DWORD type, const std::vector<win32::BYTE>& data) {
@@ -19,4 +19,4 @@ bool DeleteRegistryKey(std::u16string_view keyPath) {
 
 bool RegistryIsSimulated() { return true; }
 
-}  // namespace zt::sim
+}  // namespace zt::world

@@ -3,7 +3,7 @@
 
 #include "ztusb/world/registry.h"
 
-namespace zt::sim {
+namespace zt::world {
 namespace {
 
 [[noreturn]] void Refuse() {
@@ -23,4 +23,4 @@ bool DeleteRegistryKey(std::u16string_view) { Refuse(); }
 
 bool RegistryIsSimulated() { return false; }
 
-}  // namespace zt::sim
+}  // namespace zt::world

@@ -5,7 +5,7 @@
 #include "ztusb/world/object_text.h"
 #include "ztusb/world/wql_like.h"
 
-namespace zt::sim {
+namespace zt::world {
 namespace {
 
 struct Token {
@@ -280,4 +280,4 @@ std::optional<std::vector<String>> RunWql(const CimRepository& repository, std::
     }
 }
 
-}  // namespace zt::sim
+}  // namespace zt::world

@@ -8,10 +8,10 @@
 
 #include "ztusb/world/cim_repository.h"
 
-namespace zt::sim {
+namespace zt::world {
 
 // The result's object texts, or nothing for a statement WMI would fail: malformed, or
 // naming a class or property that does not exist.
 std::optional<std::vector<String>> RunWql(const CimRepository& repository, std::u16string_view wql);
 
-}  // namespace zt::sim
+}  // namespace zt::world

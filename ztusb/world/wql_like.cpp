@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-namespace zt::sim {
+namespace zt::world {
 namespace {
 
 char16_t Fold(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
@@ -62,4 +62,4 @@ bool WqlLike(std::u16string_view value, std::u16string_view pattern) {
     return p == pattern.size();
 }
 
-}  // namespace zt::sim
+}  // namespace zt::world

@@ -3,8 +3,8 @@
 
 #include <string_view>
 
-namespace zt::sim {
+namespace zt::world {
 
 bool WqlLike(std::u16string_view value, std::u16string_view pattern);
 
-}  // namespace zt::sim
+}  // namespace zt::world
