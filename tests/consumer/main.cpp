@@ -25,7 +25,8 @@ int main() {
     };
     station.Plug(zt::sim::FtdiAdapter(u"FT12AB34", u"COM5"));
     zt::host::ProcessMessages();
-    // The udev component links; where its state would go is all this host asks of it.
-    const bool machine = !zt::udev::DefaultDeviceNamesFile().empty();
+    // The udev component links; where its state would go is all this host asks of it, by the
+    // name a 1.x host wrote.
+    const bool machine = !zt::sim::DefaultDeviceNamesFile().empty();
     return heard && machine ? 0 : 1;
 }
