@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "ztusb/detector/zt_usb_detector.h"
+#include "ztusb/devices/world_in_use.h"
 #include "ztusb/host/application.h"
 #include "ztusb/host/log.h"
 #include "ztusb/world/broadcast.h"
@@ -61,8 +62,11 @@ void BM_DecodeDeviceInterface(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeDeviceInterface);
 
-// A port arrival while a device is listed: decode, post the request, pump, route it.
+// A port arrival while a device is listed: decode, post the request, pump, route it. The
+// inquiry it leads to asks an empty simulated workstation, whatever this machine has.
 void BM_RequestRoad(benchmark::State& state) {
+    const zt::sim::Workstation station;
+    const zt::devices::WorldInUse world(station);
     Decoder decoder;
     decoder.Decode(DBT_DEVICEARRIVAL, FtdiInterface());
     const auto record = zt::world::PortRecord(u"COM5");
