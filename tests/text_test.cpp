@@ -46,6 +46,9 @@ TEST(Text, ShownTextEscapesWhatWouldDriveATerminal) {
     // Bytes that are not UTF-8: stray continuation, overlong slash, cut sequence, surrogate.
     EXPECT_EQ(ShownText(std::string_view("a\x80\xC0\xAF\xE2\x82\xED\xA0\x80")),
               "a\\x80\\xC0\\xAF\\xE2\\x82\\xED\\xA0\\x80");
+    // Cut in characters, never inside one; short enough, nothing is added.
+    EXPECT_EQ(ShownText(std::string_view("\xC3\xA9\xC3\xA9\xC3\xA9"), 2), "\xC3\xA9\xC3\xA9\xE2\x80\xA6 (3 characters)");
+    EXPECT_EQ(ShownText(std::string_view("\xC3\xA9\x1B"), 2), "\xC3\xA9\\x1B");
 }
 
 TEST(Text, AnsiKeepsAsciiAndEmbeddedNuls) {

@@ -30,8 +30,8 @@ void AddVolumes(const udev::FoundDisk& disk, const std::string& caption, UsbDevi
         // One not mounted (yet) shows its file system, without a letter and free space; one
         // mounted is a volume with its letter, as on Windows, whether udev knew its file
         // system or not.
-        if (partition.fileSystem.empty() && partition.mountPoint.empty()) continue;
         const bool mounted = !partition.mountPoint.empty();
+        if (!mounted && partition.fileSystem.empty()) continue;
         Volume volume;
         volume.letter = host::ToUtf8(partition.letter);
         volume.mountPoint = partition.mountPoint;

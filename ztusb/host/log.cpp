@@ -43,9 +43,10 @@ struct LogState {
         const std::optional<LogLevel> level = LevelNamed(word);
         if (!level) {
             std::fprintf(stderr, "ztusb: ZT_USB_LOG=%s names no log level (off, error, warning, info or debug): the log stays off\n",
-                         ShownText(word.substr(0, 60)).c_str());
+                         ShownText(word, 60).c_str());
+            return {};
         }
-        if (level.value_or(LogLevel::Off) == LogLevel::Off) return {};
+        if (*level == LogLevel::Off) return {};
         return {std::make_shared<const LogHandler>(LogToStandardError), *level, true};
     }
 

@@ -112,6 +112,18 @@ std::string ShownText(std::string_view utf8) {
     return ToUtf8(out);
 }
 
+std::string ShownText(std::string_view utf8, std::size_t longestCharacters) {
+    std::size_t characters = 0;
+    std::size_t cut = utf8.size();
+    for (std::size_t i = 0; i < utf8.size(); ++characters) {
+        if (characters == longestCharacters) cut = i;
+        const std::size_t length = DecodeUtf8(utf8, i).second;
+        i += length == 0 ? 1 : length;
+    }
+    if (characters <= longestCharacters) return ShownText(utf8);
+    return ShownText(utf8.substr(0, cut)) + "\xE2\x80\xA6 (" + std::to_string(characters) + " characters)";
+}
+
 std::size_t ShownWidth(std::string_view shownUtf8) {
     std::size_t width = 0;
     for (std::size_t i = 0; i < shownUtf8.size();) {

@@ -16,6 +16,9 @@ ZT_API std::string ShownText(std::u16string_view text);
 // The same for 8-bit text taken as UTF-8: each byte that is not part of valid UTF-8 is shown
 // as `\xHH`.
 ZT_API std::string ShownText(std::string_view utf8);
+// The same, cut after that many characters (never inside one) and then ended with
+// "… (N characters)": for a bad argument or setting echoed back, however long it was.
+ZT_API std::string ShownText(std::string_view utf8, std::size_t longestCharacters);
 
 // Terminal columns the shown text takes: East Asian wide characters take two, combining
 // marks none, everything else one. For aligning columns of shown text.

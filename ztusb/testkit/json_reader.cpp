@@ -222,11 +222,14 @@ std::string Reader::Member(const std::string& object, const std::string& name) {
 
 void Reader::Fail(const std::string& path, const std::string& expected) const {
     const std::string object = Parent(path);
-    if (!path.empty() && !root_.contains(Json::json_pointer(path)) && root_.contains(Json::json_pointer(object)) &&
-        At(object).is_object()) {
-        for (const auto& [key, value] : At(object).items()) {
+    const bool missing = !path.empty() && !root_.contains(Json::json_pointer(path)) &&
+                         root_.contains(Json::json_pointer(object));
+    // A member written under a near name is the likelier fault: say that instead.
+    if (const Json* holder = missing ? &At(object) : nullptr; holder != nullptr && holder->is_object()) {
+        const std::string wanted = Unescaped(Name(path));
+        for (const auto& [key, value] : holder->items()) {
             const std::string member = Member(object, key);
-            if (!known_.count(member) && NearMiss(key, Name(path))) FailUnknown(member);
+            if (!known_.count(member) && NearMiss(key, wanted)) FailUnknown(member);
         }
     }
     throw WorldError(fileName_ + ":" + std::to_string(LineOf(path)) + ": expected " + expected);

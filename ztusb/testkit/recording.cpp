@@ -59,18 +59,18 @@ bool IsDigits(const std::string& text) {
 }
 
 // A known property's value as the repository takes it; the type must be the one WMI gives.
-String KnownValue(const Reader& reader, const std::string& at, const world::CimProperty& property, const Json& value) {
+String KnownValue(const Reader& reader, const std::string& at, const CimProperty& property, const Json& value) {
     const std::string name = std::string(1, '"').append(Reader::Name(at)).append("\": ");
     switch (property.type) {
-        case world::CimType::Text:
+        case CimType::Text:
             if (!value.is_string()) reader.Fail(at, name + "a text");
             return zt::host::FromUtf8(value.get<std::string>());
-        case world::CimType::UInt64:  // WMI gives 64-bit numbers as texts
+        case CimType::UInt64:  // WMI gives 64-bit numbers as texts
             if (!value.is_string() || !IsDigits(value.get<std::string>())) {
                 reader.Fail(at, name + "a number written as a text, such as \"16008523776\"");
             }
             return zt::host::FromUtf8(value.get<std::string>());
-        case world::CimType::Boolean:
+        case CimType::Boolean:
             if (!value.is_boolean()) reader.Fail(at, name + "true or false");
             return value.get<bool>() ? u"TRUE" : u"FALSE";
         default:

@@ -59,10 +59,11 @@ UmockdevBed::~UmockdevBed() { g_object_unref(testbed_); }
 // reading of a file sends each event as it meets the device, the tty before its USB device.
 void UmockdevBed::Plug(const std::filesystem::path& description) {
     std::vector<DeviceText> devices = ReadDevices(description);
-    if (!plugged_.try_emplace(description).second) throw std::runtime_error(description.string() + ": plugged in already");
+    const auto [entry, fresh] = plugged_.try_emplace(description);
+    if (!fresh) throw std::runtime_error(description.string() + ": plugged in already");
     std::stable_sort(devices.begin(), devices.end(),
                      [](const DeviceText& a, const DeviceText& b) { return Depth(a.path) < Depth(b.path); });
-    std::vector<std::string>& added = plugged_[description];
+    std::vector<std::string>& added = entry->second;
     for (const DeviceText& device : devices) {
         if (std::filesystem::exists(sysDir_ + device.path)) continue;
         GError* error = nullptr;
@@ -76,16 +77,15 @@ void UmockdevBed::Plug(const std::filesystem::path& description) {
 }
 
 // umockdev sends an event only for a device that is there, and removes a device with all
-// below it: each goes after its event, the deepest first.
+// below it: each goes after its event, the deepest first (Plug kept them parents first).
 void UmockdevBed::Unplug(const std::filesystem::path& description) {
     const auto plugged = plugged_.find(description);
     if (plugged == plugged_.end()) throw std::invalid_argument(description.string() + ": not plugged in");
     std::vector<std::string> devices = std::move(plugged->second);
     plugged_.erase(plugged);
-    std::stable_sort(devices.begin(), devices.end(), [](const std::string& a, const std::string& b) { return Depth(a) > Depth(b); });
-    for (const std::string& device : devices) {
-        umockdev_testbed_uevent(testbed_, device.c_str(), "remove");
-        umockdev_testbed_remove_device(testbed_, device.c_str());
+    for (auto device = devices.rbegin(); device != devices.rend(); ++device) {
+        umockdev_testbed_uevent(testbed_, device->c_str(), "remove");
+        umockdev_testbed_remove_device(testbed_, device->c_str());
     }
 }
 
